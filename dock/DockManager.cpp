@@ -1,0 +1,254 @@
+#include "dock/DockManager.h"
+
+#include <unicode/coll.h>
+#include <unicode/locid.h>
+#include <unicode/unistr.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <set>
+#include <system_error>
+#include <unordered_set>
+#include <utility>
+
+#include "dock/Plist.h"
+#include "dock/TileCodec.h"
+#include "model/Log.h"
+
+namespace moorvane {
+
+namespace {
+
+constexpr std::string_view appSuffix = ".app";
+constexpr std::string_view dockBundleIdentifier = "com.apple.dock";
+// Far beyond any real information dictionary; keeps a planted giant file from being read whole.
+constexpr std::uintmax_t maxInfoPlistBytes = 8 * 1024 * 1024;
+
+struct BundleInfo {
+    std::string identifier;
+    std::optional<std::string> displayName;
+    std::optional<std::string> name;
+};
+
+std::optional<BundleInfo> bundleInfo(const Bytes& infoPlist) {
+    const Result<PlistValue> parsed = readPlist(infoPlist);
+    if (!parsed) return std::nullopt;
+    const PlistDictionary* info = parsed->dictionary();
+    if (!info) return std::nullopt;
+    const std::string* identifier = info->findString("CFBundleIdentifier");
+    if (!identifier) return std::nullopt;
+    const auto text = [info](std::string_view key) -> std::optional<std::string> {
+        if (const std::string* value = info->findString(key)) return *value;
+        return std::nullopt;
+    };
+    return BundleInfo{*identifier, text("CFBundleDisplayName"), text("CFBundleName")};
+}
+
+std::optional<Bytes> readInfoPlist(const std::filesystem::path& bundle) {
+    const std::filesystem::path file = bundle / "Contents" / "Info.plist";
+    std::error_code error;
+    // Only a regular file: a FIFO or device planted under that name would block or never end.
+    if (!std::filesystem::is_regular_file(file, error)) return std::nullopt;
+    const std::uintmax_t size = std::filesystem::file_size(file, error);
+    if (error || size > maxInfoPlistBytes) return std::nullopt;
+    std::ifstream in(file, std::ios::binary);
+    if (!in) return std::nullopt;
+    Bytes bytes(static_cast<std::size_t>(size));
+    in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    if (in.gcount() != static_cast<std::streamsize>(bytes.size())) return std::nullopt;
+    return bytes;
+}
+
+// Every ".app" removed in one pass from left to right, so "My.app.app" gives "My".
+std::string withoutAppSuffixes(std::string_view fileName) {
+    std::string out;
+    out.reserve(fileName.size());
+    for (std::size_t i = 0; i < fileName.size();) {
+        if (fileName.substr(i, appSuffix.size()) == appSuffix) {
+            i += appSuffix.size();
+        } else {
+            out += fileName[i++];
+        }
+    }
+    return out;
+}
+
+// The children's names in byte order, so that two copies with one identifier in the same folder always
+// resolve the same way; a folder that cannot be listed gives nothing.
+std::vector<std::string> childNames(const std::string& folder) {
+    std::vector<std::string> names;
+    std::error_code error;
+    std::filesystem::directory_iterator it(folder, error);
+    if (error) return names;
+    for (const std::filesystem::directory_iterator end; it != end; it.increment(error)) {
+        names.push_back(it->path().filename().string());
+    }
+    if (error) names.clear();
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// Case is ignored, accents are not, as with the system's localised case-insensitive comparison.
+void sortByName(std::vector<InstalledApp>& apps) {
+    // The C locale reaches ICU as en_US_POSIX, whose collation orders by code point with capitals first; that
+    // is a locale nobody chose, so the root collation stands in for it.
+    icu::Locale locale = icu::Locale::getDefault();
+    if (std::string_view(locale.getVariant()) == "POSIX") locale = icu::Locale::getRoot();
+    UErrorCode status = U_ZERO_ERROR;
+    std::unique_ptr<icu::Collator> collator(icu::Collator::createInstance(locale, status));
+    if (U_FAILURE(status) || !collator) {
+        std::stable_sort(apps.begin(), apps.end(),
+                         [](const InstalledApp& a, const InstalledApp& b) { return a.name < b.name; });
+        return;
+    }
+    collator->setStrength(icu::Collator::SECONDARY);
+    // Sort keys once per name rather than collating at every comparison.
+    std::vector<std::pair<std::vector<std::uint8_t>, std::size_t>> keyed;
+    keyed.reserve(apps.size());
+    for (std::size_t i = 0; i < apps.size(); ++i) {
+        const icu::UnicodeString name = icu::UnicodeString::fromUTF8(apps[i].name);
+        std::vector<std::uint8_t> key(64);
+        int32_t length = collator->getSortKey(name, key.data(), static_cast<int32_t>(key.size()));
+        if (length > static_cast<int32_t>(key.size())) {
+            key.resize(static_cast<std::size_t>(length));
+            length = collator->getSortKey(name, key.data(), length);
+        }
+        key.resize(static_cast<std::size_t>(std::max<int32_t>(length, 0)));
+        keyed.emplace_back(std::move(key), i);
+    }
+    std::stable_sort(keyed.begin(), keyed.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    std::vector<InstalledApp> sorted;
+    sorted.reserve(apps.size());
+    for (const auto& entry : keyed) sorted.push_back(std::move(apps[entry.second]));
+    apps = std::move(sorted);
+}
+
+}  // namespace
+
+std::vector<std::string> standardApplicationFolders(std::string_view homeFolder) {
+    return {"/Applications", "/Applications/Utilities", "/System/Applications",
+            "/System/Applications/Utilities", std::string(homeFolder) + "/Applications"};
+}
+
+std::vector<InstalledApp> scanInstalledApps(const std::vector<std::string>& folders) {
+    std::vector<InstalledApp> apps;
+    std::unordered_set<std::string> seen;
+    for (const std::string& folder : folders) {
+        for (const std::string& name : childNames(folder)) {
+            if (!name.ends_with(appSuffix)) continue;
+            std::string path = folder + "/" + name;
+            const std::optional<Bytes> plist = readInfoPlist(path);
+            if (!plist) continue;
+            std::optional<BundleInfo> info = bundleInfo(*plist);
+            if (!info || info->identifier.empty()) continue;
+            if (!seen.insert(info->identifier).second) continue;
+            std::string shownName = info->displayName ? std::move(*info->displayName)
+                                    : info->name      ? std::move(*info->name)
+                                                      : withoutAppSuffixes(name);
+            apps.push_back({info->identifier, std::move(shownName), std::move(path), info->identifier});
+        }
+    }
+    sortByName(apps);
+    return apps;
+}
+
+std::string switchingLabel(const std::optional<std::string>& profileName) {
+    return profileName ? "Switching to " + *profileName + "..." : "Switching...";
+}
+
+DockManager::DockManager(DockPreferences& preferences, Workspace& workspace, ProcessProbe& probe,
+                         Overlay& overlay, MainQueue& queue, Clock& clock,
+                         std::vector<std::string> applicationFolders)
+    : preferences_(preferences),
+      workspace_(workspace),
+      probe_(probe),
+      overlay_(overlay),
+      queue_(queue),
+      clock_(clock),
+      applicationFolders_(std::move(applicationFolders)) {}
+
+const std::vector<InstalledApp>& DockManager::installedApps() {
+    if (!cachedInstalledApps_) cachedInstalledApps_ = scanInstalledApps(applicationFolders_);
+    return *cachedInstalledApps_;
+}
+
+void DockManager::apply(const DockProfile& profile) {
+    Result<PlistArray> apps = decodeTiles(profile.persistentApps);
+    if (!apps) {
+        log("DockManager: Failed to apply profile: " + apps.error().description);
+        return;
+    }
+    Result<PlistArray> others = decodeTiles(profile.persistentOthers);
+    if (!others) {
+        log("DockManager: Failed to apply profile: " + others.error().description);
+        return;
+    }
+
+    PlistArray appTiles = std::move(*apps);
+    const std::vector<std::string> hiddenList = profile.hiddenApps.value_or(std::vector<std::string>{});
+    if (!hiddenList.empty()) {
+        const std::set<std::string, std::less<>> hidden(hiddenList.begin(), hiddenList.end());
+        const std::size_t total = appTiles.size();
+        // A spacer has no identifier, so it goes only when the hidden set holds the empty text.
+        std::erase_if(appTiles, [&hidden](const PlistValue& tile) {
+            return hidden.contains(tileBundleIdentifier(tile));
+        });
+        log("DockManager: hid " + std::to_string(total - appTiles.size()) + " of " + std::to_string(total) +
+            " apps for '" + profile.name + "'");
+    }
+
+    preferences_.set(persistentAppsKey, std::move(appTiles));
+    preferences_.set(persistentOthersKey, std::move(*others));
+    // The Dock still reads the lists through the live domain, so the restart goes ahead; the line says why a
+    // switch that does not stick may have failed.
+    if (!preferences_.synchronize()) log("DockManager: Failed to synchronise com.apple.dock");
+
+    const std::vector<RunningApplication> running = workspace_.runningApplications();
+    const auto dock = std::find_if(running.begin(), running.end(), [](const RunningApplication& app) {
+        return app.bundleIdentifier == dockBundleIdentifier;
+    });
+    if (dock != running.end()) {
+        const ProcessId process = dock->processIdentifier;
+        // kill() with 0 or a negative pid signals a whole process group or every process we may signal.
+        if (process <= 0) {
+            log("DockManager: Wrote prefs; not signalling invalid Dock pid " + std::to_string(process));
+        } else if (const std::optional<std::string> error = workspace_.kill(process)) {
+            log("DockManager: Wrote prefs; SIGKILL Dock (pid " + std::to_string(process) +
+                ") failed: " + *error);
+        } else {
+            log("DockManager: Wrote prefs + SIGKILL Dock (pid " + std::to_string(process) + ")");
+        }
+    }
+
+    queue_.post([this, name = profile.name] { showSwitchingOverlay(name); });
+}
+
+std::optional<std::pair<Bytes, Bytes>> DockManager::captureDockState() {
+    return moorvane::captureDockState(preferences_);
+}
+
+void DockManager::showSwitchingOverlay(const std::optional<std::string>& profileName) {
+    const OverlayId showing = overlay_.show(switchingLabel(profileName));
+    queue_.background([this, showing] {
+        waitForDock();
+        queue_.post([this, showing] { overlay_.fadeOut(showing, overlayFadeSeconds); });
+    });
+}
+
+void DockManager::waitForDock() {
+    const double deadline = clock_.monotonicSeconds() + dockWaitTimeout;
+    while (clock_.monotonicSeconds() < deadline) {
+        // The old Dock may not have gone yet; either way a Dock process exists and the pause lets it settle.
+        if (probe_.isRunning("Dock")) {
+            clock_.sleepFor(dockSettleDelay);
+            return;
+        }
+        clock_.sleepFor(dockPollInterval);
+    }
+}
+
+}  // namespace moorvane

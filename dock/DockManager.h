@@ -1,0 +1,67 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "model/DockProfile.h"
+#include "platform/DockPreferences.h"
+#include "platform/MainQueue.h"
+#include "platform/Overlay.h"
+#include "platform/ProcessProbe.h"
+#include "platform/Workspace.h"
+
+namespace moorvane {
+
+// The five places applications are looked for, in the order that decides which copy of an app wins.
+std::vector<std::string> standardApplicationFolders(std::string_view homeFolder);
+
+// One app per bundle identifier found among the ".app" children of `folders` (not recursive), the first find
+// winning, sorted by name with the user's locale ignoring case. Unreadable folders and bundles are skipped.
+std::vector<InstalledApp> scanInstalledApps(const std::vector<std::string>& folders);
+
+// "Switching to <name>..." or, without a name, "Switching...".
+std::string switchingLabel(const std::optional<std::string>& profileName);
+
+// Reads and writes the Dock's tile lists, restarts the Dock, and lists the installed applications.
+class DockManager {
+  public:
+    static constexpr double dockWaitTimeout = 5.0;
+    static constexpr double dockPollInterval = 0.1;
+    static constexpr double dockSettleDelay = 0.5;
+    static constexpr double overlayFadeSeconds = 0.25;
+
+    DockManager(DockPreferences& preferences, Workspace& workspace, ProcessProbe& probe, Overlay& overlay,
+                MainQueue& queue, Clock& clock, std::vector<std::string> applicationFolders);
+
+    // Scanned once per process; later calls return the first result even when the folders changed.
+    const std::vector<InstalledApp>& installedApps();
+
+    // Writes the profile's tile lists without its hidden apps, makes them durable, kills the Dock so the
+    // system restarts it with them, and queues the overlay. Failures are logged; nothing is reported to the
+    // caller.
+    void apply(const DockProfile& profile);
+
+    // The Dock's current two tile lists as binary blobs, or nothing when either is missing.
+    std::optional<std::pair<Bytes, Bytes>> captureDockState();
+
+    // Main thread: covers the screens and starts waiting for the Dock on the background queue.
+    void showSwitchingOverlay(const std::optional<std::string>& profileName);
+    // Background queue: returns once a process named "Dock" runs (after letting it settle) or at the
+    // deadline.
+    void waitForDock();
+
+  private:
+    DockPreferences& preferences_;
+    Workspace& workspace_;
+    ProcessProbe& probe_;
+    Overlay& overlay_;
+    MainQueue& queue_;
+    Clock& clock_;
+    std::vector<std::string> applicationFolders_;
+    std::optional<std::vector<InstalledApp>> cachedInstalledApps_;
+};
+
+}  // namespace moorvane

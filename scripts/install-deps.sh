@@ -1,0 +1,24 @@
+#!/bin/sh
+# Installs the Debian packages that building and testing Moorvane need. Quick when everything is there: apt is
+# only asked for what is missing.
+set -eu
+
+packages="build-essential cmake ninja-build pkg-config clang clang-format libclang-rt-dev
+nlohmann-json3-dev libplist-dev libicu-dev liburiparser-dev uuid-dev libhowardhinnant-date-dev
+libgtest-dev libgmock-dev libbenchmark-dev"
+
+missing=""
+for package in $packages; do
+    if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then
+        missing="$missing $package"
+    fi
+done
+
+if [ -n "$missing" ]; then
+    sudo=""
+    [ "$(id -u)" -ne 0 ] && sudo="sudo"
+    echo "Installing:$missing"
+    $sudo apt-get update -qq
+    # shellcheck disable=SC2086
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends $missing
+fi

@@ -1,0 +1,249 @@
+#include "dock/DockManager.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "dock/TileCodec.h"
+#include "fakes/FakeDockPreferences.h"
+#include "fakes/FakeOverlay.h"
+#include "fakes/FakeProcessProbe.h"
+#include "fakes/FakeWorkspace.h"
+#include "fakes/Fixtures.h"
+#include "fakes/ManualQueue.h"
+#include "model/Log.h"
+
+namespace moorvane {
+namespace {
+
+namespace fs = std::filesystem;
+
+PlistValue appTile(const std::string& bundleIdentifier) {
+    return PlistDictionary{{"tile-data", PlistDictionary{{"bundle-identifier", bundleIdentifier}}},
+                           {"tile-type", "file-tile"}};
+}
+const PlistValue spacerTile = PlistDictionary{{"tile-data", PlistDictionary{}}, {"tile-type", "spacer-tile"}};
+
+Bytes blob(const PlistArray& tiles) {
+    return *encodeTiles(tiles);
+}
+
+class DockManagerTest : public ::testing::Test {
+  protected:
+    DockManagerTest() { setLogPath(dir.path() / "moorvane.log"); }
+    ~DockManagerTest() override { setLogPath("/tmp/moorvane.log"); }
+
+    // The log's messages without their time stamps.
+    std::vector<std::string> messages() const {
+        std::vector<std::string> out;
+        std::ifstream in(dir.path() / "moorvane.log");
+        for (std::string line; std::getline(in, line);) out.push_back(line.substr(line.find("] ") + 2));
+        return out;
+    }
+    DockProfile profile(const PlistArray& apps,
+                        std::optional<std::vector<std::string>> hidden = std::nullopt) {
+        DockProfile p;
+        p.name = "Work";
+        p.persistentApps = blob(apps);
+        p.persistentOthers = blob({appTile("com.example.hidden")});
+        p.hiddenApps = std::move(hidden);
+        return p;
+    }
+    const PlistArray& written(std::string_view key) {
+        return *preferences.values.at(std::string(key)).array();
+    }
+
+    testing::TempDir dir;
+    testing::FakeDockPreferences preferences;
+    testing::FakeWorkspace workspace;
+    testing::FakeProcessProbe probe;
+    testing::FakeOverlay overlay;
+    testing::ManualQueue queue;
+    DockManager manager{preferences, workspace, probe, overlay, queue, queue, {}};
+};
+
+TEST_F(DockManagerTest, WritesBothListsWithoutHiddenAppsThenKillsTheFirstDock) {
+    workspace.addRunning("com.apple.finder");
+    const ProcessId dock = workspace.addRunning("com.apple.dock", ActivationPolicy::accessory);
+    workspace.addRunning("com.apple.dock");
+    const PlistArray apps = {appTile("com.example.hidden"), appTile("com.example.a"), spacerTile,
+                             appTile("com.example.hidden"), appTile("com.example.b")};
+    manager.apply(profile(apps, std::vector<std::string>{"com.example.hidden"}));
+
+    EXPECT_EQ(written(persistentAppsKey), (PlistArray{apps[1], apps[2], apps[4]}));
+    EXPECT_EQ(written(persistentOthersKey), PlistArray{appTile("com.example.hidden")}) << "never filtered";
+    EXPECT_EQ(preferences.setKeys, (std::vector<std::string>{"persistent-apps", "persistent-others"}));
+    EXPECT_EQ(preferences.synchronizeCalls, 1);
+    EXPECT_EQ(workspace.killed, std::vector<ProcessId>{dock});
+    EXPECT_EQ(messages(), (std::vector<std::string>{
+                              "DockManager: hid 2 of 5 apps for 'Work'",
+                              "DockManager: Wrote prefs + SIGKILL Dock (pid " + std::to_string(dock) + ")"}));
+    EXPECT_TRUE(overlay.showings.empty()) << "the overlay is queued, not shown inside apply";
+}
+
+struct HideCase {
+    const char* name;
+    PlistArray apps;
+    std::optional<std::vector<std::string>> hidden;
+    std::size_t kept;
+    std::vector<std::string> log;
+    friend void PrintTo(const HideCase& c, std::ostream* os) { *os << c.name; }
+};
+
+class HiddenApps : public DockManagerTest, public ::testing::WithParamInterface<HideCase> {};
+
+TEST_P(HiddenApps, FiltersAndLogs) {
+    manager.apply(profile(GetParam().apps, GetParam().hidden));
+    EXPECT_EQ(written(persistentAppsKey).size(), GetParam().kept);
+    EXPECT_EQ(messages(), GetParam().log);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    DockManager, HiddenApps,
+    ::testing::Values(
+        HideCase{"Absent", {appTile("a"), spacerTile}, std::nullopt, 2, {}},
+        HideCase{"Empty", {appTile("a")}, std::vector<std::string>{}, 1, {}},
+        HideCase{
+            "NoTiles", {}, std::vector<std::string>{"a"}, 0, {"DockManager: hid 0 of 0 apps for 'Work'"}},
+        HideCase{"SpacerOnlyByEmptyText",
+                 {appTile("a"), spacerTile},
+                 std::vector<std::string>{""},
+                 1,
+                 {"DockManager: hid 1 of 2 apps for 'Work'"}},
+        HideCase{"CaseSensitive",
+                 {appTile("a")},
+                 std::vector<std::string>{"A"},
+                 1,
+                 {"DockManager: hid 0 of 1 apps for 'Work'"}}),
+    [](const auto& row) { return std::string(row.param.name); });
+
+TEST_F(DockManagerTest, UnreadableBlobStopsEverything) {
+    const Bytes garbage = {'n', 'o', 't', ' ', 'a', ' ', 'p', 'l', 'i', 's', 't'};
+    for (const bool appsBroken : {true, false}) {
+        SCOPED_TRACE(appsBroken ? "applications blob" : "right-hand blob");
+        DockProfile p = profile({appTile("com.example.a")});
+        (appsBroken ? p.persistentApps : p.persistentOthers) = garbage;
+        manager.apply(p);
+        queue.advance(10);
+        EXPECT_TRUE(preferences.setKeys.empty());
+        EXPECT_EQ(preferences.synchronizeCalls, 0);
+        EXPECT_TRUE(workspace.killed.empty());
+        EXPECT_TRUE(overlay.showings.empty());
+        EXPECT_EQ(messages().back(),
+                  "DockManager: Failed to apply profile: " + decodeTiles(garbage).error().description);
+    }
+}
+
+struct KillCase {
+    const char* name;
+    ProcessId pid;
+    std::optional<std::string> error;
+    bool signalled;
+    std::string line;
+    friend void PrintTo(const KillCase& c, std::ostream* os) { *os << c.name; }
+};
+
+class DockKill : public DockManagerTest, public ::testing::WithParamInterface<KillCase> {};
+
+TEST_P(DockKill, LogsWhatHappened) {
+    workspace.running.push_back({"com.apple.dock", GetParam().pid, ActivationPolicy::regular});
+    if (GetParam().error) workspace.killErrors[GetParam().pid] = *GetParam().error;
+    manager.apply(profile({}));
+    EXPECT_EQ(workspace.killed.size(), GetParam().signalled ? 1u : 0u);
+    EXPECT_EQ(messages(), std::vector<std::string>{GetParam().line});
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    DockManager, DockKill,
+    ::testing::Values(
+        KillCase{"Sent", 321, std::nullopt, true, "DockManager: Wrote prefs + SIGKILL Dock (pid 321)"},
+        KillCase{"Refused", 321, "Operation not permitted", true,
+                 "DockManager: Wrote prefs; SIGKILL Dock (pid 321) failed: Operation not permitted"},
+        // kill(0) or kill(-1) would reach a whole process group or every process of the user.
+        KillCase{"ZeroPid", 0, std::nullopt, false,
+                 "DockManager: Wrote prefs; not signalling invalid Dock pid 0"},
+        KillCase{"NegativePid", -1, std::nullopt, false,
+                 "DockManager: Wrote prefs; not signalling invalid Dock pid -1"}),
+    [](const auto& row) { return std::string(row.param.name); });
+
+TEST_F(DockManagerTest, FailedSyncIsLogged) {
+    preferences.failSynchronize = true;
+    manager.apply(profile({}));
+    EXPECT_EQ(messages(), std::vector<std::string>{"DockManager: Failed to synchronise com.apple.dock"});
+}
+
+TEST_F(DockManagerTest, OverlayFadesHalfASecondAfterTheDockIsBack) {
+    probe.script = {false, false, true};
+    manager.apply(profile({}));
+    queue.drain();
+    ASSERT_EQ(overlay.showings.size(), 1u);
+    EXPECT_EQ(overlay.showings[0].label, "Switching to Work...");
+    EXPECT_EQ(probe.checked, (std::vector<std::string>{"Dock", "Dock", "Dock"}));
+    EXPECT_NEAR(queue.now(), 0.7, 1e-9);
+    EXPECT_EQ(overlay.visibleCount(), 1u) << "the fade is handed back to the main queue";
+    queue.drain();
+    EXPECT_EQ(overlay.showings[0].fadeSeconds, 0.25);
+}
+
+TEST_F(DockManagerTest, OverlayGivesUpAfterFiveSecondsWithoutDock) {
+    manager.apply(profile({}));
+    manager.apply(profile({}));
+    queue.advance(20);
+    ASSERT_EQ(overlay.showings.size(), 2u) << "quick switches get their own overlays";
+    EXPECT_EQ(overlay.visibleCount(), 0u);
+    EXPECT_GE(probe.checked.size(), 2 * 50u);
+    EXPECT_LE(probe.checked.size(), 2 * 51u);
+    EXPECT_TRUE(workspace.killed.empty());
+}
+
+void writeBundle(const fs::path& bundle, const std::string& info) {
+    fs::create_directories(bundle / "Contents");
+    std::ofstream(bundle / "Contents" / "Info.plist")
+        << "<?xml version=\"1.0\" encoding=\"UTF-8\"?><plist version=\"1.0\"><dict>" << info
+        << "</dict></plist>";
+}
+std::string id(const std::string& bundleIdentifier) {
+    return "<key>CFBundleIdentifier</key><string>" + bundleIdentifier + "</string>";
+}
+
+TEST_F(DockManagerTest, InstalledAppsScansOnceFirstFindWinsSortedIgnoringCase) {
+    const fs::path first = dir.path() / "Applications", second = dir.path() / "home" / "Applications";
+    writeBundle(first / "Zebra.app", id("com.z") +
+                                         "<key>CFBundleDisplayName</key><integer>5</integer>"
+                                         "<key>CFBundleName</key><string>zebra</string>");
+    writeBundle(first / "Apple.app", id("com.a") +
+                                         "<key>CFBundleDisplayName</key><string>Apple</string>"
+                                         "<key>CFBundleName</key><string>Other</string>");
+    writeBundle(first / "NoId.app", "<key>CFBundleName</key><string>NoId</string>");
+    writeBundle(first / "Upper.APP", id("com.upper"));
+    writeBundle(first / "Broken.app", "<key>");
+    fs::create_directories(first / "NotBundle.app");
+    writeBundle(second / "Apple Copy.app", id("com.a"));
+    writeBundle(second / "My.app.app", id("com.my"));
+    writeBundle(second / "middle.app", id("com.m") + "<key>CFBundleName</key><string>middle</string>");
+
+    DockManager scanner{preferences,
+                        workspace,
+                        probe,
+                        overlay,
+                        queue,
+                        queue,
+                        {first.string(), (dir.path() / "missing").string(), second.string()}};
+    const std::vector<InstalledApp> apps = scanner.installedApps();
+    std::vector<std::string> seen;
+    for (const auto& app : apps) seen.push_back(app.name + "|" + app.bundleIdentifier + "|" + app.path);
+    EXPECT_EQ(seen, (std::vector<std::string>{"Apple|com.a|" + first.string() + "/Apple.app",
+                                              "middle|com.m|" + second.string() + "/middle.app",
+                                              "My|com.my|" + second.string() + "/My.app.app",
+                                              "zebra|com.z|" + first.string() + "/Zebra.app"}));
+    EXPECT_EQ(apps[0].id, "com.a");
+
+    writeBundle(first / "Late.app", id("com.late"));
+    EXPECT_EQ(scanner.installedApps().size(), 4u) << "the first scan is kept for the process";
+}
+
+}  // namespace
+}  // namespace moorvane

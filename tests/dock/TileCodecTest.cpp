@@ -1,0 +1,244 @@
+#include "dock/TileCodec.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "fakes/FakeDockPreferences.h"
+#include "fakes/Fixtures.h"
+#include "model/Log.h"
+
+namespace moorvane {
+namespace {
+
+// An entry without its identifier, which is new at every decode: label|bundle|path|tile type.
+std::string shape(const DockAppEntry& e) {
+    return e.label + "|" + e.bundleIdentifier + "|" + e.path + "|" + std::string(rawValue(e.spacerType)) +
+           (e.isSpacer ? "|spacer" : "");
+}
+
+std::vector<std::string> shapes(const std::vector<DockAppEntry>& entries) {
+    std::vector<std::string> out;
+    for (const auto& entry : entries) out.push_back(shape(entry));
+    return out;
+}
+
+DockAppEntry app(std::string label, std::string bundle = "", std::string path = "") {
+    DockAppEntry entry;
+    entry.label = std::move(label);
+    entry.bundleIdentifier = std::move(bundle);
+    entry.path = std::move(path);
+    return entry;
+}
+
+PlistDictionary fixtureDomain(const std::string& name) {
+    Result<PlistValue> domain = readPlist(moorvane::testing::readFixture(name));
+    return domain && domain->dictionary() ? *domain->dictionary() : PlistDictionary{};
+}
+
+Bytes appsBlob(const std::string& fixture) {
+    return *writeBinary(*fixtureDomain(fixture).find(persistentAppsKey));
+}
+
+TEST(TileCodec, DecodesTheSequoiaDock) {
+    EXPECT_EQ(
+        shapes(decodeEntries(appsBlob("dock-sequoia.xml"))),
+        (std::vector<std::string>{
+            "Launchpad|com.apple.launchpad.launcher|file:///System/Applications/Launchpad.app/|",
+            "Safari|com.apple.Safari|file:///System/Volumes/Preboot/Cryptexes/App/System/Applications/"
+            "Safari.app/|",
+            "Mail|com.apple.mail|file:///System/Applications/Mail.app/|",
+            "Calendar|com.apple.iCal|file:///System/Applications/Calendar.app/|",
+            "Spacer|||spacer-tile|spacer",
+            "Visual Studio Code|com.microsoft.VSCode|file:///Applications/Visual%20Studio%20Code.app/|",
+            "Xcode|com.apple.dt.Xcode|file:///Applications/Xcode.app/|",
+            "Terminal|com.apple.Terminal|file:///System/Applications/Utilities/Terminal.app/|",
+            "Small Spacer|||small-spacer-tile|spacer",
+            "System Settings|com.apple.systempreferences|file:///System/Applications/System%20Settings.app/|",
+        }));
+}
+
+TEST(TileCodec, DecodesTilesOfShrinkingDetail) {
+    // Any property-list format is read, so the XML text of the array works as a blob too.
+    const Bytes xml = [] {
+        std::string text = *writeXml(*fixtureDomain("dock-minimal.xml").find(persistentAppsKey));
+        return Bytes(text.begin(), text.end());
+    }();
+    EXPECT_EQ(shapes(decodeEntries(xml)),
+              (std::vector<std::string>{
+                  "Unknown||/System/Applications/Notes.app|",
+                  "Unknown||file:///Applications/Firefox.app/|",
+                  "Maps|com.apple.Maps|file:///System/Applications/Maps.app/|",
+                  "Photos|com.apple.Photos|file:///System/Applications/Photos.app/|",
+              }));
+}
+
+struct TileCase {
+    const char* name;
+    PlistValue tile;
+    const char* expected;  // shape, or "" for no entry
+};
+
+class EntryFromTile : public ::testing::TestWithParam<TileCase> {};
+
+TEST_P(EntryFromTile, ReadsOnlyTheKeysItNeeds) {
+    const std::optional<DockAppEntry> entry = entryFromTile(GetParam().tile);
+    EXPECT_EQ(entry ? shape(*entry) : "", GetParam().expected);
+}
+
+const PlistDictionary data{{"file-label", "Notes"}};
+
+INSTANTIATE_TEST_SUITE_P(
+    Tiles, EntryFromTile,
+    ::testing::Values(
+        TileCase{"Regular", PlistDictionary{{"tile-type", "spacer-tile"}}, "Spacer|||spacer-tile|spacer"},
+        TileCase{"Flexible", PlistDictionary{{"tile-type", "flex-spacer-tile"}},
+                 "Spacer|||flex-spacer-tile|spacer"},
+        TileCase{"Small", PlistDictionary{{"tile-type", "small-spacer-tile"}, {"tile-data", 3}},
+                 "Small Spacer|||small-spacer-tile|spacer"},
+        TileCase{"OtherSpacer", PlistDictionary{{"tile-type", "wide-spacer-tile"}},
+                 "Small Spacer|||small-spacer-tile|spacer"},
+        TileCase{"SpacerIsCaseSensitive", PlistDictionary{{"tile-type", "Spacer-tile"}}, ""},
+        TileCase{"NoTileData", PlistDictionary{{"tile-type", "file-tile"}}, ""},
+        TileCase{"TileDataNotADictionary", PlistDictionary{{"tile-data", PlistArray{data}}}, ""},
+        TileCase{"EmptyTileData",
+                 PlistDictionary{{"tile-type", "file-tile"}, {"tile-data", PlistDictionary{}}}, "Unknown|||"},
+        TileCase{"TypeNotText", PlistDictionary{{"tile-type", 7}, {"tile-data", data}}, "Notes|||"},
+        TileCase{"InnerValuesMistyped",
+                 PlistDictionary{{"tile-data", PlistDictionary{{"file-label", 1},
+                                                               {"bundle-identifier", true},
+                                                               {"file-data", "file:///x"}}}},
+                 "Unknown|||"},
+        TileCase{"NotADictionary", "file-tile", ""}),
+    [](const auto& test) { return std::string(test.param.name); });
+
+TEST(TileCodec, WritesTheTwoTileForms) {
+    DockAppEntry safari = app("Safari", "com.apple.Safari", "file:///Applications/Safari.app/");
+    EXPECT_EQ(tileDictionary(safari),
+              PlistValue(PlistDictionary{
+                  {"tile-type", "file-tile"},
+                  {"tile-data", PlistDictionary{{"file-data", PlistDictionary{{"_CFURLString", safari.path},
+                                                                              {"_CFURLStringType", 15}}},
+                                                {"file-label", "Safari"},
+                                                {"bundle-identifier", "com.apple.Safari"}}}}));
+    DockAppEntry bare = app("Bare");
+    const PlistValue bareTile = tileDictionary(bare);
+    const PlistDictionary* fileData =
+        bareTile.dictionary()->findDictionary("tile-data")->findDictionary("file-data");
+    EXPECT_EQ(*fileData, (PlistDictionary{{"_CFURLString", ""}, {"_CFURLStringType", 0}}));
+    EXPECT_EQ(tileDictionary(DockAppEntry::spacer(SpacerType::small)),
+              PlistValue(PlistDictionary{{"tile-type", "small-spacer-tile"},
+                                         {"tile-data", PlistDictionary{{"file-label", ""}}}}));
+    DockAppEntry broken = DockAppEntry::spacer(SpacerType::regular);
+    broken.spacerType = SpacerType::none;
+    EXPECT_EQ(*tileDictionary(broken).dictionary()->findString("tile-type"), "small-spacer-tile");
+}
+
+TEST(TileCodec, PlainPathsBecomeFileUrls) {
+    moorvane::testing::TempDir dir;
+    std::filesystem::create_directory(dir.path() / "Visual Studio Code.app");
+    const std::string root = dir.path().string();
+    EXPECT_EQ(tileLocation(root + "/Visual Studio Code.app"),
+              "file://" + root + "/Visual%20Studio%20Code.app/");
+    EXPECT_EQ(tileLocation(root + "/Gone #1?.app"), "file://" + root + "/Gone%20%231%3F.app");
+    EXPECT_EQ(tileLocation("/Apps/Caf\xC3\xA9 (Beta)+100%.app"),
+              "file:///Apps/Caf%C3%A9%20(Beta)+100%25.app");
+    EXPECT_EQ(tileLocation("file:///kept as is"), "file:///kept as is");
+}
+
+TEST(TileCodec, EntriesSurviveATileRoundTripWithNewIds) {
+    moorvane::testing::TempDir dir;
+    std::filesystem::create_directory(dir.path() / "Safari.app");
+    const std::vector<DockAppEntry> entries = {
+        app("Mail", "com.apple.mail", "file:///System/Applications/Mail.app/"),
+        app("Safari", "com.apple.Safari", (dir.path() / "Safari.app").string()),
+        DockAppEntry::spacer(SpacerType::flexibleSpace), app("Nothing")};
+    DockProfile profile;
+    profile.setAppEntries(entries);
+    const std::vector<DockAppEntry> decoded = profile.appEntries();
+    ASSERT_EQ(decoded.size(), entries.size());
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        EXPECT_NE(decoded[i], entries[i]);
+        DockAppEntry expected = entries[i];
+        expected.id = decoded[i].id;
+        if (i == 1) expected.path = "file://" + expected.path + "/";
+        EXPECT_EQ(decoded[i], expected) << i;
+    }
+    EXPECT_NE(profile.appEntries(), decoded);  // each decode gives fresh identifiers
+}
+
+TEST(TileCodec, SetAppEntriesKeepsTheOldBlobWhenWritingFails) {
+    DockProfile profile;
+    profile.persistentApps = appsBlob("dock-sequoia.xml");
+    const Bytes before = profile.persistentApps;
+    const Date updated = profile.updatedAt;
+    profile.setAppEntries({app(std::string("bad\0label", 9))});
+    EXPECT_EQ(profile.persistentApps, before);
+    EXPECT_EQ(profile.updatedAt, updated);
+}
+
+TEST(TileCodec, UnreadableOrMisshapenBlobsDecodeToNothing) {
+    const Bytes nonDictionaryElement =
+        *writeBinary(PlistArray{PlistDictionary{{"tile-type", "spacer-tile"}}, 1});
+    for (const Bytes& blob :
+         {Bytes{}, Bytes{'x', 'y'}, *writeBinary(PlistDictionary{}), nonDictionaryElement}) {
+        EXPECT_TRUE(decodeEntries(blob).empty());
+    }
+    EXPECT_FALSE(decodeTiles(Bytes{'x'}));
+    EXPECT_TRUE(decodeTiles(nonDictionaryElement)->empty());
+}
+
+TEST(TileCodec, TileBundleIdentifierForFiltering) {
+    const PlistArray tiles = *decodeTiles(appsBlob("dock-sequoia.xml"));
+    EXPECT_EQ(tileBundleIdentifier(tiles.at(1)), "com.apple.Safari");
+    EXPECT_EQ(tileBundleIdentifier(tiles.at(4)), "");  // the spacer
+}
+
+// Points the log at a fresh file for the test's lifetime.
+class CaptureDockState : public ::testing::Test {
+  protected:
+    CaptureDockState() { setLogPath(dir_.path() / "moorvane.log"); }
+    ~CaptureDockState() override { setLogPath("/tmp/moorvane.log"); }
+    std::string logText() const {
+        std::ifstream in(dir_.path() / "moorvane.log");
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    }
+    moorvane::testing::TempDir dir_;
+    moorvane::testing::FakeDockPreferences preferences_;
+};
+
+TEST_F(CaptureDockState, GivesBothListsAsBinaryBlobs) {
+    const PlistDictionary domain = fixtureDomain("dock-sequoia.xml");
+    preferences_.values.insert_or_assign("persistent-apps", *domain.find(persistentAppsKey));
+    preferences_.values.insert_or_assign("persistent-others", *domain.find(persistentOthersKey));
+    const auto captured = captureDockState(preferences_);
+    ASSERT_TRUE(captured);
+    EXPECT_EQ(
+        captured->first.size() > 8 ? std::string(captured->first.begin(), captured->first.begin() + 8) : "",
+        "bplist00");
+    EXPECT_EQ(*readPlist(captured->first), *domain.find(persistentAppsKey));
+    EXPECT_EQ(*readPlist(captured->second), *domain.find(persistentOthersKey));
+}
+
+TEST_F(CaptureDockState, MissingOrMisshapenListsGiveNothingSilently) {
+    preferences_.values.insert_or_assign("persistent-apps", PlistArray{});
+    EXPECT_FALSE(captureDockState(preferences_));
+    preferences_.values.insert_or_assign("persistent-others", PlistArray{PlistDictionary{}, "stray"});
+    EXPECT_FALSE(captureDockState(preferences_));
+    EXPECT_EQ(logText(), "");
+}
+
+TEST_F(CaptureDockState, LogsASerialisationFailure) {
+    preferences_.values.insert_or_assign("persistent-apps",
+                                         PlistArray{PlistDictionary{{"file-label", "\xC3"}}});
+    preferences_.values.insert_or_assign("persistent-others", PlistArray{});
+    EXPECT_FALSE(captureDockState(preferences_));
+    EXPECT_NE(logText().find("] DockManager: Failed to serialize dock state: string is not valid UTF-8\n"),
+              std::string::npos);
+}
+
+}  // namespace
+}  // namespace moorvane

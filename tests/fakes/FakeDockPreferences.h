@@ -1,0 +1,29 @@
+#pragma once
+
+#include <functional>
+#include <map>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/DockPreferences.h"
+
+namespace moorvane::testing {
+
+// The domain as a map in memory. Writes are recorded in order, so tests can tell what was set before a sync.
+class FakeDockPreferences final : public DockPreferences {
+  public:
+    std::map<std::string, PlistValue, std::less<>> values;
+    // Keys passed to set(), in call order.
+    std::vector<std::string> setKeys;
+    int synchronizeCalls = 0;
+    // When set, synchronize() reports failure (the values set stay in memory, as with the real domain).
+    bool failSynchronize = false;
+
+    std::optional<PlistValue> copyValue(std::string_view key) override;
+    void set(std::string_view key, PlistValue value) override;
+    bool synchronize() override;
+};
+
+}  // namespace moorvane::testing

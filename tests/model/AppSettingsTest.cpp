@@ -1,0 +1,192 @@
+#include "model/AppSettings.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "fakes/FakeSettingsPorts.h"
+#include "fakes/Fixtures.h"
+#include "model/Log.h"
+
+namespace moorvane {
+namespace {
+
+using testing::FakeAppActivation;
+using testing::FakeLoginItems;
+using testing::FakeUserDefaults;
+using Stored = std::map<std::string, FakeUserDefaults::Value>;
+
+// Failures name the case rather than dumping its bytes.
+template <class Case>
+requires requires(const Case& c) {
+    c.name;
+}
+void PrintTo(const Case& c, std::ostream* out) {
+    *out << c.name;
+}
+
+// Points the log at a fresh file for the test's lifetime; gives its messages without their time stamps.
+class LogFile {
+  public:
+    LogFile() { setLogPath(dir_.path() / "moorvane.log"); }
+    ~LogFile() { setLogPath("/tmp/moorvane.log"); }
+    std::vector<std::string> messages() const {
+        std::vector<std::string> out;
+        std::ifstream in(dir_.path() / "moorvane.log");
+        for (std::string line; std::getline(in, line);) out.push_back(line.substr(line.find("] ") + 2));
+        return out;
+    }
+
+  private:
+    testing::TempDir dir_;
+};
+
+struct StartCase {
+    const char* name;
+    Stored stored;
+    bool autoSave;
+    bool hintSeen;
+    AppVisibility visibility;
+};
+
+class SettingsAtStart : public ::testing::TestWithParam<StartCase> {};
+
+TEST_P(SettingsAtStart, ReadsStoredValuesOrFallsBack) {
+    const StartCase& c = GetParam();
+    FakeUserDefaults defaults;
+    defaults.values = c.stored;
+    FakeLoginItems loginItems;
+    FakeAppActivation activation;
+    const AppSettings settings(defaults, loginItems, activation);
+
+    EXPECT_EQ(settings.autoSaveDockChanges(), c.autoSave);
+    EXPECT_EQ(settings.hasSeenProfileHint(), c.hintSeen);
+    EXPECT_EQ(settings.appVisibility(), c.visibility);
+    EXPECT_EQ(defaults.values, c.stored) << "the defaults are not written back";
+    EXPECT_TRUE(activation.applied.empty()) << "the shell applies the policy, not construction";
+}
+
+const Stored allSet{
+    {"autoSaveDockChanges", false}, {"hasSeenProfileHint", true}, {"appVisibility", "dockAndMenuBar"}};
+const Stored wrongTypes{
+    {"autoSaveDockChanges", "false"}, {"hasSeenProfileHint", std::int64_t{1}}, {"appVisibility", true}};
+
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(AppSettings, SettingsAtStart, ::testing::Values(
+    StartCase{"FirstRun", {}, true, false, AppVisibility::menuBarOnly},
+    StartCase{"Stored", allSet, false, true, AppVisibility::dockAndMenuBar},
+    StartCase{"VisibilityDiffersInCase", {{"appVisibility", "DockAndMenuBar"}}, true, false, AppVisibility::menuBarOnly},
+    StartCase{"WrongTypes", wrongTypes, true, false, AppVisibility::menuBarOnly}),
+    [](const auto& p) { return p.param.name; });
+// clang-format on
+
+TEST(AppSettings, ChangesPersistAndReachObservers) {
+    FakeUserDefaults defaults;
+    FakeLoginItems loginItems;
+    FakeAppActivation activation;
+    AppSettings settings(defaults, loginItems, activation);
+    std::vector<std::string> seen;
+    const auto a =
+        settings.observeAutoSaveDockChanges([&](bool v) { seen.push_back("auto " + std::to_string(v)); });
+    const auto h =
+        settings.observeHasSeenProfileHint([&](bool v) { seen.push_back("hint " + std::to_string(v)); });
+    const auto v = settings.observeAppVisibility(
+        [&](AppVisibility value) { seen.push_back("visibility " + std::string(storedValue(value))); });
+
+    settings.setAutoSaveDockChanges(false);
+    settings.setHasSeenProfileHint(true);
+    settings.setAppVisibility(AppVisibility::dockAndMenuBar);
+
+    EXPECT_EQ(seen, (std::vector<std::string>{"auto 0", "hint 1", "visibility dockAndMenuBar"}));
+    EXPECT_EQ(defaults.values, allSet);
+    EXPECT_EQ(activation.applied, std::vector<ActivationPolicy>{ActivationPolicy::regular});
+
+    const AppSettings next(defaults, loginItems, activation);
+    EXPECT_EQ(std::tuple(next.autoSaveDockChanges(), next.hasSeenProfileHint(), next.appVisibility()),
+              std::tuple(false, true, AppVisibility::dockAndMenuBar));
+
+    settings.setAppVisibility(AppVisibility::menuBarOnly);
+    EXPECT_EQ(defaults.values["appVisibility"], FakeUserDefaults::Value{"menuBarOnly"});
+    EXPECT_EQ(activation.applied.back(), ActivationPolicy::accessory);
+}
+
+// A refusal, when set, answers whichever change is asked for.
+struct LoginCase {
+    const char* name;
+    LoginItemStatus initial;
+    bool wanted;
+    std::optional<std::string> refusal;
+    std::vector<std::string> requests;
+    bool launches;
+};
+
+class LaunchAtLogin : public ::testing::TestWithParam<LoginCase> {};
+
+TEST_P(LaunchAtLogin, ShowsWhatTheSystemReports) {
+    const LoginCase& c = GetParam();
+    LogFile logFile;
+    FakeUserDefaults defaults;
+    FakeLoginItems loginItems;
+    loginItems.current = c.initial;
+    FakeAppActivation activation;
+    AppSettings settings(defaults, loginItems, activation);
+    EXPECT_EQ(settings.launchesAtLogin(), c.initial == LoginItemStatus::enabled);
+
+    // An earlier refusal is held until this call, which must replace or clear it.
+    loginItems.registerRefusal = "earlier";
+    settings.setLaunchAtLogin(true);
+    ASSERT_EQ(settings.launchAtLoginError(), "earlier");
+    loginItems.registerRefusal = loginItems.unregisterRefusal = c.refusal;
+    loginItems.requests.clear();
+    std::vector<std::optional<std::string>> shown;
+    const auto s = settings.observeLaunchAtLoginError([&](const auto& e) { shown.push_back(e); });
+
+    settings.setLaunchAtLogin(c.wanted);
+
+    EXPECT_EQ(loginItems.requests, c.requests);
+    EXPECT_EQ(settings.launchesAtLogin(), c.launches);
+    EXPECT_EQ(shown, std::vector<std::optional<std::string>>{c.refusal});
+    std::vector<std::string> log{"AppSettings: launch at login register failed: earlier"};
+    if (c.refusal) log.push_back("AppSettings: launch at login " + c.requests[0] + " failed: " + *c.refusal);
+    EXPECT_EQ(logFile.messages(), log);
+}
+
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(AppSettings, LaunchAtLogin, ::testing::Values(
+    LoginCase{"RegisterAccepted", LoginItemStatus::notRegistered, true, {}, {"register"}, true},
+    LoginCase{"RegisterRefused", LoginItemStatus::notRegistered, true, "Not permitted", {"register"}, false},
+    LoginCase{"UnregisterAccepted", LoginItemStatus::enabled, false, {}, {"unregister"}, false},
+    LoginCase{"UnregisterRefused", LoginItemStatus::enabled, false, "Busy", {"unregister"}, true},
+    LoginCase{"OffWhileAwaitingApproval", LoginItemStatus::requiresApproval, false, {}, {}, false}),
+    [](const auto& p) { return p.param.name; });
+// clang-format on
+
+struct VersionCase {
+    const char* name;
+    nlohmann::json info;
+    const char* expected;
+};
+
+class Version : public ::testing::TestWithParam<VersionCase> {};
+
+TEST_P(Version, UsesTextEntriesOnly) {
+    EXPECT_EQ(versionString(GetParam().info), GetParam().expected);
+}
+
+const nlohmann::json textEntries{{"CFBundleShortVersionString", "2.3"}, {"CFBundleVersion", "45"}};
+const nlohmann::json numberEntries{{"CFBundleShortVersionString", 2.3}, {"CFBundleVersion", 45}};
+
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(AppSettings, Version, ::testing::Values(
+    VersionCase{"NoEntries", nlohmann::json::object(), "Version 1.0 (1)"},
+    VersionCase{"TextEntries", textEntries, "Version 2.3 (45)"},
+    VersionCase{"EntriesNotText", numberEntries, "Version 1.0 (1)"},
+    VersionCase{"NotADictionary", nlohmann::json::array({"2.3"}), "Version 1.0 (1)"}),
+    [](const auto& p) { return p.param.name; });
+// clang-format on
+
+}  // namespace
+}  // namespace moorvane

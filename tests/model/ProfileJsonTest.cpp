@@ -1,0 +1,247 @@
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+
+#include "fakes/Fixtures.h"
+#include "model/Base64.h"
+#include "model/Log.h"
+#include "model/ProfileJson.h"
+
+namespace moorvane {
+namespace {
+
+using nlohmann::json;
+
+const char* const minimalProfile =
+    R"({"id":"0a1b2c3d-4e5f-4a6b-8c7d-9e0f1a2b3c4d","name":"Work","persistentApps":"AAEC","persistentOthers":""})";
+
+DockProfile fullProfile() {
+    DockProfile profile;
+    profile.name = "Studio";
+    profile.colorName = "magenta";
+    profile.persistentApps = {0, 1, 2, 250, 255};
+    profile.persistentOthers = {9};
+    profile.focusFilter = "Work";
+    profile.createdAt = dateFromReferenceSeconds(786543210.123456);
+    profile.updatedAt = dateFromReferenceSeconds(786543299.5);
+    profile.keyboardShortcut = "ctrl+opt+1";
+    profile.appsToLaunch = std::vector<std::string>{"com.apple.Safari"};
+    profile.quitOtherApps = true;
+    profile.hiddenApps = std::vector<std::string>{};
+    AppGroup group;
+    group.name = "Tools";
+    group.bundleIdentifiers = {"com.apple.Terminal", "com.apple.Notes"};
+    profile.appGroups = std::vector<AppGroup>{group};
+    return profile;
+}
+
+void expectSameFields(const DockProfile& a, const DockProfile& b) {
+    EXPECT_EQ(a.id, b.id);
+    EXPECT_EQ(a.name, b.name);
+    EXPECT_EQ(a.colorName, b.colorName);
+    EXPECT_EQ(a.persistentApps, b.persistentApps);
+    EXPECT_EQ(a.persistentOthers, b.persistentOthers);
+    EXPECT_EQ(a.focusFilter, b.focusFilter);
+    EXPECT_EQ(a.keyboardShortcut, b.keyboardShortcut);
+    EXPECT_EQ(a.appsToLaunch, b.appsToLaunch);
+    EXPECT_EQ(a.quitOtherApps, b.quitOtherApps);
+    EXPECT_EQ(a.hiddenApps, b.hiddenApps);
+    EXPECT_EQ(a.appGroups, b.appGroups);
+}
+
+TEST(ProfileJson, StoreFormRoundTripsEveryFieldToTheMicrosecond) {
+    const DockProfile profile = fullProfile();
+    auto read = decodeProfiles(encodeProfiles({profile}));
+    ASSERT_TRUE(read) << read.error().description;
+    ASSERT_EQ(read->size(), 1u);
+    expectSameFields((*read)[0], profile);
+    EXPECT_EQ((*read)[0].createdAt, profile.createdAt);
+    EXPECT_EQ((*read)[0].updatedAt, profile.updatedAt);
+}
+
+TEST(ProfileJson, DocumentFormWritesIsoDatesAndReadsOffsets) {
+    DockProfile profile = fullProfile();
+    profile.createdAt = dateFromReferenceSeconds(0);
+    const OrderedJson written = profileToJson(profile, DateEncoding::iso8601);
+    EXPECT_EQ(written["createdAt"], "2001-01-01T00:00:00Z");
+
+    json edited = json::parse(written.dump());
+    edited["createdAt"] = "2001-01-01T02:00:00.250+02:00";
+    auto read = profileFromJson(edited, DateEncoding::iso8601);
+    ASSERT_TRUE(read) << read.error().description;
+    expectSameFields(*read, profile);
+    EXPECT_EQ(secondsSinceReferenceDate(read->createdAt), 0.25);
+}
+
+TEST(ProfileJson, KeysAreWrittenInFieldOrderAndAbsentListsLeftOut) {
+    DockProfile profile = fullProfile();
+    profile.appsToLaunch.reset();
+    const std::string text = profileToJson(profile, DateEncoding::referenceSeconds).dump();
+    std::vector<std::string> keys;
+    const OrderedJson parsed = OrderedJson::parse(text);
+    for (const auto& [key, value] : parsed.items()) keys.push_back(key);
+    EXPECT_EQ(keys, (std::vector<std::string>{"id", "name", "colorName", "persistentApps", "persistentOthers",
+                                              "focusFilter", "createdAt", "updatedAt", "keyboardShortcut",
+                                              "quitOtherApps", "hiddenApps", "appGroups"}));
+    EXPECT_NE(text.find(R"("hiddenApps":[])"), std::string::npos);
+    EXPECT_NE(text.find(profile.id.text()), std::string::npos) << "UUIDs are written upper case";
+}
+
+TEST(ProfileJson, MinimalObjectTakesDefaultsAndWritesThemBack) {
+    const Date before = currentDate();
+    auto read = profileFromJson(json::parse(minimalProfile), DateEncoding::referenceSeconds);
+    ASSERT_TRUE(read) << read.error().description;
+    EXPECT_EQ(read->id.text(), "0A1B2C3D-4E5F-4A6B-8C7D-9E0F1A2B3C4D");
+    EXPECT_EQ(read->colorName, "blue");
+    EXPECT_GE(read->createdAt, before);
+    EXPECT_EQ(read->createdAt, read->updatedAt);
+    EXPECT_EQ(read->persistentApps, (Bytes{0, 1, 2}));
+    EXPECT_FALSE(read->quitOtherApps);
+    EXPECT_FALSE(read->focusFilter || read->keyboardShortcut || read->appsToLaunch || read->hiddenApps ||
+                 read->appGroups);
+
+    std::vector<std::string> keys;
+    const OrderedJson written = profileToJson(*read, DateEncoding::referenceSeconds);
+    for (const auto& [key, value] : written.items()) keys.push_back(key);
+    EXPECT_EQ(keys, (std::vector<std::string>{"id", "name", "colorName", "persistentApps", "persistentOthers",
+                                              "createdAt", "updatedAt", "quitOtherApps"}));
+}
+
+struct BadProfile {
+    const char* name;
+    const char* key;
+    json value;  // null removes the key
+    const char* named;
+};
+
+class ProfileJsonRejects : public ::testing::TestWithParam<BadProfile> {};
+
+TEST_P(ProfileJsonRejects, WholeReadWithTheKeyNamed) {
+    json object = json::parse(minimalProfile);
+    if (GetParam().value.is_null() && std::string(GetParam().key) != "nullName") {
+        object.erase(GetParam().key);
+    } else if (std::string(GetParam().key) == "nullName") {
+        object["name"] = nullptr;
+    } else {
+        object[GetParam().key] = GetParam().value;
+    }
+    auto read = profileFromJson(object, DateEncoding::referenceSeconds);
+    ASSERT_FALSE(read);
+    EXPECT_NE(read.error().description.find(GetParam().named), std::string::npos) << read.error().description;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Keys, ProfileJsonRejects,
+    ::testing::Values(BadProfile{"missingId", "id", nullptr, "\"id\""},
+                      BadProfile{"missingName", "name", nullptr, "\"name\""},
+                      BadProfile{"nullName", "nullName", nullptr, "\"name\""},
+                      BadProfile{"missingApps", "persistentApps", nullptr, "\"persistentApps\""},
+                      BadProfile{"missingOthers", "persistentOthers", nullptr, "\"persistentOthers\""},
+                      BadProfile{"idNotUuid", "id", "not-a-uuid", "\"id\""},
+                      BadProfile{"nameNumber", "name", 7, "\"name\""},
+                      BadProfile{"base64Unpadded", "persistentApps", "AAE", "\"persistentApps\""},
+                      BadProfile{"base64LineBreak", "persistentApps", "AA\nEC", "\"persistentApps\""},
+                      BadProfile{"base64Url", "persistentApps", "-_-_", "\"persistentApps\""},
+                      BadProfile{"dateAsText", "createdAt", "2026-12-06T11:43:46Z", "\"createdAt\""},
+                      BadProfile{"quitAsNumber", "quitOtherApps", 1, "\"quitOtherApps\""},
+                      BadProfile{"launchNotTexts", "appsToLaunch", json::array({1}), "\"appsToLaunch\""},
+                      BadProfile{"groupsNotArray", "appGroups", json::object(), "\"appGroups\""},
+                      BadProfile{"groupBadId", "appGroups", json::array({{{"id", "x"}}}), "\"appGroups\""}),
+    [](const auto& param) { return std::string(param.param.name); });
+
+TEST(ProfileJson, GroupsReadWithDefaultsAndStoreErrorsNameTheProfile) {
+    auto group = groupFromJson(json::object());
+    ASSERT_TRUE(group);
+    EXPECT_EQ(group->name, "Group");
+    EXPECT_EQ(group->symbolName, "folder.fill");
+    EXPECT_TRUE(group->bundleIdentifiers.empty());
+    EXPECT_NE(group->id, Uuid());
+
+    auto store = decodeProfiles(std::string("[") + minimalProfile + R"(,{"name":"x"}])");
+    ASSERT_FALSE(store);
+    EXPECT_EQ(store.error().description, "profile 2: key \"id\" is missing");
+    EXPECT_FALSE(decodeProfiles("{\"not\":\"an array\"}"));
+    EXPECT_FALSE(decodeProfiles("[{"));
+    EXPECT_FALSE(decodeProfiles(std::string(100000, '[')));
+}
+
+TEST(Base64, RoundTripsEveryLengthAndRejectsNonCanonicalText) {
+    Bytes bytes;
+    for (int length = 0; length < 70; ++length) {
+        auto decoded = base64Decode(base64Encode(bytes));
+        ASSERT_TRUE(decoded) << "length " << length;
+        EXPECT_EQ(*decoded, bytes) << "length " << length;
+        bytes.push_back(static_cast<std::uint8_t>(length * 37));
+    }
+    EXPECT_EQ(base64Encode({'f', 'o', 'o', 'b'}), "Zm9vYg==");
+    for (const char* bad : {"Zm9vYh==", "Zm9vYg=", "Zm9v Yg==", "Zm=vYg==", "Zg==Zg=="}) {
+        EXPECT_FALSE(base64Decode(bad)) << bad;
+    }
+}
+
+TEST(Dates, ReferenceSecondsAndIsoTextsConvert) {
+    EXPECT_EQ(iso8601(dateFromReferenceSeconds(789478426)), "2026-01-07T11:33:46Z");
+    EXPECT_EQ(parseIso8601("2026-12-06T11:43:46Z"), parseIso8601("2026-12-06T12:43:46+01:00"));
+    EXPECT_FALSE(parseIso8601("2026-12-06 11:43:46"));
+    EXPECT_FALSE(parseIso8601("2026-12-06T11:43:46Zjunk"));
+    // Hostile numbers in a hand-edited store must not overflow the date.
+    EXPECT_EQ(dateFromReferenceSeconds(std::numeric_limits<double>::quiet_NaN()), dateFromReferenceSeconds(0));
+    EXPECT_LT(dateFromReferenceSeconds(-1e300), dateFromReferenceSeconds(0));
+}
+
+TEST(Uuid, ParsesEitherCaseAndRejectsOtherShapes) {
+    auto lower = Uuid::parse("0a1b2c3d-4e5f-4a6b-8c7d-9e0f1a2b3c4d");
+    ASSERT_TRUE(lower);
+    EXPECT_EQ(lower, Uuid::parse("0A1B2C3D-4E5F-4A6B-8C7D-9E0F1A2B3C4D"));
+    for (const char* bad : {"0a1b2c3d4e5f4a6b8c7d9e0f1a2b3c4d", "0a1b2c3d-4e5f-4a6b-8c7d-9e0f1a2b3c4dx",
+                            "0a1b2c3d-4e5f-4a6b-8c7d_9e0f1a2b3c4d", "g a1b2c3d-4e5f-4a6b-8c7d-9e0f1a2b3c4"}) {
+        EXPECT_FALSE(Uuid::parse(bad)) << bad;
+    }
+    EXPECT_NE(Uuid::random(), Uuid::random());
+}
+
+class LogFile : public ::testing::Test {
+protected:
+    void SetUp() override { setLogPath(dir.path() / "moorvane.log"); }
+    void TearDown() override { setLogPath("/tmp/moorvane.log"); }
+    std::string contents() {
+        std::ifstream in(dir.path() / "moorvane.log");
+        std::stringstream out;
+        out << in.rdbuf();
+        return out.str();
+    }
+    testing::TempDir dir;
+};
+
+TEST_F(LogFile, AppendsWholeLinesInCallOrderToAPrivateFile) {
+    log("ProfileStore: first");
+    log("");
+    log("two\nlines");
+    const std::string text = contents();
+    std::vector<std::string> lines;
+    std::stringstream in(text);
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    ASSERT_EQ(lines.size(), 4u) << text;
+    EXPECT_EQ(lines[0].front(), '[');
+    EXPECT_NE(lines[0].find("] ProfileStore: first"), std::string::npos);
+    EXPECT_EQ(lines[1].substr(lines[1].size() - 2), "] ");
+    EXPECT_EQ(lines[3], "lines");
+    EXPECT_EQ(text.back(), '\n');
+    EXPECT_EQ(std::filesystem::status(dir.path() / "moorvane.log").permissions() & std::filesystem::perms::all,
+              std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+}
+
+TEST_F(LogFile, NeverWritesThroughAPlantedLink) {
+    const auto victim = dir.path() / "victim";
+    { std::ofstream(victim) << "precious\n"; }
+    std::filesystem::create_symlink(victim, dir.path() / "moorvane.log");
+    log("ProfileStore: hello");
+    std::ifstream in(victim);
+    std::stringstream out;
+    out << in.rdbuf();
+    EXPECT_EQ(out.str(), "precious\n");
+}
+
+}  // namespace
+}  // namespace moorvane
