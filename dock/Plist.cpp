@@ -9,6 +9,7 @@
 #include <cstring>
 #include <memory>
 #include <span>
+#include <unordered_map>
 
 namespace moorvane {
 
@@ -19,6 +20,24 @@ PlistDictionary::PlistDictionary() = default;
 
 PlistDictionary::PlistDictionary(std::initializer_list<Entry> entries) {
     for (const auto& [key, value] : entries) set(key, value);
+}
+
+PlistDictionary PlistDictionary::fromEntries(std::vector<Entry> entries) {
+    PlistDictionary dictionary;
+    dictionary.entries_.reserve(entries.size());
+    // Views into the keys already placed; the reserve above keeps them from moving.
+    std::unordered_map<std::string_view, std::size_t> positions;
+    positions.reserve(entries.size());
+    for (Entry& entry : entries) {
+        const auto found = positions.find(entry.first);
+        if (found != positions.end()) {
+            dictionary.entries_[found->second].second = std::move(entry.second);
+            continue;
+        }
+        dictionary.entries_.push_back(std::move(entry));
+        positions.emplace(dictionary.entries_.back().first, dictionary.entries_.size() - 1);
+    }
+    return dictionary;
 }
 
 const PlistValue* PlistDictionary::find(std::string_view key) const {
@@ -382,7 +401,7 @@ Result<PlistValue> fromNode(plist_t node, std::size_t depth) {
             return PlistValue(std::move(items));
         }
         case PLIST_DICT: {
-            PlistDictionary dictionary;
+            std::vector<PlistDictionary::Entry> entries;
             plist_dict_iter raw = nullptr;
             plist_dict_new_iter(node, &raw);
             std::unique_ptr<void, DictIterFree> iter(raw);
@@ -395,9 +414,9 @@ Result<PlistValue> fromNode(plist_t node, std::size_t depth) {
                 if (!key || !isValidUtf8(key.get())) return Error{"dictionary key is not valid UTF-8"};
                 Result<PlistValue> value = fromNode(item, depth + 1);
                 if (!value) return value.error();
-                dictionary.set(key.get(), std::move(*value));
+                entries.emplace_back(key.get(), std::move(*value));
             }
-            return PlistValue(std::move(dictionary));
+            return PlistValue(PlistDictionary::fromEntries(std::move(entries)));
         }
         default:
             return Error{"property list holds a value of an unsupported type"};
@@ -421,8 +440,11 @@ Result<PlistValue> readXml(std::string_view bytes) {
     if (countOccurrences(bytes, "<dict") + countOccurrences(bytes, "<array") > maxXmlContainers) {
         return Error{"XML property list has too many containers"};
     }
+    // A terminated copy: the parser is only asked to stop at the length, and a number at the very end of an
+    // unterminated buffer is where C text parsers read past it.
+    const std::string text(bytes);
     plist_t raw = nullptr;
-    plist_from_xml(bytes.data(), static_cast<std::uint32_t>(bytes.size()), &raw);
+    plist_from_xml(text.c_str(), static_cast<std::uint32_t>(text.size()), &raw);
     NodePtr root(raw);
     if (!root) return Error{"not a property list"};
     return fromNode(root.get(), 1);
@@ -686,7 +708,8 @@ class BinaryReader {
     }
 
     std::optional<PlistValue> dictionary(std::size_t at, std::size_t items, std::size_t depth) {
-        PlistDictionary values;
+        std::vector<PlistDictionary::Entry> entries;
+        entries.reserve(items);
         for (std::size_t i = 0; i < items; ++i) {
             std::uint64_t keyRef = 0;
             std::uint64_t valueRef = 0;
@@ -698,9 +721,9 @@ class BinaryReader {
             if (!key->string()) return failed("dictionary key is not a string");
             std::optional<PlistValue> value = object(valueRef, depth + 1);
             if (!value) return std::nullopt;
-            values.set(std::move(*key->string()), std::move(*value));
+            entries.emplace_back(*key->string(), std::move(*value));
         }
-        return PlistValue(std::move(values));
+        return PlistValue(PlistDictionary::fromEntries(std::move(entries)));
     }
 
     std::span<const std::uint8_t> bytes_;

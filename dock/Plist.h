@@ -64,6 +64,9 @@ class PlistDictionary {
     PlistDictionary();
     // A repeated key keeps its first position and its last value, as set() does.
     PlistDictionary(std::initializer_list<Entry> entries);
+    // The same rule, in linear time for large dictionaries: readers use it so that a crafted file with many
+    // keys cannot make set()'s search quadratic.
+    static PlistDictionary fromEntries(std::vector<Entry> entries);
 
     // The value at `key`, or nothing.
     const PlistValue* find(std::string_view key) const;

@@ -66,7 +66,8 @@ std::optional<Bytes> base64Decode(std::string_view text) {
             v[k] = decoding[static_cast<unsigned char>(c)];
             if (v[k] < 0) return std::nullopt;
         }
-        const unsigned group = unsigned(v[0]) << 18 | unsigned(v[1]) << 12 | unsigned(v[2]) << 6 | unsigned(v[3]);
+        const unsigned group =
+            unsigned(v[0]) << 18 | unsigned(v[1]) << 12 | unsigned(v[2]) << 6 | unsigned(v[3]);
         // Bits below the last whole byte must be zero, or two texts would decode to the same bytes.
         if (padding == 2 && (group & 0xFFFF) != 0) return std::nullopt;
         if (padding == 1 && (group & 0xFF) != 0) return std::nullopt;

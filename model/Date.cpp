@@ -16,7 +16,9 @@ constexpr sys_days referenceDay{date::sys_days(date::year{2001} / 1 / 1)};
 
 }  // namespace
 
-Date currentDate() { return time_point_cast<microseconds>(system_clock::now()); }
+Date currentDate() {
+    return time_point_cast<microseconds>(system_clock::now());
+}
 
 double secondsSinceReferenceDate(Date value) {
     return duration<double>(value - Date(referenceDay)).count();

@@ -11,16 +11,21 @@ namespace moorvane {
 
 std::string_view rawValue(SpacerType type) {
     switch (type) {
-        case SpacerType::none: return "";
-        case SpacerType::regular: return "spacer-tile";
-        case SpacerType::small: return "small-spacer-tile";
-        case SpacerType::flexibleSpace: return "flex-spacer-tile";
+        case SpacerType::none:
+            return "";
+        case SpacerType::regular:
+            return "spacer-tile";
+        case SpacerType::small:
+            return "small-spacer-tile";
+        case SpacerType::flexibleSpace:
+            return "flex-spacer-tile";
     }
     return "";
 }
 
 std::optional<SpacerType> spacerTypeFromRaw(std::string_view raw) {
-    for (SpacerType type : {SpacerType::none, SpacerType::regular, SpacerType::small, SpacerType::flexibleSpace}) {
+    for (SpacerType type :
+         {SpacerType::none, SpacerType::regular, SpacerType::small, SpacerType::flexibleSpace}) {
         if (rawValue(type) == raw) return type;
     }
     return std::nullopt;
@@ -135,7 +140,9 @@ std::optional<std::string> iconPath(const DockAppEntry& entry, const Application
 
 std::size_t std::hash<moorvane::AppGroup>::operator()(const moorvane::AppGroup& group) const noexcept {
     std::size_t seed = std::hash<moorvane::Uuid>{}(group.id);
-    const auto mix = [&seed](std::size_t value) { seed ^= value + 0x9E3779B97F4A7C15ull + (seed << 6) + (seed >> 2); };
+    const auto mix = [&seed](std::size_t value) {
+        seed ^= value + 0x9E3779B97F4A7C15ull + (seed << 6) + (seed >> 2);
+    };
     mix(std::hash<std::string>{}(group.name));
     mix(std::hash<std::string>{}(group.symbolName));
     for (const auto& identifier : group.bundleIdentifiers) mix(std::hash<std::string>{}(identifier));

@@ -1,8 +1,8 @@
 #pragma once
 
 #include <array>
-#include <functional>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -26,7 +26,8 @@ struct DockAppEntry {
     Uuid id = Uuid::random();
     std::string label;
     std::string bundleIdentifier;
-    std::string path;  // "file://" URL text as the Dock stores it, or a plain absolute path; empty for spacers
+    std::string
+        path;  // "file://" URL text as the Dock stores it, or a plain absolute path; empty for spacers
     bool isSpacer = false;
     SpacerType spacerType = SpacerType::none;
 
@@ -94,8 +95,8 @@ struct DockProfile {
 // The location of the application with a bundle identifier, when the system knows one.
 using ApplicationLocator = std::function<std::optional<std::string>(const std::string& bundleIdentifier)>;
 
-// The file-system path whose icon stands for an entry, or nothing (spacers, and entries whose item is gone and
-// whose application the system does not know): the UI draws the icon of that path.
+// The file-system path whose icon stands for an entry, or nothing (spacers, and entries whose item is gone
+// and whose application the system does not know): the UI draws the icon of that path.
 std::optional<std::string> iconPath(const DockAppEntry& entry, const ApplicationLocator& locateApplication);
 
 // A tile location as a file-system path: "file://" URL text is turned into its path, anything else is kept.

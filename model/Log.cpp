@@ -2,10 +2,10 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 #include <unicode/datefmt.h>
 #include <unicode/locid.h>
 #include <unicode/unistr.h>
+#include <unistd.h>
 
 #include <memory>
 #include <mutex>
@@ -28,7 +28,8 @@ LogState& state() {
 
 std::string timeOfDay(LogState& s) {
     if (!s.timeFormat) {
-        s.timeFormat.reset(icu::DateFormat::createTimeInstance(icu::DateFormat::kMedium, icu::Locale::getDefault()));
+        s.timeFormat.reset(
+            icu::DateFormat::createTimeInstance(icu::DateFormat::kMedium, icu::Locale::getDefault()));
     }
     if (!s.timeFormat) return "?";
     icu::UnicodeString formatted;
@@ -62,10 +63,10 @@ void log(std::string_view message) {
     line.push_back('\n');
 
     // The log lives in a folder every user can write to. Refusing to follow a link keeps another user from
-    // redirecting our lines into a file of ours; a fresh log is readable by its owner only; O_NONBLOCK keeps a
-    // FIFO planted at the path from hanging us, and only a regular file is written.
-    FileDescriptor file{::open(s.path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK,
-                               0600)};
+    // redirecting our lines into a file of ours; a fresh log is readable by its owner only; O_NONBLOCK keeps
+    // a FIFO planted at the path from hanging us, and only a regular file is written.
+    FileDescriptor file{
+        ::open(s.path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK, 0600)};
     if (file.fd < 0) return;
     struct stat info {};
     if (::fstat(file.fd, &info) != 0 || !S_ISREG(info.st_mode)) return;

@@ -9,7 +9,7 @@ namespace moorvane {
 
 // Keeps a subscriber registered for as long as it lives; dropping it unsubscribes.
 class Subscription {
-public:
+  public:
     Subscription() = default;
     explicit Subscription(std::function<void()> cancel) : cancel_(std::move(cancel)) {}
     Subscription(Subscription&& other) noexcept : cancel_(std::exchange(other.cancel_, nullptr)) {}
@@ -28,14 +28,14 @@ public:
         if (cancel_) std::exchange(cancel_, nullptr)();
     }
 
-private:
+  private:
     std::function<void()> cancel_;
 };
 
 // A field whose changes reach its subscribers, which run on the main queue like everything that sets it.
 template <class T>
 class Observable {
-public:
+  public:
     using Handler = std::function<void(const T&)>;
 
     Observable() = default;
@@ -72,7 +72,7 @@ public:
         });
     }
 
-private:
+  private:
     void notify() {
         // A copy, so a handler may unsubscribe itself or others while we walk the list.
         auto handlers = *handlers_;

@@ -8,9 +8,10 @@ namespace {
 
 using nlohmann::json;
 
-// Reads the keys of one object, remembering the first failure so a caller can stop with a message naming the key.
+// Reads the keys of one object, remembering the first failure so a caller can stop with a message naming the
+// key.
 class ObjectReader {
-public:
+  public:
     explicit ObjectReader(const json& object) : object_(object) {}
 
     // A member that is absent or JSON null counts as missing.
@@ -103,7 +104,7 @@ public:
         return parsed;
     }
 
-private:
+  private:
     void fail(const char* key, const std::string& problem) {
         if (!error_) error_ = Error{std::string("key \"") + key + "\" " + problem};
     }
@@ -167,8 +168,10 @@ Result<DockProfile> profileFromJson(const json& value, DateEncoding dates) {
     DockProfile profile;
     const Date now = currentDate();
 
-    if (auto id = reader.uuid("id")) profile.id = *id;
-    else if (!reader.failed()) reader.missing("id");
+    if (auto id = reader.uuid("id"))
+        profile.id = *id;
+    else if (!reader.failed())
+        reader.missing("id");
     if (auto name = reader.requiredText("name")) profile.name = std::move(*name);
     if (auto color = reader.text("colorName")) profile.colorName = std::move(*color);
     if (auto apps = reader.bytes("persistentApps")) profile.persistentApps = std::move(*apps);
@@ -203,7 +206,8 @@ Result<DockProfile> profileFromJson(const json& value, DateEncoding dates) {
 
 std::string encodeProfiles(const std::vector<DockProfile>& profiles) {
     OrderedJson array = OrderedJson::array();
-    for (const auto& profile : profiles) array.push_back(profileToJson(profile, DateEncoding::referenceSeconds));
+    for (const auto& profile : profiles)
+        array.push_back(profileToJson(profile, DateEncoding::referenceSeconds));
     // Replacing invalid UTF-8 keeps a name pasted with broken bytes from making the whole store unwritable.
     return array.dump(-1, ' ', false, OrderedJson::error_handler_t::replace);
 }

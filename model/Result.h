@@ -13,7 +13,7 @@ struct Error {
 // A value or the error that kept it from being made; nothing here throws across components.
 template <class T>
 class Result {
-public:
+  public:
     Result(T value) : state_(std::move(value)) {}
     Result(Error error) : state_(std::move(error)) {}
 
@@ -27,7 +27,7 @@ public:
     const T* operator->() const { return &value(); }
     const Error& error() const { return std::get<Error>(state_); }
 
-private:
+  private:
     std::variant<T, Error> state_;
 };
 

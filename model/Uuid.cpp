@@ -14,12 +14,13 @@ Uuid Uuid::random() {
 }
 
 std::optional<Uuid> Uuid::parse(std::string_view text) {
-    // uuid_parse reads a NUL-terminated string and ignores what follows the 36 characters, so check the length
-    // and the shape here to reject trailing junk.
+    // uuid_parse reads a NUL-terminated string and ignores what follows the 36 characters, so check the
+    // length and the shape here to reject trailing junk.
     if (text.size() != 36) return std::nullopt;
     for (std::size_t i = 0; i < text.size(); ++i) {
         const bool hyphen = i == 8 || i == 13 || i == 18 || i == 23;
-        if (hyphen ? text[i] != '-' : !std::isxdigit(static_cast<unsigned char>(text[i]))) return std::nullopt;
+        if (hyphen ? text[i] != '-' : !std::isxdigit(static_cast<unsigned char>(text[i])))
+            return std::nullopt;
     }
     char buffer[37];
     std::memcpy(buffer, text.data(), 36);

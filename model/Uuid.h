@@ -10,7 +10,7 @@
 namespace moorvane {
 
 class Uuid {
-public:
+  public:
     Uuid() = default;  // the nil UUID
     static Uuid random();
     // The 36-character hyphenated form, hexadecimal digits in either case.
@@ -21,7 +21,7 @@ public:
     const std::array<std::uint8_t, 16>& bytes() const { return bytes_; }
     friend auto operator<=>(const Uuid&, const Uuid&) = default;
 
-private:
+  private:
     std::array<std::uint8_t, 16> bytes_{};
 };
 

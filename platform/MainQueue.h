@@ -10,7 +10,7 @@ using Task = std::function<void()>;
 // Where work runs. Everything in the core runs on the main queue; only the wait for the Dock's return and
 // app-launch completions use the background queue.
 class MainQueue {
-public:
+  public:
     virtual ~MainQueue() = default;
     virtual void post(Task task) = 0;
     virtual void postAfter(double seconds, Task task) = 0;
@@ -19,7 +19,7 @@ public:
 
 // Time as the core sees it, so tests can drive every timing on a virtual clock.
 class Clock {
-public:
+  public:
     virtual ~Clock() = default;
     // Monotonic seconds since an arbitrary origin.
     virtual double monotonicSeconds() = 0;

@@ -9,7 +9,9 @@
 
 namespace moorvane::testing {
 
-std::filesystem::path fixturePath(const std::string& name) { return std::filesystem::path(MOORVANE_FIXTURES) / name; }
+std::filesystem::path fixturePath(const std::string& name) {
+    return std::filesystem::path(MOORVANE_FIXTURES) / name;
+}
 
 std::string readFixture(const std::string& name) {
     std::ifstream in(fixturePath(name), std::ios::binary);

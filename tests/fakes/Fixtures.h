@@ -10,14 +10,14 @@ std::string readFixture(const std::string& name);
 
 // A fresh directory under the system's temporary folder, removed when the value dies.
 class TempDir {
-public:
+  public:
     TempDir();
     ~TempDir();
     TempDir(const TempDir&) = delete;
     TempDir& operator=(const TempDir&) = delete;
     const std::filesystem::path& path() const { return path_; }
 
-private:
+  private:
     std::filesystem::path path_;
 };
 

@@ -10,10 +10,10 @@
 
 namespace moorvane::testing {
 
-// A main queue and clock on virtual time. Nothing runs until the test drains or advances; background tasks run
-// inline when drained, on the test's thread, so a background sleep advances the same virtual clock.
+// A main queue and clock on virtual time. Nothing runs until the test drains or advances; background tasks
+// run inline when drained, on the test's thread, so a background sleep advances the same virtual clock.
 class ManualQueue final : public MainQueue, public Clock {
-public:
+  public:
     void post(Task task) override { postAfter(0, std::move(task)); }
     void postAfter(double seconds, Task task) override {
         std::lock_guard lock(mutex_);
@@ -60,7 +60,7 @@ public:
         return timed_.size() + backgroundTasks_.size();
     }
 
-private:
+  private:
     struct Key {
         double due;
         std::size_t sequence;

@@ -186,7 +186,8 @@ TEST(Dates, ReferenceSecondsAndIsoTextsConvert) {
     EXPECT_FALSE(parseIso8601("2026-12-06 11:43:46"));
     EXPECT_FALSE(parseIso8601("2026-12-06T11:43:46Zjunk"));
     // Hostile numbers in a hand-edited store must not overflow the date.
-    EXPECT_EQ(dateFromReferenceSeconds(std::numeric_limits<double>::quiet_NaN()), dateFromReferenceSeconds(0));
+    EXPECT_EQ(dateFromReferenceSeconds(std::numeric_limits<double>::quiet_NaN()),
+              dateFromReferenceSeconds(0));
     EXPECT_LT(dateFromReferenceSeconds(-1e300), dateFromReferenceSeconds(0));
 }
 
@@ -202,7 +203,7 @@ TEST(Uuid, ParsesEitherCaseAndRejectsOtherShapes) {
 }
 
 class LogFile : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { setLogPath(dir.path() / "moorvane.log"); }
     void TearDown() override { setLogPath("/tmp/moorvane.log"); }
     std::string contents() {
@@ -228,8 +229,9 @@ TEST_F(LogFile, AppendsWholeLinesInCallOrderToAPrivateFile) {
     EXPECT_EQ(lines[1].substr(lines[1].size() - 2), "] ");
     EXPECT_EQ(lines[3], "lines");
     EXPECT_EQ(text.back(), '\n');
-    EXPECT_EQ(std::filesystem::status(dir.path() / "moorvane.log").permissions() & std::filesystem::perms::all,
-              std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+    EXPECT_EQ(
+        std::filesystem::status(dir.path() / "moorvane.log").permissions() & std::filesystem::perms::all,
+        std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
 }
 
 TEST_F(LogFile, NeverWritesThroughAPlantedLink) {
