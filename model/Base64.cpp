@@ -20,28 +20,24 @@ constexpr auto decoding = decodingTable();
 }  // namespace
 
 std::string base64Encode(const Bytes& bytes) {
-    std::string out;
-    out.reserve((bytes.size() + 2) / 3 * 4);
+    // Written by index into a sized string: appending character by character was a fifth of a large store's
+    // save.
+    std::string out((bytes.size() + 2) / 3 * 4, '=');
+    char* o = out.data();
     std::size_t i = 0;
     for (; i + 3 <= bytes.size(); i += 3) {
         const unsigned v = unsigned(bytes[i]) << 16 | unsigned(bytes[i + 1]) << 8 | bytes[i + 2];
-        out += alphabet[v >> 18 & 63];
-        out += alphabet[v >> 12 & 63];
-        out += alphabet[v >> 6 & 63];
-        out += alphabet[v & 63];
+        *o++ = alphabet[v >> 18 & 63];
+        *o++ = alphabet[v >> 12 & 63];
+        *o++ = alphabet[v >> 6 & 63];
+        *o++ = alphabet[v & 63];
     }
     const std::size_t rest = bytes.size() - i;
-    if (rest == 1) {
-        const unsigned v = unsigned(bytes[i]) << 16;
-        out += alphabet[v >> 18 & 63];
-        out += alphabet[v >> 12 & 63];
-        out += "==";
-    } else if (rest == 2) {
-        const unsigned v = unsigned(bytes[i]) << 16 | unsigned(bytes[i + 1]) << 8;
-        out += alphabet[v >> 18 & 63];
-        out += alphabet[v >> 12 & 63];
-        out += alphabet[v >> 6 & 63];
-        out += '=';
+    if (rest > 0) {
+        const unsigned v = unsigned(bytes[i]) << 16 | (rest == 2 ? unsigned(bytes[i + 1]) << 8 : 0u);
+        *o++ = alphabet[v >> 18 & 63];
+        *o++ = alphabet[v >> 12 & 63];
+        if (rest == 2) *o = alphabet[v >> 6 & 63];
     }
     return out;
 }
@@ -50,8 +46,21 @@ std::optional<Bytes> base64Decode(std::string_view text) {
     if (text.size() % 4 != 0) return std::nullopt;
     Bytes out;
     out.reserve(text.size() / 4 * 3);
-    for (std::size_t i = 0; i < text.size(); i += 4) {
-        const bool last = i + 4 == text.size();
+    // Only the last group may hold padding, so the others take a short path.
+    std::size_t i = 0;
+    for (; i + 4 < text.size(); i += 4) {
+        const int a = decoding[static_cast<unsigned char>(text[i])];
+        const int b = decoding[static_cast<unsigned char>(text[i + 1])];
+        const int c = decoding[static_cast<unsigned char>(text[i + 2])];
+        const int d = decoding[static_cast<unsigned char>(text[i + 3])];
+        if ((a | b | c | d) < 0) return std::nullopt;
+        const unsigned group = unsigned(a) << 18 | unsigned(b) << 12 | unsigned(c) << 6 | unsigned(d);
+        out.push_back(std::uint8_t(group >> 16));
+        out.push_back(std::uint8_t(group >> 8 & 0xFF));
+        out.push_back(std::uint8_t(group & 0xFF));
+    }
+    for (; i < text.size(); i += 4) {
+        const bool last = true;
         int v[4];
         int padding = 0;
         for (int k = 0; k < 4; ++k) {

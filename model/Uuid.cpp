@@ -4,12 +4,33 @@
 
 #include <cctype>
 #include <cstring>
+#include <random>
 
 namespace moorvane {
 
 Uuid Uuid::random() {
+    // libuuid asks the kernel for entropy on every call (about 20 µs here), and every decoded Dock tile needs
+    // a fresh identifier. These identify entries and profiles, they guard nothing, so a generator seeded once
+    // per thread from libuuid's random bytes is enough.
+    thread_local std::mt19937_64 generator = [] {
+        uuid_t seed;
+        uuid_generate_random(seed);
+        std::uint64_t a = 0;
+        std::uint64_t b = 0;
+        std::memcpy(&a, seed, 8);
+        std::memcpy(&b, seed + 8, 8);
+        std::seed_seq sequence{std::uint32_t(a), std::uint32_t(a >> 32), std::uint32_t(b),
+                               std::uint32_t(b >> 32)};
+        return std::mt19937_64(sequence);
+    }();
     Uuid id;
-    uuid_generate_random(id.bytes_.data());
+    const std::uint64_t high = generator();
+    const std::uint64_t low = generator();
+    std::memcpy(id.bytes_.data(), &high, 8);
+    std::memcpy(id.bytes_.data() + 8, &low, 8);
+    // Version 4, RFC 4122 variant, as uuid_generate_random makes them.
+    id.bytes_[6] = static_cast<std::uint8_t>((id.bytes_[6] & 0x0F) | 0x40);
+    id.bytes_[8] = static_cast<std::uint8_t>((id.bytes_[8] & 0x3F) | 0x80);
     return id;
 }
 

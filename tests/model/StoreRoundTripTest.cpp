@@ -9,8 +9,8 @@
 namespace moorvane {
 namespace {
 
-// Auto-save compares blobs byte for byte, so a captured Dock must come back from the store unchanged, every key
-// the Dock wrote included, and capturing the same Dock again must give the very same bytes.
+// Auto-save compares blobs byte for byte, so a captured Dock must come back from the store unchanged, every
+// key the Dock wrote included, and capturing the same Dock again must give the very same bytes.
 TEST(StoreRoundTrip, CapturedRealDockSurvivesTheStoreByteForByte) {
     for (const char* fixture : {"dock-sequoia.xml"}) {
         const auto domain = readPlist(testing::readFixture(fixture));
@@ -42,7 +42,8 @@ TEST(EntryIcon, ResolvesTheItemThenTheApplicationThenNothing) {
     std::filesystem::create_directories(bundle);
     const ApplicationLocator none = [](const std::string&) { return std::optional<std::string>(); };
     const ApplicationLocator known = [](const std::string& id) {
-        return id == "com.example.known" ? std::optional<std::string>("/Applications/Known.app") : std::nullopt;
+        return id == "com.example.known" ? std::optional<std::string>("/Applications/Known.app")
+                                         : std::nullopt;
     };
 
     DockAppEntry entry;
