@@ -13,6 +13,7 @@
 #include "fakes/FakeProcessProbe.h"
 #include "fakes/FakeWorkspace.h"
 #include "fakes/Fixtures.h"
+#include "fakes/LogCapture.h"
 #include "fakes/ManualQueue.h"
 #include "model/Log.h"
 
@@ -33,16 +34,7 @@ Bytes blob(const PlistArray& tiles) {
 
 class DockManagerTest : public ::testing::Test {
   protected:
-    DockManagerTest() { setLogPath(dir.path() / "moorvane.log"); }
-    ~DockManagerTest() override { setLogPath("/tmp/moorvane.log"); }
-
-    // The log's messages without their time stamps.
-    std::vector<std::string> messages() const {
-        std::vector<std::string> out;
-        std::ifstream in(dir.path() / "moorvane.log");
-        for (std::string line; std::getline(in, line);) out.push_back(line.substr(line.find("] ") + 2));
-        return out;
-    }
+    std::vector<std::string> messages() const { return logged.messages(); }
     DockProfile profile(const PlistArray& apps,
                         std::optional<std::vector<std::string>> hidden = std::nullopt) {
         DockProfile p;
@@ -57,6 +49,7 @@ class DockManagerTest : public ::testing::Test {
     }
 
     testing::TempDir dir;
+    testing::LogCapture logged;
     testing::FakeDockPreferences preferences;
     testing::FakeWorkspace workspace;
     testing::FakeProcessProbe probe;

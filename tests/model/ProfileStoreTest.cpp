@@ -15,6 +15,7 @@
 #include "fakes/FakeProcessProbe.h"
 #include "fakes/FakeWorkspace.h"
 #include "fakes/Fixtures.h"
+#include "fakes/LogCapture.h"
 #include "fakes/ManualQueue.h"
 #include "model/Log.h"
 #include "model/ProfileJson.h"
@@ -39,18 +40,9 @@ std::string readText(const fs::path& path) {
 class ProfileStoreTest : public ::testing::Test {
   protected:
     // The Dock comes back at once, so the background wait for it moves virtual time by the settle delay only.
-    ProfileStoreTest() {
-        setLogPath(dir.path() / "moorvane.log");
-        probe.otherwise = true;
-    }
-    ~ProfileStoreTest() override { setLogPath("/tmp/moorvane.log"); }
+    ProfileStoreTest() { probe.otherwise = true; }
 
-    std::vector<std::string> messages() const {
-        std::vector<std::string> out;
-        std::ifstream in(dir.path() / "moorvane.log");
-        for (std::string line; std::getline(in, line);) out.push_back(line.substr(line.find("] ") + 2));
-        return out;
-    }
+    std::vector<std::string> messages() const { return logged.messages(); }
     fs::path folder() const { return dir.path() / "Moorvane"; }
     std::unique_ptr<ProfileStore> makeStore() {
         return std::make_unique<ProfileStore>(folder(), dock, launcher, queue);
@@ -68,6 +60,7 @@ class ProfileStoreTest : public ::testing::Test {
     }
 
     testing::TempDir dir;
+    testing::LogCapture logged;
     testing::FakeDockPreferences preferences;
     testing::FakeWorkspace workspace;
     testing::FakeProcessProbe probe;
