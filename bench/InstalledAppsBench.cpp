@@ -10,14 +10,14 @@
 
 namespace {
 
-// About the size of a well-used Mac: 300 bundles over the five folders, some sharing an identifier.
+// More than a well-used Mac holds: 500 bundles over the five folders, some sharing an identifier.
 class BundleTree {
   public:
     BundleTree() {
         const std::vector<std::string> folders = {"Applications", "Applications/Utilities",
                                                   "System/Applications", "System/Applications/Utilities",
                                                   "home/Applications"};
-        for (int i = 0; i < 300; ++i) {
+        for (int i = 0; i < 500; ++i) {
             const std::filesystem::path folder =
                 dir_.path() / folders[static_cast<std::size_t>(i) % folders.size()];
             const std::filesystem::path contents =
@@ -25,8 +25,8 @@ class BundleTree {
             std::filesystem::create_directories(contents);
             std::ofstream(contents / "Info.plist")
                 << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\"><dict>"
-                << "<key>CFBundleIdentifier</key><string>com.example.app" << (i % 280) << "</string>"
-                << "<key>CFBundleName</key><string>" << (i % 2 ? "app " : "App ") << (i * 7919 % 300)
+                << "<key>CFBundleIdentifier</key><string>com.example.app" << (i % 460) << "</string>"
+                << "<key>CFBundleName</key><string>" << (i % 2 ? "app " : "App ") << (i * 7919 % 500)
                 << "</string><key>CFBundleShortVersionString</key><string>1.0</string>"
                 << "<key>CFBundleExecutable</key><string>App</string></dict></plist>\n";
         }

@@ -177,7 +177,10 @@ const std::vector<InstalledApp>& DockManager::installedApps() {
 }
 
 void DockManager::apply(const DockProfile& profile) {
-    Result<PlistArray> apps = decodeTiles(profile.persistentApps);
+    apply(profile, decodeTiles(profile.persistentApps));
+}
+
+void DockManager::apply(const DockProfile& profile, Result<PlistArray> apps) {
     if (!apps) {
         log("DockManager: Failed to apply profile: " + apps.error().description);
         return;

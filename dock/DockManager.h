@@ -43,6 +43,8 @@ class DockManager {
     // system restarts it with them, and queues the overlay. Failures are logged; nothing is reported to the
     // caller.
     void apply(const DockProfile& profile);
+    // The same, for a caller that has already decoded the profile's app tiles (a switch reads them once).
+    void apply(const DockProfile& profile, Result<PlistArray> appTiles);
 
     // The Dock's current two tile lists as binary blobs, or nothing when either is missing.
     std::optional<std::pair<Bytes, Bytes>> captureDockState();

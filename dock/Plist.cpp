@@ -25,6 +25,17 @@ PlistDictionary::PlistDictionary(std::initializer_list<Entry> entries) {
 PlistDictionary PlistDictionary::fromEntries(std::vector<Entry> entries) {
     PlistDictionary dictionary;
     dictionary.entries_.reserve(entries.size());
+    // Tile dictionaries hold a handful of keys, where a scan beats building a hash table.
+    if (entries.size() <= 16) {
+        for (Entry& entry : entries) {
+            if (PlistValue* existing = dictionary.find(entry.first)) {
+                *existing = std::move(entry.second);
+            } else {
+                dictionary.entries_.push_back(std::move(entry));
+            }
+        }
+        return dictionary;
+    }
     // Views into the keys already placed; the reserve above keeps them from moving.
     std::unordered_map<std::string_view, std::size_t> positions;
     positions.reserve(entries.size());
@@ -645,10 +656,15 @@ class BinaryReader {
         if (!count(at, marker, length)) return std::nullopt;
         if (!available(at, length)) return failed("truncated string");
         if (!charge(2 * length)) return std::nullopt;
+        const auto* first = bytes_.data() + at;
+        const auto* last = first + length;
+        if (std::all_of(first, last, [](auto byte) { return byte < 0x80; }))
+            return PlistValue(
+                std::string(reinterpret_cast<const char*>(first), static_cast<std::size_t>(length)));
         std::string text;
-        text.reserve(static_cast<std::size_t>(length));
+        text.reserve(static_cast<std::size_t>(length) * 2);
         // Bytes above 0x7F never occur in what Apple writes; reading them as Latin-1 keeps them legible.
-        for (std::size_t i = 0; i < length; ++i) appendUtf8(text, bytes_[at + i]);
+        for (const auto* byte = first; byte != last; ++byte) appendUtf8(text, *byte);
         return PlistValue(std::move(text));
     }
 

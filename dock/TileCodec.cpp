@@ -132,9 +132,13 @@ Result<PlistArray> decodeTiles(const Bytes& blob) {
 std::vector<DockAppEntry> decodeEntries(const Bytes& blob) {
     Result<PlistValue> root = readPlist(blob);
     if (!root || !isTileArray(*root)) return {};
+    return entriesFromTiles(*root->array());
+}
+
+std::vector<DockAppEntry> entriesFromTiles(const PlistArray& tiles) {
     std::vector<DockAppEntry> entries;
-    entries.reserve(root->array()->size());
-    for (const PlistValue& tile : *root->array()) {
+    entries.reserve(tiles.size());
+    for (const PlistValue& tile : tiles) {
         if (std::optional<DockAppEntry> entry = entryFromTile(tile)) entries.push_back(std::move(*entry));
     }
     return entries;

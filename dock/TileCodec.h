@@ -19,6 +19,8 @@ inline constexpr std::string_view persistentOthersKey = "persistent-others";
 // One tile dictionary as an entry (new id), or nothing for a non-spacer tile without a "tile-data"
 // dictionary.
 std::optional<DockAppEntry> entryFromTile(const PlistValue& tile);
+// The entries of tiles already decoded; tiles that form no entry are skipped.
+std::vector<DockAppEntry> entriesFromTiles(const PlistArray& tiles);
 
 // The tile written for an entry: every key of the written form and nothing else.
 PlistValue tileDictionary(const DockAppEntry& entry);

@@ -171,7 +171,7 @@ void ProfileStore::keepUnreadableStoreAside() {
     if (error) {
         log("ProfileStore: Failed to keep the unreadable store aside: " + error.message());
     } else {
-        log("ProfileStore: kept the unreadable store as " + aside.filename().string());
+        log("ProfileStore: kept unreadable profiles.json as " + aside.filename().string());
     }
 }
 
@@ -221,11 +221,12 @@ void ProfileStore::switchTo(const DockProfile& profile, bool launchApps) {
             break;
         }
     }
-    const auto entries = current.appEntries();
+    Result<PlistArray> tiles = decodeTiles(current.persistentApps);
+    const auto entries = tiles ? entriesFromTiles(*tiles) : std::vector<DockAppEntry>{};
     log("ProfileStore: switchTo '" + current.name + "' with " + std::to_string(entries.size()) +
         " entries: " + entryListText(entries));
-    dock_.apply(current);
-    if (launchApps) launcher_.applyLaunchOptions(current);
+    dock_.apply(current, std::move(tiles));
+    if (launchApps) launcher_.applyLaunchOptions(current, entries);
     activeProfileId = current.id;
     save();
     reenableAutoSaveAfter(switchSettleSeconds, true);

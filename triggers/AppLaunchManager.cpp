@@ -14,11 +14,16 @@ bool isProtectedBundleID(std::string_view bundleIdentifier) {
 }
 
 void AppLaunchManager::applyLaunchOptions(const DockProfile& profile) {
+    applyLaunchOptions(profile, profile.quitOtherApps ? profile.appEntries() : std::vector<DockAppEntry>{});
+}
+
+void AppLaunchManager::applyLaunchOptions(const DockProfile& profile,
+                                          const std::vector<DockAppEntry>& appEntries) {
     const std::vector<std::string> launchList = profile.appsToLaunch.value_or(std::vector<std::string>{});
     if (profile.quitOtherApps) {
         std::set<std::string> keep(launchList.begin(), launchList.end());
         // Apps the profile hides are still in its tile list, so they are kept running too.
-        for (const DockAppEntry& entry : decodeEntries(profile.persistentApps)) {
+        for (const DockAppEntry& entry : appEntries) {
             if (entry.isSpacer || entry.bundleIdentifier.empty()) continue;
             keep.insert(entry.bundleIdentifier);
         }

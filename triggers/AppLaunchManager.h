@@ -33,6 +33,8 @@ class AppLaunchManager {
 
     // Quits first (when the profile asks), then opens `appsToLaunch`; returns once every request is issued.
     void applyLaunchOptions(const DockProfile& profile);
+    // The same, given the entries of the profile's app tiles already decoded.
+    void applyLaunchOptions(const DockProfile& profile, const std::vector<DockAppEntry>& appEntries);
     // Politely asks every regular app to quit except this one, protected ones and those in `keep`.
     void terminateOtherApps(const std::set<std::string>& keep);
     // Opens, in the background, each listed app that was not already running when the call began.

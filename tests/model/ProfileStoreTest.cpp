@@ -1,6 +1,9 @@
 #include "model/ProfileStore.h"
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+
+#include <csignal>
 
 #include <filesystem>
 #include <fstream>
@@ -70,24 +73,93 @@ class ProfileStoreTest : public ::testing::Test {
     AppLaunchManager launcher{workspace};
 };
 
-TEST_F(ProfileStoreTest, SwitchWritesBothFilesAndReenablesAutoSaveAtEightSeconds) {
-    auto store = makeStore();
-    const DockProfile work = named("Work");
-    store->profiles = {work};
-    store->switchTo(work, false);
+// The whole road of one switch, in the order a user sees it.
+TEST_F(ProfileStoreTest, RoadOfOneSwitch) {
+    const auto dockPid = workspace.addRunning("com.apple.dock");
+    const auto mail = workspace.addRunning("com.apple.mail");
+    workspace.locations["com.apple.Safari"] = "/Applications/Safari.app";
+    probe.otherwise = false;
+    probe.script = {false, false, true};
 
+    auto store = makeStore();
+    DockProfile work = named("Work");
+    work.quitOtherApps = true;
+    work.appsToLaunch = std::vector<std::string>{"com.apple.Safari"};
+    store->profiles = {work};
+    store->switchTo(work, true);
+
+    EXPECT_EQ(preferences.setKeys,
+              (std::vector<std::string>{std::string(persistentAppsKey), std::string(persistentOthersKey)}));
+    EXPECT_EQ(preferences.synchronizeCalls, 1);
+    EXPECT_EQ(workspace.killed, std::vector<ProcessId>{dockPid});
+    EXPECT_EQ(workspace.terminated, std::vector<ProcessId>{mail}) << "other apps quit first";
+    EXPECT_EQ(workspace.openedLocations(), std::vector<std::string>{"/Applications/Safari.app"});
     EXPECT_EQ(readText(store->activeIdURL()), work.id.text());
-    auto saved = decodeProfiles(readText(store->storageURL()));
+    const auto saved = decodeProfiles(readText(store->storageURL()));
     ASSERT_TRUE(saved);
     EXPECT_EQ(saved->size(), 1u);
 
-    queue.advance(7.9);
+    EXPECT_TRUE(overlay.showings.empty()) << "the overlay is queued, not shown inside the switch";
+    queue.drain();
+    ASSERT_EQ(overlay.showings.size(), 1u);
+    EXPECT_EQ(overlay.showings[0].label, "Switching to Work...");
+    EXPECT_EQ(overlay.visibleCount(), 1u);
+    queue.advance(0.7);
+    EXPECT_EQ(overlay.visibleCount(), 0u) << "faded half a second after the third check found the Dock";
+
+    queue.advance(7.9 - queue.now());
     store->handleDockChange();
     EXPECT_EQ(messages().back(), "ProfileStore: auto-save blocked (disabled)");
-    EXPECT_FALSE(store->isAutoSaveEnabled);
     queue.advance(0.1);
     EXPECT_TRUE(store->isAutoSaveEnabled);
     EXPECT_EQ(messages().back(), "ProfileStore: auto-save re-enabled");
+
+    setDock({appTile("com.example.Notes"), appTile("com.example.Work")});
+    store->handleDockChange();
+    const auto tiles = decodeTiles(store->profiles.get()[0].persistentApps);
+    ASSERT_TRUE(tiles);
+    EXPECT_EQ(tiles->size(), 2u) << "the user's new tiles are in the active profile";
+    EXPECT_EQ(decodeProfiles(readText(store->storageURL())).value()[0].persistentApps,
+              store->profiles.get()[0].persistentApps);
+}
+
+TEST_F(ProfileStoreTest, CaptureReenablesAfterThreeSecondsWithoutALogLine) {
+    setDock({appTile("com.example.a")});
+    auto store = makeStore();
+    ASSERT_TRUE(store->captureCurrentDock("Captured", "blue"));
+    EXPECT_FALSE(store->isAutoSaveEnabled);
+    const auto before = messages().size();
+    queue.advance(3.0);
+    EXPECT_TRUE(store->isAutoSaveEnabled);
+    EXPECT_EQ(messages().size(), before);
+}
+
+// A write cut short by the file-size limit fails the way a full disk does; root ignores read-only folders.
+TEST_F(ProfileStoreTest, WriteFailingHalfWayLeavesTheOldStoreWhole) {
+    auto store = makeStore();
+    store->profiles = {named("Old")};
+    store->save();
+    const std::string old = readText(store->storageURL());
+
+    std::vector<DockProfile> many;
+    for (int i = 0; i < 200; ++i) many.push_back(named("Profile" + std::to_string(i)));
+    store->profiles = many;
+    rlimit saved{};
+    ::getrlimit(RLIMIT_FSIZE, &saved);
+    const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit limited = saved;
+    limited.rlim_cur = old.size() + 100;
+    ::setrlimit(RLIMIT_FSIZE, &limited);
+    store->save();
+    ::setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, previousHandler);
+
+    EXPECT_EQ(readText(store->storageURL()), old);
+    EXPECT_TRUE(messages().back().starts_with("ProfileStore: Failed to save: cannot write"))
+        << messages().back();
+    std::size_t files = 0;
+    for ([[maybe_unused]] const auto& child : fs::directory_iterator(folder())) ++files;
+    EXPECT_EQ(files, 1u) << "no temporary file is left behind";
 }
 
 TEST_F(ProfileStoreTest, EarlierReenableIsNeverCancelledByALaterSwitch) {
@@ -130,7 +202,7 @@ TEST_F(ProfileStoreTest, UnreadableStoreIsKeptAsideBeforeAnySave) {
     EXPECT_EQ(aside[0].filename().string().size(),
               std::string("profiles.json.unreadable-20261207T063000Z").size());
     EXPECT_EQ(messages().back(),
-              "ProfileStore: kept the unreadable store as " + aside[0].filename().string());
+              "ProfileStore: kept unreadable profiles.json as " + aside[0].filename().string());
 
     store->save();
     EXPECT_EQ(readText(aside[0]), "{not a store") << "a save never touches the kept copy";
