@@ -5,6 +5,7 @@
 
 #include <csignal>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -206,6 +207,37 @@ TEST_F(ProfileStoreTest, UnreadableStoreIsKeptAsideBeforeAnySave) {
 
     store->save();
     EXPECT_EQ(readText(aside[0]), "{not a store") << "a save never touches the kept copy";
+}
+
+TEST_F(ProfileStoreTest, EditsReleaseShortcutsDuplicateInPlaceAndDeleteTheActiveProfile) {
+    auto store = makeStore();
+    DockProfile a = named("A"), b = named("B"), c = named("C");
+    b.keyboardShortcut = "shift+cmd+k";
+    c.keyboardShortcut = "cmd+shift+K";
+    store->profiles = {a, b, c};
+    a.keyboardShortcut = "cmd+shift+k";
+    store->updateProfile(a);
+    const auto& list = store->profiles.get();
+    EXPECT_FALSE(list[1].keyboardShortcut) << "matched as parsed values, not as text";
+    EXPECT_FALSE(list[2].keyboardShortcut);
+    EXPECT_EQ(list[1].updatedAt, b.updatedAt);
+    const auto logs = messages();
+    EXPECT_EQ(std::count_if(logs.begin(), logs.end(),
+                            [](const std::string& m) { return m.starts_with("ProfileStore: released "); }),
+              2);
+
+    const DockProfile copy = store->duplicateProfile(store->profiles.get()[0]);
+    EXPECT_EQ(store->profiles.get()[1].id, copy.id) << "inserted right after its source";
+    DockProfile gone = named("Gone");
+    const DockProfile orphan = store->duplicateProfile(gone);
+    EXPECT_EQ(store->profiles.get().back().id, orphan.id);
+
+    store->activeProfileId = a.id;
+    store->save();
+    store->deleteProfile(a.id);
+    EXPECT_FALSE(store->activeProfileId.get());
+    EXPECT_EQ(store->profiles.get().size(), 4u);
+    EXPECT_EQ(readText(store->activeIdURL()), a.id.text()) << "the old identifier stays on disk";
 }
 
 struct NameCase {
