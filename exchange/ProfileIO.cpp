@@ -1,0 +1,226 @@
+#include "exchange/ProfileIO.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <set>
+
+#include <nlohmann/json.hpp>
+
+#include "model/Log.h"
+#include "model/ProfileJson.h"
+#include "model/ProfileStore.h"
+#include "platform/Dialogs.h"
+#include "triggers/ShortcutText.h"
+
+namespace moorvane {
+
+namespace {
+
+using nlohmann::json;
+
+constexpr int formatVersion = 1;
+
+std::string errnoText(std::string_view what, const std::filesystem::path& path) {
+    return std::string(what) + " " + path.string() + ": " + std::strerror(errno);
+}
+
+class FileDescriptor {
+  public:
+    explicit FileDescriptor(int fd) : fd_(fd) {}
+    FileDescriptor(const FileDescriptor&) = delete;
+    FileDescriptor& operator=(const FileDescriptor&) = delete;
+    ~FileDescriptor() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    int get() const { return fd_; }
+
+  private:
+    int fd_;
+};
+
+Result<DockProfile> documentProfile(const json& document) {
+    if (!document.is_object()) return Error{"the document is not a JSON object"};
+    const auto member = [&document](const char* key) -> const json* {
+        const auto found = document.find(key);
+        return found == document.end() || found->is_null() ? nullptr : &*found;
+    };
+    const auto missing = [](const char* key) { return Error{std::string("key \"") + key + "\" is missing"}; };
+    const auto mistyped = [](const char* key, const char* expected) {
+        return Error{std::string("key \"") + key + "\" is not " + expected};
+    };
+
+    const json* version = member("formatVersion");
+    if (!version) return missing("formatVersion");
+    if (!version->is_number_integer()) return mistyped("formatVersion", "an integer");
+    const json* exportedAt = member("exportedAt");
+    if (!exportedAt) return missing("exportedAt");
+    if (!exportedAt->is_string() || !parseIso8601(exportedAt->get_ref<const std::string&>())) {
+        return mistyped("exportedAt", "an ISO 8601 date");
+    }
+    const json* exportedBy = member("exportedBy");
+    if (!exportedBy) return missing("exportedBy");
+    if (!exportedBy->is_string()) return mistyped("exportedBy", "text");
+    const json* profile = member("profile");
+    if (!profile) return missing("profile");
+    auto read = profileFromJson(*profile, DateEncoding::iso8601);
+    if (!read) return Error{"key \"profile\": " + read.error().description};
+    return read;
+}
+
+}  // namespace
+
+std::string suggestedFileName(const DockProfile& profile) {
+    std::string name = profile.name;
+    for (char& c : name) {
+        if (c == '/' || c == ':') c = '-';
+    }
+    return name.empty() ? "Profile" : name;
+}
+
+std::string uniqueImportName(const std::string& name, const std::vector<DockProfile>& stored) {
+    std::set<std::string, std::less<>> taken;
+    for (const auto& profile : stored) taken.insert(profile.name);
+    if (!taken.count(name)) return name;
+    // At most one more candidate than there are stored names, so this ends.
+    for (std::size_t suffix = 2;; ++suffix) {
+        std::string candidate = name + " " + std::to_string(suffix);
+        if (!taken.count(candidate)) return candidate;
+    }
+}
+
+Result<std::string> encodeProfileDocument(const DockProfile& profile, Date exportedAt) {
+    // nlohmann::json keeps object members in a sorted map, which gives the sorted keys at every level.
+    json document = json::object();
+    document["formatVersion"] = formatVersion;
+    document["exportedAt"] = iso8601(exportedAt);
+    document["exportedBy"] = "Moorvane";
+    document["profile"] = json(profileToJson(profile, DateEncoding::iso8601));
+    try {
+        // Broken UTF-8 in a pasted name is replaced, as the store does, rather than make the profile
+        // unexportable.
+        return document.dump(2, ' ', false, json::error_handler_t::replace) + "\n";
+    } catch (const json::exception& error) {
+        return Error{error.what()};
+    }
+}
+
+Result<DockProfile> decodeImportedProfile(std::string_view bytes) {
+    const json parsed = json::parse(bytes.begin(), bytes.end(), nullptr, false);
+    if (parsed.is_discarded()) return Error{"the file is not valid JSON"};
+    auto fromDocument = documentProfile(parsed);
+    if (fromDocument) return fromDocument;
+    auto bare = profileFromJson(parsed, DateEncoding::referenceSeconds);
+    if (bare) return bare;
+    return fromDocument.error();
+}
+
+Result<std::string> readImportFile(const std::filesystem::path& location) {
+    // O_NONBLOCK: opening a FIFO for reading would otherwise wait for a writer that may never come.
+    FileDescriptor file(::open(location.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    if (file.get() < 0) return Error{errnoText("cannot open", location)};
+    struct stat info {};
+    if (::fstat(file.get(), &info) != 0) return Error{errnoText("cannot inspect", location)};
+    if (!S_ISREG(info.st_mode)) return Error{location.string() + " is not a regular file"};
+    if (static_cast<std::uintmax_t>(info.st_size) > maxImportBytes) {
+        return Error{location.string() + " is larger than 64 MiB and is not a profile document"};
+    }
+    std::string content;
+    content.resize(static_cast<std::size_t>(info.st_size));
+    std::size_t filled = 0;
+    // The file may grow after the size was taken; reading one byte past the limit notices that.
+    while (true) {
+        if (filled == content.size()) {
+            if (content.size() > maxImportBytes) {
+                return Error{location.string() + " is larger than 64 MiB and is not a profile document"};
+            }
+            content.resize(std::min<std::size_t>(content.size() + 4096, maxImportBytes + 1));
+        }
+        const auto n = ::read(file.get(), content.data() + filled, content.size() - filled);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return Error{errnoText("cannot read", location)};
+        }
+        if (n == 0) break;
+        filled += static_cast<std::size_t>(n);
+    }
+    content.resize(filled);
+    return content;
+}
+
+void ProfileIO::exportProfile(const DockProfile& profile) {
+    SavePanelOptions options;
+    options.title = "Export Profile";
+    options.suggestedName = suggestedFileName(profile) + std::string(profileDocumentExtension);
+    options.allowedContentTypes = {std::string(profileDocumentType)};
+    options.canCreateDirectories = true;
+    options.showsExtension = true;
+    dialogs_.activateApp();
+    const auto location = dialogs_.runSavePanel(options);
+    if (!location || location->empty()) return;
+
+    const std::string failure = "Couldn\u2019t export \u201C" + profile.name + "\u201D";
+    const auto bytes = encodeProfileDocument(profile, currentDate());
+    if (!bytes) {
+        reportFailure(failure, bytes.error());
+        return;
+    }
+    if (auto written = writeFileAtomically(*location, *bytes); !written) {
+        reportFailure(failure, written.error());
+        return;
+    }
+    log("ProfileIO: exported '" + profile.name + "' to " + location->string());
+}
+
+void ProfileIO::showImportPanel() {
+    OpenPanelOptions options;
+    options.title = "Import Profile";
+    options.allowedContentTypes = {std::string(profileDocumentType), std::string(jsonContentType)};
+    options.allowsMultipleSelection = true;
+    options.canChooseDirectories = false;
+    dialogs_.activateApp();
+    for (const auto& location : dialogs_.runOpenPanel(options)) importProfile(location);
+}
+
+std::optional<DockProfile> ProfileIO::importProfile(const std::filesystem::path& location) {
+    const std::string failure = "Couldn\u2019t import \u201C" + location.filename().string() + "\u201D";
+    const auto bytes = readImportFile(location);
+    if (!bytes) {
+        reportFailure(failure, bytes.error());
+        return std::nullopt;
+    }
+    auto decoded = decodeImportedProfile(*bytes);
+    if (!decoded) {
+        reportFailure(failure, decoded.error());
+        return std::nullopt;
+    }
+    DockProfile profile = std::move(*decoded);
+    const auto& stored = store_.profiles.get();
+    profile.id = Uuid::random();
+    profile.name = uniqueImportName(profile.name, stored);
+    if (const auto shortcut = parseShortcut(profile.keyboardShortcut)) {
+        for (const auto& other : stored) {
+            if (parseShortcut(other.keyboardShortcut) == shortcut) {
+                profile.keyboardShortcut.reset();
+                break;
+            }
+        }
+    }
+    profile.createdAt = currentDate();
+    profile.updatedAt = profile.createdAt;
+
+    store_.profiles.modify([&profile](std::vector<DockProfile>& profiles) { profiles.push_back(profile); });
+    store_.save();
+    log("ProfileIO: imported '" + profile.name + "' from " + location.string());
+    return profile;
+}
+
+void ProfileIO::reportFailure(const std::string& message, const Error& error) {
+    log("ProfileIO: " + message + " \u2014 " + error.description);
+    dialogs_.showWarningAlert(message, error.description);
+}
+
+}  // namespace moorvane

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QFont>
+#include <QRasterWindow>
+
+#include <map>
+#include <memory>
+#include <vector>
+
+#include "platform/Overlay.h"
+
+namespace moorvane {
+
+// One borderless, click-through, always-on-top window per screen: a dark translucent cover with the label and
+// the stack symbol in its centre.
+class OverlayWindow final : public QRasterWindow {
+  public:
+    OverlayWindow(QScreen* screen, QString label);
+
+  protected:
+    void paintEvent(QPaintEvent* event) override;
+
+  private:
+    QString label_;
+};
+
+class QtOverlay final : public Overlay {
+  public:
+    QtOverlay();
+    ~QtOverlay() override;
+
+    OverlayId show(const std::string& label) override;
+    void fadeOut(OverlayId showing, double seconds) override;
+
+  private:
+    std::map<OverlayId, std::vector<std::unique_ptr<OverlayWindow>>> showings_;
+    OverlayId next_ = 1;
+};
+
+}  // namespace moorvane

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "model/DockProfile.h"
+#include "model/Result.h"
+
+namespace moorvane {
+
+// Where the Linux ports keep their files. Only $HOME and the XDG base-directory variables are read; a
+// variable that is unset, empty or relative is ignored, as the XDG rules require, and its default applies.
+struct XdgPaths {
+    // $HOME, else the password database's home of the current user, else "/".
+    static std::string home();
+    static std::string xdgDataHome();    // default ~/.local/share
+    static std::string xdgConfigHome();  // default ~/.config
+    // Has no default: without it there is no per-user runtime folder.
+    static std::optional<std::string> xdgRuntimeDir();
+
+    // The store's folder, the counterpart of "Application Support/Moorvane".
+    static std::string applicationSupportFolder();
+    // The Dock's domain "com.apple.dock" lives where the Dock of this machine reads it.
+    static std::string dockPreferencesPath();
+    // The folders scanned for ".app" bundles, in the order that decides which copy of an app wins.
+    static std::vector<std::string> applicationFolders();
+};
+
+// Small file helpers shared by the ports that persist their state.
+
+// The whole content of a regular file of at most `maxBytes`; a FIFO or device under the name, a larger file
+// or a read error gives the error's description.
+Result<Bytes> readRegularFile(const std::string& path, std::size_t maxBytes);
+// True when nothing exists under `path`, also when a folder on the way is missing or a file (a dangling link
+// counts as something).
+bool pathIsAbsent(const std::string& path);
+
+// Replaces `path` with `content` so that a crash at any moment leaves either the old or the new file: a
+// temporary file in the same folder is written, flushed to disk, renamed over the target, and the folder is
+// flushed too. Missing parent folders are made with `folderMode`. Gives the failure's description.
+std::optional<std::string> writeFileAtomically(const std::string& path, const Bytes& content,
+                                               unsigned fileMode, unsigned folderMode = 0700);
+
+}  // namespace moorvane

@@ -1,0 +1,78 @@
+#pragma once
+
+#include <QDBusContext>
+#include <QObject>
+#include <QStringList>
+#include <QTimer>
+
+#include <filesystem>
+#include <optional>
+#include <random>
+
+#include "dock/Plist.h"
+#include "refdock/TileModel.h"
+
+namespace moorvane::refdock {
+
+// Owns the domain as read at start, the two models the strip shows, and every write and signal.
+class DockController final : public QObject {
+    Q_OBJECT
+    Q_PROPERTY(moorvane::refdock::TileModel* apps READ apps CONSTANT)
+    Q_PROPERTY(moorvane::refdock::TileModel* others READ others CONSTANT)
+  public:
+    explicit DockController(std::filesystem::path file, QObject* parent = nullptr);
+
+    // Reads the domain once, gives tiles their GUIDs, writes it back and signals the change.
+    void start();
+
+    TileModel* apps() { return &apps_; }
+    TileModel* others() { return &others_; }
+
+    // Empty text on success, else why nothing moved.
+    QString move(const QString& list, int from, int to);
+    std::optional<QStringList> labels(const QString& list) const;
+
+    // The strip's drag and drop; failures are only logged, as the strip has nowhere to show them.
+    Q_INVOKABLE void moveTile(const QString& list, int from, int to);
+
+  private:
+    bool persist();
+    static void announce();
+
+    std::filesystem::path file_;
+    PlistDictionary domain_;
+    // False when the file on disk could not be read: writing then would replace the user's layout with an
+    // empty one.
+    bool writable_ = false;
+    std::mt19937_64 random_{std::random_device{}()};
+    TileModel apps_;
+    TileModel others_;
+};
+
+// The test and automation door: com.apple.dock.Control on /com/apple/dock.
+class DockControlAdaptor final : public QObject, protected QDBusContext {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "com.apple.dock.Control")
+  public:
+    explicit DockControlAdaptor(DockController& controller, QObject* parent = nullptr);
+
+  public slots:
+    void MoveTile(const QString& list, int from, int to);
+    QStringList Tiles(const QString& list);
+
+  private:
+    DockController& controller_;
+};
+
+// Ends the process when the session bus it was started on goes away, so that a supervisor outliving the
+// session does not keep a Dock of a dead session alive.
+class SessionWatch final : public QObject {
+    Q_OBJECT
+  public:
+    explicit SessionWatch(QObject* parent = nullptr);
+
+  private:
+    QTimer timer_;
+};
+
+}  // namespace moorvane::refdock

@@ -1,0 +1,181 @@
+#include "shell/MoorvaneApp.h"
+
+#include <QApplication>
+#include <QCursor>
+#include <QFileInfo>
+#include <QFontDatabase>
+#include <QIcon>
+#include <QMessageBox>
+#include <QPainter>
+#include <QQmlContext>
+#include <QQuickView>
+#include <QScreen>
+#include <QSystemTrayIcon>
+#include <QUrl>
+
+#include "model/Log.h"
+#include "platform/linux/AutostartLoginItems.h"
+#include "platform/linux/DockChangeObserver.h"
+#include "platform/linux/FileUserDefaults.h"
+#include "platform/linux/LinuxDockPreferences.h"
+#include "platform/linux/LinuxKeyMonitor.h"
+#include "platform/linux/LinuxProcessProbe.h"
+#include "platform/linux/LinuxWorkspace.h"
+#include "platform/linux/XdgPaths.h"
+
+namespace moorvane {
+
+namespace {
+
+constexpr double dockChangeDelaySeconds = 2.0;
+constexpr int popoverWidth = 340;
+
+// "square.stack.3d.up" drawn from Material Icons' "layers", at every scale the tray may ask for.
+QIcon statusIcon() {
+    const int id = QFontDatabase::addApplicationFont(
+        QStringLiteral("/usr/share/fonts/truetype/material-design-icons-iconfont/MaterialIcons-Regular.ttf"));
+    const QStringList families = id >= 0 ? QFontDatabase::applicationFontFamilies(id) : QStringList{};
+    QIcon icon;
+    for (const int size : {16, 22, 24, 32, 44, 48, 64}) {
+        QPixmap pixmap(size, size);
+        pixmap.fill(Qt::transparent);
+        QPainter painter(&pixmap);
+        QFont font(families.isEmpty() ? QString() : families.first());
+        font.setPixelSize(size);
+        painter.setFont(font);
+        painter.setPen(Qt::white);
+        painter.drawText(pixmap.rect(), Qt::AlignCenter, QString(QChar(0xE53B)));
+        icon.addPixmap(pixmap);
+    }
+    return icon;
+}
+
+}  // namespace
+
+void UpdateController::checkForUpdates() {
+    QMessageBox::information(nullptr, QStringLiteral("Check for Updates"),
+                             QStringLiteral("Moorvane is updated by your system\u2019s package manager."));
+}
+
+MoorvaneApp& MoorvaneApp::shared() {
+    // Built on first use, after the Qt application; never destroyed before the event loop ends.
+    static MoorvaneApp* app = new MoorvaneApp();
+    return *app;
+}
+
+MoorvaneApp::MoorvaneApp() = default;
+MoorvaneApp::~MoorvaneApp() = default;
+
+KeyMonitor& MoorvaneApp::keyMonitor() {
+    return *keys_;
+}
+
+void MoorvaneApp::setUp() {
+    if (setUp_) return;
+    setUp_ = true;
+    const std::string home = XdgPaths::home();
+    preferences_ = std::make_unique<LinuxDockPreferences>(XdgPaths::dockPreferencesPath());
+    workspace_ = std::make_unique<LinuxWorkspace>(XdgPaths::applicationFolders());
+    probe_ = std::make_unique<LinuxProcessProbe>();
+    defaults_ = std::make_unique<FileUserDefaults>(XdgPaths::xdgConfigHome() + "/Moorvane/defaults.json");
+    loginItems_ =
+        std::make_unique<AutostartLoginItems>(QCoreApplication::applicationFilePath().toStdString());
+    keys_ = std::make_unique<LinuxKeyMonitor>(queue_);
+    dock_ = std::make_unique<DockManager>(*preferences_, *workspace_, *probe_, overlay_, queue_, queue_,
+                                          XdgPaths::applicationFolders());
+    launcher_ = std::make_unique<AppLaunchManager>(*workspace_);
+
+    // 1. The dark appearance is the UI kit's palette, set before any window exists (main()).
+    // 2. The store, which loads the stored profiles.
+    settings_ = std::make_unique<AppSettings>(*defaults_, *loginItems_, activation_);
+    store_ = std::make_unique<ProfileStore>(XdgPaths::applicationSupportFolder(), *dock_, *launcher_, queue_,
+                                            settings_.get());
+    // 3. The settings' activation policy.
+    activation_.setActivationPolicy(activationPolicy(settings_->appVisibility()));
+    // 4. and 5. The status item and its popover.
+    createStatusItem();
+    createPopover();
+    // 6. The Focus observer: a poll every 5 s, and one now.
+    focus_ = std::make_unique<FocusModeObserver>(home, *store_);
+    focusTimer_.setInterval(static_cast<int>(FocusModeObserver::pollIntervalSeconds * 1000));
+    connect(&focusTimer_, &QTimer::timeout, this, [this] { focus_->poll(); });
+    focusTimer_.start();
+    focus_->poll();
+    // 7. Each Dock change is checked once, 2 s later; notifications are not merged.
+    dockChanges_ = new DockChangeObserver(
+        [this] { queue_.postAfter(dockChangeDelaySeconds, [this] { store_->handleDockChange(); }); }, this);
+    // 8. Global shortcuts.
+    hotkeys_ = std::make_unique<HotkeyManager>(*keys_, queue_, *store_);
+    hotkeys_->start();
+    // 9. The update controller.
+    updater_.startUpdater();
+
+    urls_ = std::make_unique<URLCommands>(*store_);
+    profileIO_ = std::make_unique<ProfileIO>(*store_, dialogs_);
+}
+
+void MoorvaneApp::createStatusItem() {
+    if (!QSystemTrayIcon::isSystemTrayAvailable()) {
+        log("Moorvane: no system tray in this session; the status item is not shown");
+        return;
+    }
+    statusItem_ = new QSystemTrayIcon(statusIcon(), this);
+    statusItem_->setToolTip(QStringLiteral("Moorvane"));
+    connect(statusItem_, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
+        if (reason == QSystemTrayIcon::Trigger) togglePopover();
+    });
+    statusItem_->show();
+}
+
+void MoorvaneApp::createPopover() {
+    popover_ = new QQuickView();
+    popover_->setFlags(Qt::Popup | Qt::FramelessWindowHint);
+    popover_->setColor(QColor(30, 30, 32));
+    popover_->setResizeMode(QQuickView::SizeViewToRootObject);
+    popover_->setTitle(QStringLiteral("Moorvane"));
+    connect(popover_, &QWindow::activeChanged, this, [this] {
+        if (!popover_->isActive() && popover_->isVisible()) popover_->close();
+    });
+}
+
+void MoorvaneApp::togglePopover() {
+    if (popover_->isVisible()) {
+        popover_->close();
+        return;
+    }
+    // A fresh root every opening, so the page state starts afresh.
+    popover_->setSource(QUrl());
+    popover_->setSource(QUrl(QStringLiteral("qrc:/moorvane/shell/Popover.qml")));
+    popover_->setWidth(popoverWidth);
+    const QRect tray = statusItem_ ? statusItem_->geometry() : QRect();
+    const QPoint anchor = tray.isValid() ? tray.center() : QCursor::pos();
+    QScreen* screen = QGuiApplication::screenAt(anchor);
+    if (!screen) screen = QGuiApplication::primaryScreen();
+    const QRect area = screen->availableGeometry();
+    const bool below = anchor.y() < area.center().y();
+    int x = anchor.x() - popoverWidth / 2;
+    int y = below ? (tray.isValid() ? tray.bottom() : anchor.y()) + 4
+                  : (tray.isValid() ? tray.top() : anchor.y()) - popover_->height() - 4;
+    x = std::clamp(x, area.left(), area.right() - popoverWidth);
+    y = std::clamp(y, area.top(), std::max(area.top(), area.bottom() - popover_->height()));
+    popover_->setPosition(x, y);
+    popover_->show();
+    popover_->raise();
+    popover_->requestActivate();
+}
+
+void MoorvaneApp::open(const QStringList& arguments) {
+    for (const QString& argument : arguments) {
+        const QUrl url(argument);
+        if (url.isLocalFile() ||
+            (!argument.contains(QStringLiteral("://")) && QFileInfo(argument).exists())) {
+            const QString path =
+                url.isLocalFile() ? url.toLocalFile() : QFileInfo(argument).absoluteFilePath();
+            profileIO_->importProfile(path.toStdString());
+        } else {
+            urls_->handleURL(argument.toStdString());
+        }
+    }
+}
+
+}  // namespace moorvane

@@ -1,0 +1,88 @@
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDBusMessage>
+#include <QPalette>
+#include <QQuickStyle>
+#include <QStyleFactory>
+
+#include <cstdio>
+
+#include "shell/AutomationService.h"
+#include "shell/MoorvaneApp.h"
+
+namespace {
+
+// The dark appearance, whatever the desktop's.
+void useDarkAppearance(QApplication& app) {
+    app.setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+    QPalette palette;
+    palette.setColor(QPalette::Window, QColor(30, 30, 32));
+    palette.setColor(QPalette::WindowText, Qt::white);
+    palette.setColor(QPalette::Base, QColor(24, 24, 26));
+    palette.setColor(QPalette::AlternateBase, QColor(44, 44, 46));
+    palette.setColor(QPalette::Text, Qt::white);
+    palette.setColor(QPalette::Button, QColor(58, 58, 60));
+    palette.setColor(QPalette::ButtonText, Qt::white);
+    palette.setColor(QPalette::Highlight, QColor(0x0A, 0x84, 0xFF));
+    palette.setColor(QPalette::HighlightedText, Qt::white);
+    palette.setColor(QPalette::ToolTipBase, QColor(44, 44, 46));
+    palette.setColor(QPalette::ToolTipText, Qt::white);
+    palette.setColor(QPalette::PlaceholderText, QColor(255, 255, 255, 64));
+    app.setPalette(palette);
+    QQuickStyle::setStyle(QStringLiteral("Fusion"));
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    app.setApplicationName(QStringLiteral("Moorvane"));
+    app.setApplicationVersion(QStringLiteral(MOORVANE_VERSION));
+    app.setQuitOnLastWindowClosed(false);
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Keeps layouts of the Dock and switches between them."));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    parser.addPositionalArgument(QStringLiteral("urls"),
+                                 QStringLiteral("moorvane:// URLs and .dockprofile files to open."),
+                                 QStringLiteral("[URL|FILE...]"));
+    parser.process(app);
+    const QStringList arguments = parser.positionalArguments();
+
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    const bool onBus = bus.isConnected();
+    if (onBus && !bus.registerService(QString::fromLatin1(moorvane::busName))) {
+        // Another instance runs: it gets the arguments, and this one is done.
+        QDBusMessage call = QDBusMessage::createMethodCall(
+            QString::fromLatin1(moorvane::busName), QString::fromLatin1(moorvane::instancePath),
+            QStringLiteral("com.moorvane.app.Instance"), QStringLiteral("Open"));
+        call << arguments;
+        const QDBusMessage reply = bus.call(call, QDBus::Block, 10000);
+        if (reply.type() == QDBusMessage::ErrorMessage) {
+            std::fprintf(stderr, "moorvane: the running instance did not answer: %s\n",
+                         qPrintable(reply.errorMessage()));
+            return 1;
+        }
+        return 0;
+    }
+
+    useDarkAppearance(app);
+    auto& moorvane = moorvane::MoorvaneApp::shared();
+    moorvane.setUp();
+    if (onBus) {
+        auto* automation = new moorvane::AutomationService(moorvane.store(), &moorvane);
+        auto* instance = new moorvane::InstanceService(
+            [&moorvane](const QStringList& handed) { moorvane.open(handed); }, &moorvane);
+        bus.registerObject(QString::fromLatin1(moorvane::automationPath), automation,
+                           QDBusConnection::ExportAllSlots);
+        bus.registerObject(QString::fromLatin1(moorvane::instancePath), instance,
+                           QDBusConnection::ExportAllSlots);
+    } else {
+        std::fprintf(stderr, "moorvane: no session bus; D-Bus automation and forwarding are off\n");
+    }
+    moorvane.open(arguments);
+    return app.exec();
+}

@@ -1,0 +1,352 @@
+#!/usr/bin/env python3
+"""End-to-end tests: the reference Dock and Moorvane as real processes on a private X server and session bus.
+
+Each test class gets a fresh $HOME with fixture bundles, Xvfb with two screens, its own dbus-daemon and a
+supervised reference Dock. Run by ctest with the build folder as the only argument.
+"""
+
+import base64
+import json
+import os
+import plistlib
+import shutil
+import signal
+import subprocess
+import sys
+import tempfile
+import time
+import unittest
+import uuid
+
+BUILD = os.path.abspath(sys.argv.pop(1)) if len(sys.argv) > 1 else os.getcwd()
+SOURCE = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+MOORVANE = os.path.join(BUILD, "bin", "moorvane")
+REFDOCK = os.path.join(BUILD, "bin", "moorvane-refdock")
+LOG = "/tmp/moorvane.log"
+REFERENCE_EPOCH = 978307200  # 2001-01-01T00:00:00Z
+
+
+def wait_for(condition, timeout=10.0, step=0.05, what="condition"):
+    deadline = time.monotonic() + timeout
+    while time.monotonic() < deadline:
+        value = condition()
+        if value:
+            return value
+        time.sleep(step)
+    raise AssertionError("timed out waiting for " + what)
+
+
+def app_tile(bundle_id, label, path):
+    return {"tile-data": {"bundle-identifier": bundle_id, "file-label": label,
+                          "file-data": {"_CFURLString": "file://" + path + "/", "_CFURLStringType": 15}},
+            "tile-type": "file-tile"}
+
+
+def blob(tiles):
+    return base64.b64encode(plistlib.dumps(tiles, fmt=plistlib.FMT_BINARY)).decode()
+
+
+class Session:
+    """Xvfb, a session bus, a fresh home and the supervised reference Dock."""
+
+    def __init__(self):
+        self.root = tempfile.mkdtemp(prefix="moorvane-e2e-")
+        self.home = os.path.join(self.root, "home")
+        os.makedirs(os.path.join(self.home, "Library", "Preferences"))
+        os.makedirs(os.path.join(self.home, "Library", "DoNotDisturb", "DB"))
+        runtime = os.path.join(self.root, "run")
+        os.makedirs(runtime, mode=0o700)
+        self.display = ":%d" % (40 + os.getpid() % 200)
+        self.env = {k: v for k, v in os.environ.items() if not k.startswith(("XDG_", "DBUS_", "WAYLAND"))}
+        self.env.update(HOME=self.home, DISPLAY=self.display, XDG_RUNTIME_DIR=runtime,
+                        XDG_DATA_HOME=os.path.join(self.home, ".local", "share"),
+                        XDG_CONFIG_HOME=os.path.join(self.home, ".config"),
+                        QT_QPA_PLATFORM="xcb", LANG="C.UTF-8")
+        self.env.pop("QT_QPA_PLATFORM_PLUGIN_PATH", None)
+        self.processes = []
+        self.apps = {}
+        for name, bundle_id in (("Safari", "com.apple.Safari"), ("Mail", "com.apple.mail"),
+                                ("Notes", "com.apple.Notes"), ("Music", "com.apple.Music")):
+            self.apps[name] = self.make_bundle(name, bundle_id)
+        self.xvfb = self.spawn(["Xvfb", self.display, "+xinerama", "-screen", "0", "1280x800x24",
+                                "-screen", "1", "1024x768x24", "-nolisten", "tcp"])
+        wait_for(lambda: subprocess.run(["xdpyinfo"], env=self.env, capture_output=True).returncode == 0,
+                 what="Xvfb")
+        bus = subprocess.run(["dbus-daemon", "--session", "--fork", "--print-address=1", "--print-pid=1"],
+                             env=self.env, capture_output=True, text=True, check=True).stdout.split()
+        self.env["DBUS_SESSION_BUS_ADDRESS"] = bus[0]
+        self.bus_pid = int(bus[1])
+        # The Dock's domain starts as the user left it: Notes and Music.
+        self.write_domain([app_tile("com.apple.Notes", "Notes", self.apps["Notes"]),
+                           app_tile("com.apple.Music", "Music", self.apps["Music"])])
+        subprocess.run([REFDOCK], env=self.env, check=True, timeout=20)
+        self.moorvane = None
+
+    def make_bundle(self, name, bundle_id):
+        bundle = os.path.join(self.home, "Applications", name + ".app")
+        os.makedirs(os.path.join(bundle, "Contents", "MacOS"))
+        with open(os.path.join(bundle, "Contents", "Info.plist"), "wb") as f:
+            plistlib.dump({"CFBundleIdentifier": bundle_id, "CFBundleName": name, "CFBundleExecutable": name}, f)
+        shutil.copy("/bin/sleep", os.path.join(bundle, "Contents", "MacOS", name))
+        return bundle
+
+    def spawn(self, argv, **kwargs):
+        process = subprocess.Popen(argv, env=self.env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                                   **kwargs)
+        self.processes.append(process)
+        return process
+
+    @property
+    def domain_path(self):
+        return os.path.join(self.home, "Library", "Preferences", "com.apple.dock.plist")
+
+    @property
+    def store_folder(self):
+        return os.path.join(self.env["XDG_DATA_HOME"], "Moorvane")
+
+    def write_domain(self, apps):
+        with open(self.domain_path, "wb") as f:
+            plistlib.dump({"persistent-apps": apps, "persistent-others": [], "tilesize": 48}, f,
+                          fmt=plistlib.FMT_BINARY)
+
+    def domain_labels(self):
+        try:
+            with open(self.domain_path, "rb") as f:
+                domain = plistlib.load(f)
+        except Exception:
+            return None
+        return [t.get("tile-data", {}).get("file-label") for t in domain.get("persistent-apps", [])]
+
+    def dock_pid(self):
+        found = subprocess.run(["pgrep", "-x", "-U", str(os.getuid()), "Dock"], capture_output=True, text=True)
+        pids = [int(p) for p in found.stdout.split()]
+        mine = [p for p in pids if self.env["HOME"] in open("/proc/%d/environ" % p, "rb").read().decode(
+            errors="replace")]
+        return mine[0] if mine else None
+
+    def seed_profiles(self, profiles, active=None):
+        os.makedirs(self.store_folder, exist_ok=True)
+        with open(os.path.join(self.store_folder, "profiles.json"), "w") as f:
+            json.dump(profiles, f)
+        if active:
+            with open(os.path.join(self.store_folder, "active.txt"), "w") as f:
+                f.write(active)
+
+    def profile(self, name, apps, **extra):
+        now = time.time() - REFERENCE_EPOCH
+        record = {"id": str(uuid.uuid4()).upper(), "name": name, "colorName": "blue",
+                  "persistentApps": blob([app_tile(self.apps_id(a), a, self.apps[a]) for a in apps]),
+                  "persistentOthers": blob([]), "quitOtherApps": False, "createdAt": now, "updatedAt": now}
+        record.update(extra)
+        return record
+
+    @staticmethod
+    def apps_id(name):
+        return {"Safari": "com.apple.Safari", "Mail": "com.apple.mail", "Notes": "com.apple.Notes",
+                "Music": "com.apple.Music"}[name]
+
+    def stored_profiles(self):
+        with open(os.path.join(self.store_folder, "profiles.json")) as f:
+            return json.load(f)
+
+    def start_moorvane(self, *arguments):
+        self.moorvane = self.spawn([MOORVANE, *arguments])
+        wait_for(lambda: self.bus_has("com.moorvane.app"), timeout=15, what="Moorvane on the bus")
+        return self.moorvane
+
+    def bus_has(self, name):
+        reply = self.dbus("org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus.NameHasOwner",
+                          "string:" + name)
+        return reply.returncode == 0 and "true" in reply.stdout
+
+    def dbus(self, destination, path, method, *arguments):
+        return subprocess.run(["dbus-send", "--session", "--print-reply", "--dest=" + destination, path, method,
+                               *arguments], env=self.env, capture_output=True, text=True, timeout=15)
+
+    def overlay_windows(self, label):
+        tree = subprocess.run(["xwininfo", "-root", "-tree"], env=self.env, capture_output=True, text=True).stdout
+        return [line for line in tree.splitlines() if '"%s"' % label in line and "1x1" not in line]
+
+    def close(self):
+        subprocess.run([REFDOCK, "--stop"], env=self.env, timeout=20)
+        for process in reversed(self.processes):
+            if process.poll() is None:
+                process.terminate()
+                try:
+                    process.wait(5)
+                except subprocess.TimeoutExpired:
+                    process.kill()
+        try:
+            os.kill(self.bus_pid, signal.SIGTERM)
+        except ProcessLookupError:
+            pass
+        shutil.rmtree(self.root, ignore_errors=True)
+
+
+def log_since(offset):
+    try:
+        with open(LOG, "rb") as f:
+            f.seek(offset)
+            return f.read().decode(errors="replace")
+    except FileNotFoundError:
+        return ""
+
+
+def log_size():
+    try:
+        return os.path.getsize(LOG)
+    except FileNotFoundError:
+        return 0
+
+
+class SwitchingTest(unittest.TestCase):
+    """Every way of switching, one Moorvane per class."""
+
+    @classmethod
+    def setUpClass(cls):
+        cls.s = Session()
+        s = cls.s
+        cls.work = s.profile("Work", ["Safari", "Mail", "Music"], hiddenApps=["com.apple.Music"],
+                             keyboardShortcut="ctrl+opt+w", focusFilter="Work")
+        cls.home = s.profile("Home", ["Notes", "Music"], keyboardShortcut="ctrl+opt+h")
+        s.seed_profiles([cls.work, cls.home])
+        cls.offset = log_size()
+        s.start_moorvane("moorvane://switch?profile=Work")
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.s.close()
+
+    def expect_switch(self, labels, before_pid, offset, name):
+        s = self.s
+        wait_for(lambda: s.domain_labels() == labels, what="the domain to hold " + str(labels))
+        new_pid = wait_for(lambda: (p := s.dock_pid()) and p != before_pid and p, what="a new Dock")
+        self.assertNotEqual(new_pid, before_pid)
+        wait_for(lambda: "ProfileStore: switchTo '%s'" % name in log_since(offset), what="the switch log line")
+        text = log_since(offset)
+        self.assertIn("DockManager: Wrote prefs + SIGKILL Dock (pid %d)" % before_pid, text)
+        active = open(os.path.join(s.store_folder, "active.txt")).read().strip()
+        self.assertEqual(active, {"Work": self.work, "Home": self.home}[name]["id"])
+        return new_pid
+
+    def test_1_url_argument_at_start_switches_and_hides(self):
+        s = self.s
+        wait_for(lambda: s.domain_labels() == ["Safari", "Mail"], what="Work's tiles without Music")
+        text = wait_for(lambda: (t := log_since(self.offset)) and "hid 1 of 3" in t and t, what="log")
+        self.assertIn("DockManager: hid 1 of 3 apps for 'Work'", text)
+
+    def test_2_forwarded_url_overlay_on_both_screens(self):
+        s = self.s
+        before, offset = s.dock_pid(), log_size()
+        handed = subprocess.run([MOORVANE, "moorvane://switch?profile=home"], env=s.env, timeout=15)
+        self.assertEqual(handed.returncode, 0, "the second instance hands over and exits")
+        windows = wait_for(lambda: len(w := s.overlay_windows("Switching to Home...")) >= 2 and w, timeout=5,
+                           step=0.02, what="an overlay on each screen")
+        self.assertEqual(len(windows), 2)
+        self.expect_switch(["Notes", "Music"], before, offset, "Home")
+        wait_for(lambda: not s.overlay_windows("Switching to Home..."), timeout=7, what="the overlay to go")
+
+    def test_3_dbus_method_and_its_error(self):
+        s = self.s
+        before, offset = s.dock_pid(), log_size()
+        reply = s.dbus("com.moorvane.app", "/com/moorvane/app", "com.moorvane.app.Automation.SwitchDockProfile",
+                       "string:Work")
+        self.assertEqual(reply.returncode, 0, reply.stderr)
+        self.assertIn('string "Work"', reply.stdout)
+        self.expect_switch(["Safari", "Mail"], before, offset, "Work")
+        unknown = s.dbus("com.moorvane.app", "/com/moorvane/app",
+                         "com.moorvane.app.Automation.SwitchDockProfile", "string:Nope")
+        self.assertNotEqual(unknown.returncode, 0)
+        self.assertIn("com.moorvane.app.Error.NoSuchProfile", unknown.stderr)
+        self.assertIn("\u201cNope\u201d", unknown.stderr)
+        names = s.dbus("com.moorvane.app", "/com/moorvane/app", "com.moorvane.app.Automation.ProfileNames")
+        self.assertIn('"Work"', names.stdout)
+        self.assertIn('"Home"', names.stdout)
+
+    def test_4_global_shortcut_while_another_client_has_focus(self):
+        s = self.s
+        other = s.spawn(["xmessage", "-geometry", "+200+200", "another client"])
+        wait_for(lambda: subprocess.run(["xdotool", "search", "--pid", str(other.pid)], env=s.env,
+                                        capture_output=True).returncode == 0, what="xmessage")
+        before, offset = s.dock_pid(), log_size()
+        subprocess.run(["xdotool", "key", "ctrl+alt+h"], env=s.env, check=True)
+        self.expect_switch(["Notes", "Music"], before, offset, "Home")
+        other.terminate()
+
+    def test_5_focus_mode_change(self):
+        s = self.s
+        before, offset = s.dock_pid(), log_size()
+        db = os.path.join(s.home, "Library", "DoNotDisturb", "DB")
+        fixtures = os.path.join(SOURCE, "tests", "fixtures")
+        shutil.copy(os.path.join(fixtures, "focus-modeconfigs.json"), os.path.join(db, "ModeConfigurations.json"))
+        shutil.copy(os.path.join(fixtures, "focus-assertions-work.json"), os.path.join(db, "Assertions.json"))
+        wait_for(lambda: s.domain_labels() == ["Safari", "Mail"], timeout=12, what="the Focus switch")
+        self.expect_switch(["Safari", "Mail"], before, offset, "Work")
+
+    def test_6_autosave_blocked_then_copied(self):
+        s = self.s
+        offset = log_size()
+        s.dbus("com.moorvane.app", "/com/moorvane/app", "com.moorvane.app.Automation.SwitchDockProfile",
+               "string:Home")
+        wait_for(lambda: s.domain_labels() == ["Notes", "Music"], what="Home")
+        wait_for(lambda: s.dock_pid(), what="the Dock back")
+        wait_for(lambda: s.bus_has("com.apple.dock"), what="the Dock on the bus")
+        time.sleep(1)
+        move = s.dbus("com.apple.dock", "/com/apple/dock", "com.apple.dock.Control.MoveTile",
+                      "string:persistent-apps", "int32:0", "int32:1")
+        self.assertEqual(move.returncode, 0, move.stderr)
+        wait_for(lambda: "ProfileStore: auto-save blocked (disabled)" in log_since(offset), timeout=5,
+                 what="the blocked check")
+        time.sleep(8)
+        move = s.dbus("com.apple.dock", "/com/apple/dock", "com.apple.dock.Control.MoveTile",
+                      "string:persistent-apps", "int32:0", "int32:1")
+        self.assertEqual(move.returncode, 0, move.stderr)
+        moved_at = time.monotonic()
+
+        def home_updated():
+            home = [p for p in s.stored_profiles() if p["name"] == "Home"][0]
+            tiles = plistlib.loads(base64.b64decode(home["persistentApps"]))
+            return [t["tile-data"]["file-label"] for t in tiles] == ["Notes", "Music"] and home
+        # Two moves bring Notes, Music back; the first was blocked, so the stored order flips once.
+        wait_for(lambda: "ProfileStore: auto-save now" in log_since(offset), timeout=6, what="the auto-save")
+        self.assertGreaterEqual(time.monotonic() - moved_at, 1.5, "the check runs 2 s after the change")
+        home = [p for p in s.stored_profiles() if p["name"] == "Home"][0]
+        tiles = plistlib.loads(base64.b64decode(home["persistentApps"]))
+        self.assertEqual([t["tile-data"]["file-label"] for t in tiles], ["Notes", "Music"])
+
+    def test_7_document_handed_over_is_imported_under_a_unique_name(self):
+        s = self.s
+        document = dict(self.work)
+        document.pop("id")
+        path = os.path.join(s.root, "Work.dockprofile")
+        with open(path, "w") as f:
+            json.dump(self.work, f)
+        handed = subprocess.run([MOORVANE, path], env=s.env, timeout=15)
+        self.assertEqual(handed.returncode, 0)
+        wait_for(lambda: any(p["name"] == "Work 2" for p in s.stored_profiles()), what="the import")
+
+
+class BurstTest(unittest.TestCase):
+    def test_killing_moorvane_during_a_burst_leaves_whole_files(self):
+        s = Session()
+        try:
+            s.seed_profiles([s.profile("P%d" % i, ["Safari", "Notes"] if i % 2 else ["Mail"]) for i in range(40)])
+            app = s.start_moorvane()
+            for i in range(30):
+                subprocess.Popen(["dbus-send", "--session", "--dest=com.moorvane.app", "/com/moorvane/app",
+                                  "com.moorvane.app.Automation.SwitchDockProfile", "string:P%d" % (i % 40)],
+                                 env=s.env)
+                time.sleep(0.01)
+            app.kill()
+            app.wait()
+            self.assertEqual(len(s.stored_profiles()), 40)
+            leftovers = [n for n in os.listdir(s.store_folder) if n.startswith(".")]
+            for name in leftovers:
+                os.remove(os.path.join(s.store_folder, name))
+            uuid.UUID(open(os.path.join(s.store_folder, "active.txt")).read().strip())
+        finally:
+            s.close()
+
+
+if __name__ == "__main__":
+    unittest.main(verbosity=2)

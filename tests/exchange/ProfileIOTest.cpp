@@ -1,0 +1,302 @@
+#include "exchange/ProfileIO.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "dock/DockManager.h"
+#include "dock/TileCodec.h"
+#include "fakes/FakeDialogs.h"
+#include "fakes/FakeDockPreferences.h"
+#include "fakes/FakeOverlay.h"
+#include "fakes/FakeProcessProbe.h"
+#include "fakes/FakeWorkspace.h"
+#include "fakes/LogCapture.h"
+#include "fakes/ManualQueue.h"
+#include "model/ProfileJson.h"
+#include "model/ProfileStore.h"
+#include "triggers/AppLaunchManager.h"
+
+namespace moorvane {
+namespace {
+
+namespace fs = std::filesystem;
+using Lines = std::vector<std::string>;
+
+std::string readText(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void writeText(const fs::path& path, const std::string& text) {
+    std::ofstream(path, std::ios::binary) << text;
+}
+
+const Date longAgo = dateFromReferenceSeconds(600'000'000.5);
+
+DockProfile sample(const std::string& name) {
+    DockProfile p;
+    p.name = name;
+    PlistValue tile = PlistDictionary{
+        {"tile-data", PlistDictionary{{"bundle-identifier", "com.example." + name}, {"file-label", name}}},
+        {"tile-type", "file-tile"}};
+    p.persistentApps = *encodeTiles({tile});
+    p.persistentOthers = *encodeTiles({});
+    p.createdAt = p.updatedAt = longAgo;
+    p.keyboardShortcut = "cmd+opt+1";
+    return p;
+}
+
+class ProfileIOTest : public ::testing::Test {
+  protected:
+    ProfileIOTest() { probe.otherwise = true; }
+
+    fs::path exported(const DockProfile& profile) {
+        dialogs.saveChoice = dir.path() / (profile.name + ".dockprofile");
+        io.exportProfile(profile);
+        return *dialogs.saveChoice;
+    }
+    Lines storedNames() const {
+        Lines names;
+        for (const auto& p : store.profiles.get()) names.push_back(p.name);
+        return names;
+    }
+
+    testing::TempDir dir;
+    testing::LogCapture logged;
+    testing::FakeDockPreferences preferences;
+    testing::FakeWorkspace workspace;
+    testing::FakeProcessProbe probe;
+    testing::FakeOverlay overlay;
+    testing::ManualQueue queue;
+    DockManager dock{preferences, workspace, probe, overlay, queue, queue, {}};
+    AppLaunchManager launcher{workspace};
+    ProfileStore store{dir.path() / "Moorvane", dock, launcher, queue};
+    testing::FakeDialogs dialogs;
+    ProfileIO io{store, dialogs};
+};
+
+TEST_F(ProfileIOTest, ExportThenImportGivesANewCopyWithTheSameTiles) {
+    const DockProfile original = sample("Work");
+    const fs::path file = exported(original);
+
+    EXPECT_EQ(dialogs.calls, (Lines{"activate", "save"}));
+    EXPECT_EQ(dialogs.savePanels[0].suggestedName, "Work.dockprofile");
+    const std::string text = readText(file);
+    const auto order = [&text](const char* key) { return text.find(std::string("\"") + key + "\""); };
+    EXPECT_LT(order("exportedAt"), order("exportedBy"));
+    EXPECT_LT(order("formatVersion"), order("profile"));
+    EXPECT_LT(order("colorName"), order("id")) << "the profile's keys are sorted too";
+    EXPECT_LT(order("id"), order("name"));
+    EXPECT_NE(text.find("\n  \"exportedBy\": \"Moorvane\""), std::string::npos) << text;
+    EXPECT_NE(text.find("\"createdAt\": \"2020-01-06T"), std::string::npos) << "ISO 8601 dates";
+    EXPECT_EQ(logged.messages().back(), "ProfileIO: exported 'Work' to " + file.string());
+
+    store.profiles = std::vector<DockProfile>{};
+    const auto imported = io.importProfile(file);
+    ASSERT_TRUE(imported);
+    EXPECT_NE(imported->id, original.id);
+    EXPECT_GT(imported->createdAt, longAgo);
+    EXPECT_EQ(imported->updatedAt, imported->createdAt);
+    EXPECT_EQ(imported->name, "Work");
+    EXPECT_EQ(imported->persistentApps, original.persistentApps);
+    EXPECT_EQ(imported->persistentOthers, original.persistentOthers);
+    EXPECT_EQ(imported->keyboardShortcut, original.keyboardShortcut);
+    EXPECT_FALSE(store.activeProfileId.get().has_value()) << "nothing is switched";
+    EXPECT_EQ(logged.messages().back(), "ProfileIO: imported 'Work' from " + file.string());
+
+    const auto saved = decodeProfiles(readText(store.storageURL()));
+    ASSERT_TRUE(saved);
+    ASSERT_EQ(saved->size(), 1u);
+    EXPECT_EQ((*saved)[0].id, imported->id) << "the store was saved";
+    EXPECT_EQ((*saved)[0].persistentApps, original.persistentApps);
+}
+
+TEST_F(ProfileIOTest, RepeatedImportsNumberTheNameAndDropATakenShortcut) {
+    DockProfile original = sample("Work");
+    const fs::path file = exported(original);
+    store.profiles = {original};
+    DockProfile other = sample("Other");
+    other.keyboardShortcut = "ctrl+f5";
+    writeText(dir.path() / "other.json", profileToJson(other, DateEncoding::referenceSeconds).dump());
+
+    EXPECT_EQ(io.importProfile(file)->name, "Work 2");
+    EXPECT_EQ(io.importProfile(file)->name, "Work 3");
+    EXPECT_EQ(storedNames(), (Lines{"Work", "Work 2", "Work 3"}));
+    for (const auto& p : store.profiles.get()) {
+        EXPECT_EQ(p.keyboardShortcut.has_value(), p.name == "Work") << p.name << " holds the stored shortcut";
+    }
+    const auto bare = io.importProfile(dir.path() / "other.json");
+    ASSERT_TRUE(bare) << "an element of the store file imports as a bare profile";
+    EXPECT_EQ(bare->keyboardShortcut, "ctrl+f5") << "a shortcut nobody holds stays";
+    EXPECT_TRUE(dialogs.alerts.empty());
+}
+
+struct ShortcutCase {
+    const char* name;
+    std::string stored;
+    std::string imported;
+    bool kept;
+};
+
+void PrintTo(const ShortcutCase& row, std::ostream* out) {
+    *out << row.name;
+}
+
+class ImportShortcut : public ProfileIOTest, public ::testing::WithParamInterface<ShortcutCase> {};
+
+TEST_P(ImportShortcut, IsDroppedOnlyWhenItParsesToAStoredOne) {
+    DockProfile stored = sample("Stored");
+    stored.keyboardShortcut = GetParam().stored;
+    store.profiles = {stored};
+    DockProfile incoming = sample("Incoming");
+    incoming.keyboardShortcut = GetParam().imported;
+    const auto imported = io.importProfile(exported(incoming));
+    ASSERT_TRUE(imported);
+    EXPECT_EQ(imported->keyboardShortcut.has_value(), GetParam().kept);
+    EXPECT_EQ(store.profiles.get()[0].keyboardShortcut, GetParam().stored);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Shortcuts, ImportShortcut,
+    ::testing::Values(ShortcutCase{"SameText", "cmd+opt+1", "cmd+opt+1", false},
+                      ShortcutCase{"SameKeysOtherText", "Option + Command + 1", "cmd+alt+1", false},
+                      ShortcutCase{"OtherKey", "cmd+opt+1", "cmd+opt+2", true},
+                      ShortcutCase{"UnparsableStaysEvenIfEqual", "nonsense", "nonsense", true}));
+
+TEST_F(ProfileIOTest, ThreeFilesWithTheSecondBrokenImportTwoAndShowOneAlert) {
+    const fs::path first = exported(sample("One"));
+    const fs::path broken = dir.path() / "broken.dockprofile";
+    writeText(broken, "{\"formatVersion\": 1,");
+    const fs::path third = exported(sample("Three"));
+    dialogs.calls.clear();
+    dialogs.openChoice = {first, broken, third};
+
+    io.showImportPanel();
+
+    EXPECT_EQ(dialogs.calls, (Lines{"activate", "open", "alert"}));
+    EXPECT_EQ(dialogs.openPanels[0].allowedContentTypes, (Lines{"com.moorvane.dockprofile", "public.json"}));
+    EXPECT_TRUE(dialogs.openPanels[0].allowsMultipleSelection);
+    EXPECT_EQ(storedNames(), (Lines{"One", "Three"}));
+    ASSERT_EQ(dialogs.alerts.size(), 1u);
+    EXPECT_EQ(dialogs.alerts[0].message, "Couldn\u2019t import \u201Cbroken.dockprofile\u201D");
+    EXPECT_EQ(dialogs.alerts[0].informativeText, "the file is not valid JSON");
+    EXPECT_EQ(
+        logged.messages()[3],
+        "ProfileIO: Couldn\u2019t import \u201Cbroken.dockprofile\u201D \u2014 the file is not valid JSON");
+}
+
+struct FailureCase {
+    const char* name;
+    std::function<void(const fs::path&)> make;  // creates the file at the path
+    std::string reason;                         // part of the alert's informative text
+};
+
+void PrintTo(const FailureCase& row, std::ostream* out) {
+    *out << row.name;
+}
+
+class ImportFailure : public ProfileIOTest, public ::testing::WithParamInterface<FailureCase> {};
+
+TEST_P(ImportFailure, IsReportedOnceAndAddsNothing) {
+    const fs::path file = dir.path() / "in.dockprofile";
+    GetParam().make(file);
+    EXPECT_FALSE(io.importProfile(file));
+    EXPECT_TRUE(store.profiles.get().empty());
+    EXPECT_FALSE(fs::exists(store.storageURL()));
+    ASSERT_EQ(dialogs.alerts.size(), 1u);
+    EXPECT_EQ(dialogs.alerts[0].message, "Couldn\u2019t import \u201Cin.dockprofile\u201D");
+    EXPECT_NE(dialogs.alerts[0].informativeText.find(GetParam().reason), std::string::npos)
+        << dialogs.alerts[0].informativeText;
+}
+
+std::string documentWithout(const char* key) {
+    auto document = nlohmann::json::parse(*encodeProfileDocument(sample("Work"), longAgo));
+    document.erase(key);
+    return document.dump();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, ImportFailure,
+    ::testing::Values(
+        FailureCase{"Missing", [](const fs::path&) {}, "cannot open"},
+        FailureCase{"NotJson", [](const fs::path& p) { writeText(p, "Work"); }, "the file is not valid JSON"},
+        FailureCase{"NoFormatVersionReportsTheDocumentError",
+                    [](const fs::path& p) { writeText(p, documentWithout("formatVersion")); },
+                    "key \"formatVersion\" is missing"},
+        FailureCase{"StoreDatesInADocument",
+                    [](const fs::path& p) {
+                        auto document = nlohmann::json::parse(documentWithout("profile"));
+                        document["profile"] = profileToJson(sample("Work"), DateEncoding::referenceSeconds);
+                        writeText(p, document.dump());
+                    },
+                    "key \"profile\": key \"createdAt\" is not an ISO 8601 date"},
+        // Sparse: no 64 MiB are written, and refusing happens before any byte is read.
+        FailureCase{"LargerThanTheLimit",
+                    [](const fs::path& p) {
+                        writeText(p, "");
+                        fs::resize_file(p, maxImportBytes + 1);
+                    },
+                    "is larger than 64 MiB"},
+        FailureCase{"FifoWithoutAWriter", [](const fs::path& p) { ASSERT_EQ(::mkfifo(p.c_str(), 0600), 0); },
+                    "is not a regular file"},
+        FailureCase{"Folder", [](const fs::path& p) { fs::create_directory(p); }, "is not a regular file"}));
+
+TEST_F(ProfileIOTest, ALimitSizedFileIsReadButAByteMoreIsNot) {
+    const fs::path file = dir.path() / "big.json";
+    writeText(file, "");
+    fs::resize_file(file, maxImportBytes);
+    const auto read = readImportFile(file);
+    ASSERT_TRUE(read) << read.error().description;
+    EXPECT_EQ(read->size(), maxImportBytes);
+    fs::resize_file(file, maxImportBytes + 1);
+    const auto refused = readImportFile(file);
+    ASSERT_FALSE(refused);
+    EXPECT_NE(refused.error().description.find("larger than 64 MiB"), std::string::npos);
+}
+
+struct NameCase {
+    const char* name;
+    std::string profileName;
+    std::string suggested;
+};
+
+void PrintTo(const NameCase& row, std::ostream* out) {
+    *out << row.name;
+}
+
+class ExportName : public ProfileIOTest, public ::testing::WithParamInterface<NameCase> {};
+
+TEST_P(ExportName, ProposesASafeFileName) {
+    DockProfile p = sample("x");
+    p.name = GetParam().profileName;
+    io.exportProfile(p);
+    ASSERT_EQ(dialogs.savePanels.size(), 1u);
+    EXPECT_EQ(dialogs.savePanels[0].suggestedName, GetParam().suggested);
+    EXPECT_EQ(dialogs.savePanels[0].allowedContentTypes, Lines{"com.moorvane.dockprofile"});
+    EXPECT_TRUE(logged.messages().empty()) << "a cancelled panel writes nothing";
+}
+
+INSTANTIATE_TEST_SUITE_P(Names, ExportName,
+                         ::testing::Values(NameCase{"SlashAndColon", "Home/Work:Late",
+                                                    "Home-Work-Late.dockprofile"},
+                                           NameCase{"Empty", "", "Profile.dockprofile"},
+                                           NameCase{"OnlySeparators", "/:", "--.dockprofile"}));
+
+TEST_F(ProfileIOTest, AFailedWriteIsReportedAndLeavesNoFile) {
+    dialogs.saveChoice = dir.path() / "gone" / "Work.dockprofile";
+    io.exportProfile(sample("Work"));
+    ASSERT_EQ(dialogs.alerts.size(), 1u);
+    EXPECT_EQ(dialogs.alerts[0].message, "Couldn\u2019t export \u201CWork\u201D");
+    EXPECT_EQ(logged.messages().size(), 1u);
+    EXPECT_FALSE(fs::exists(dir.path() / "gone"));
+}
+
+}  // namespace
+}  // namespace moorvane

@@ -1,0 +1,439 @@
+#include <X11/keysym.h>
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <future>
+#include <thread>
+
+#include "fakes/Fixtures.h"
+#include "fakes/LogCapture.h"
+#include "fakes/ManualQueue.h"
+#include "platform/linux/AutostartLoginItems.h"
+#include "platform/linux/FileUserDefaults.h"
+#include "platform/linux/LinuxDockPreferences.h"
+#include "platform/linux/LinuxProcessProbe.h"
+#include "platform/linux/LinuxWorkspace.h"
+#include "platform/linux/XRecordKeyMonitor.h"
+#include "platform/linux/XdgPaths.h"
+
+extern char** environ;
+
+namespace moorvane {
+bool operator==(const KeyEvent& a, const KeyEvent& b) {
+    return a.keyCode == b.keyCode && a.modifierFlags == b.modifierFlags && a.isRepeat == b.isRepeat;
+}
+}  // namespace moorvane
+
+namespace moorvane {
+namespace {
+
+using testing::LogCapture;
+using testing::TempDir;
+namespace fs = std::filesystem;
+
+constexpr auto patience = std::chrono::seconds(10);
+
+void writeText(const fs::path& path, const std::string& text) {
+    fs::create_directories(path.parent_path());
+    std::ofstream(path, std::ios::binary) << text;
+}
+
+std::string readText(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+void writePlist(const fs::path& path, const PlistDictionary& dictionary) {
+    writeText(path, writeXml(PlistValue(dictionary)).value());
+}
+
+PlistDictionary readDictionary(const fs::path& path) {
+    return *readPlist(readText(path)).value().dictionary();
+}
+
+// Waits without sleeping: the condition is checked until it holds or the bound passes.
+template <class Condition>
+bool eventually(Condition condition) {
+    const auto deadline = std::chrono::steady_clock::now() + patience;
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() > deadline) return false;
+        std::this_thread::yield();
+    }
+    return true;
+}
+
+// ---- Dock preferences
+
+TEST(LinuxDockPreferences, SynchronizeKeepsOtherKeysIncludingOnesWrittenMeanwhile) {
+    TempDir dir;
+    const fs::path file = dir.path() / "Library/Preferences/com.apple.dock.plist";
+    writePlist(file, {{"orientation", "left"}, {"persistent-apps", PlistArray{}}});
+    LinuxDockPreferences preferences(file.string());
+    preferences.set("persistent-apps", PlistArray{"a"});
+    EXPECT_EQ(preferences.copyValue("persistent-apps"), PlistValue(PlistArray{"a"}));
+    writePlist(file, {{"orientation", "left"}, {"tilesize", 48}, {"persistent-apps", PlistArray{}}});
+
+    ASSERT_TRUE(preferences.synchronize());
+    EXPECT_TRUE(readText(file).starts_with("bplist00"));
+    const PlistDictionary expected{
+        {"orientation", "left"}, {"tilesize", 48}, {"persistent-apps", PlistArray{"a"}}};
+    EXPECT_EQ(readDictionary(file), expected);
+}
+
+TEST(LinuxDockPreferences, MalformedFileGivesNoValueLogsOnceAndIsKeptAside) {
+    LogCapture logs;
+    TempDir dir;
+    const fs::path file = dir.path() / "com.apple.dock.plist";
+    writeText(file, "not a plist");
+    LinuxDockPreferences preferences(file.string());
+    EXPECT_FALSE(preferences.copyValue("persistent-apps"));
+    EXPECT_FALSE(preferences.copyValue("persistent-others"));
+    EXPECT_EQ(logs.messages().size(), 1u);
+
+    preferences.set("persistent-others", PlistArray{});
+    ASSERT_TRUE(preferences.synchronize());
+    EXPECT_EQ(readText(dir.path() / "com.apple.dock.plist.malformed"), "not a plist");
+    EXPECT_EQ(preferences.copyValue("persistent-others"), PlistValue(PlistArray{}));
+}
+
+TEST(LinuxDockPreferences, FailedWriteReportsFalseAndKeepsThePendingValue) {
+    LogCapture logs;
+    TempDir dir;
+    const fs::path blocker = dir.path() / "Preferences";
+    writeText(blocker, "a file where the folder should be");
+    LinuxDockPreferences preferences((blocker / "com.apple.dock.plist").string());
+    preferences.set("persistent-apps", PlistArray{"kept"});
+    EXPECT_FALSE(preferences.synchronize());
+    EXPECT_EQ(logs.messages().size(), 1u);
+
+    fs::remove(blocker);
+    ASSERT_TRUE(preferences.synchronize());
+    EXPECT_EQ(readDictionary(blocker / "com.apple.dock.plist"),
+              (PlistDictionary{{"persistent-apps", PlistArray{"kept"}}}));
+}
+
+// ---- Workspace
+
+fs::path makeBundle(const fs::path& folder, const std::string& name,
+                    const std::optional<PlistDictionary>& info,
+                    const std::string& executableSource = "/bin/sleep") {
+    const fs::path bundle = folder / (name + ".app");
+    fs::create_directories(bundle / "Contents/MacOS");
+    fs::copy_file(executableSource, bundle / "Contents/MacOS/fake");
+    if (info) writePlist(bundle / "Contents/Info.plist", *info);
+    return bundle;
+}
+
+struct PolicyCase {
+    const char* name;
+    std::optional<PlistDictionary> info;
+    std::optional<std::string> identifier;
+    ActivationPolicy policy;
+};
+
+class WorkspacePolicy : public ::testing::TestWithParam<PolicyCase> {};
+
+TEST_P(WorkspacePolicy, FindsTheBundleProcessAndTerminatesIt) {
+    TempDir dir;
+    const fs::path bundle = makeBundle(dir.path(), "Fake", GetParam().info);
+    const std::string executable = (bundle / "Contents/MacOS/fake").string();
+    const Result<int> child = spawnWithNullStdio(executable, {executable, "30"}, false);
+    ASSERT_TRUE(child);
+    LinuxWorkspace workspace(std::vector<std::string>{dir.path().string()});
+
+    std::optional<RunningApplication> found;
+    ASSERT_TRUE(eventually([&] {
+        for (const RunningApplication& app : workspace.runningApplications()) {
+            if (app.processIdentifier == *child) found = app;
+        }
+        return found.has_value();
+    }));
+    EXPECT_EQ(found->bundleIdentifier, GetParam().identifier);
+    EXPECT_EQ(found->activationPolicy, GetParam().policy);
+
+    workspace.terminate(*child);
+    int status = 0;
+    ASSERT_EQ(::waitpid(*child, &status, 0), *child);
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Linux, WorkspacePolicy,
+    ::testing::Values(PolicyCase{"Regular", PlistDictionary{{"CFBundleIdentifier", "com.test.fake"}},
+                                 "com.test.fake", ActivationPolicy::regular},
+                      PolicyCase{
+                          "UIElementIsAccessory",
+                          PlistDictionary{{"CFBundleIdentifier", "com.test.ui"}, {"LSUIElement", true}},
+                          "com.test.ui", ActivationPolicy::accessory},
+                      PolicyCase{"BackgroundOnlyTextIsProhibited",
+                                 PlistDictionary{{"CFBundleIdentifier", "com.test.bg"},
+                                                 {"LSBackgroundOnly", "1"},
+                                                 {"LSUIElement", true}},
+                                 "com.test.bg", ActivationPolicy::prohibited},
+                      PolicyCase{"NoInfoPlist", std::nullopt, std::nullopt, ActivationPolicy::regular}),
+    [](const auto& testCase) { return std::string(testCase.param.name); });
+
+std::optional<std::string> openAndWait(LinuxWorkspace& workspace, const fs::path& location) {
+    auto done = std::make_shared<std::promise<std::optional<std::string>>>();
+    std::future<std::optional<std::string>> result = done->get_future();
+    workspace.openApplication(location.string(),
+                              [done](std::optional<std::string> error) { done->set_value(error); });
+    if (result.wait_for(patience) != std::future_status::ready) return "no completion";
+    return result.get();
+}
+
+TEST(LinuxWorkspace, OpensTheBundleDetachedWithQuietStdioAndFindsItsLocation) {
+    TempDir dir;
+    const fs::path marker = dir.path() / "pid";
+    const fs::path script = dir.path() / "launcher.sh";
+    writeText(script, "#!/bin/sh\necho $$ > " + marker.string() + ".tmp\nmv " + marker.string() + ".tmp " +
+                          marker.string() + "\nexec sleep 30\n");
+    fs::permissions(script, fs::perms::owner_all);
+    const fs::path bundle =
+        makeBundle(dir.path(), "Launch",
+                   PlistDictionary{{"CFBundleIdentifier", "com.test.launch"}, {"CFBundleExecutable", "fake"}},
+                   script.string());
+    LinuxWorkspace workspace(std::vector<std::string>{dir.path().string()});
+    EXPECT_EQ(workspace.applicationLocation("com.test.launch"), bundle.string());
+    EXPECT_EQ(workspace.applicationLocation("com.test.none"), std::nullopt);
+
+    EXPECT_EQ(openAndWait(workspace, bundle), std::nullopt);
+    ASSERT_TRUE(eventually([&] { return fs::exists(marker); }));
+    const pid_t child = std::stoi(readText(marker));
+    EXPECT_EQ(::getsid(child), child);
+    EXPECT_EQ(fs::read_symlink("/proc/" + std::to_string(child) + "/fd/1"), "/dev/null");
+    EXPECT_EQ(workspace.kill(child), std::nullopt);
+    EXPECT_NE(workspace.kill(0), std::nullopt);
+}
+
+struct OpenFailure {
+    const char* name;
+    std::string info;  // written as the Info.plist; empty for none
+    bool executable;
+    const char* expected;
+};
+
+class WorkspaceOpenFailure : public ::testing::TestWithParam<OpenFailure> {};
+
+TEST_P(WorkspaceOpenFailure, ReportsAnErrorThroughTheCompletion) {
+    TempDir dir;
+    const fs::path bundle = dir.path() / "Broken.app";
+    fs::create_directories(bundle / "Contents/MacOS");
+    if (!GetParam().info.empty()) writeText(bundle / "Contents/Info.plist", GetParam().info);
+    if (GetParam().executable) {
+        writeText(bundle / "Contents/MacOS/present", "data, not a program");
+        fs::permissions(bundle / "Contents/MacOS/present", fs::perms::owner_read | fs::perms::owner_write);
+    }
+    LinuxWorkspace workspace(std::vector<std::string>{});
+    const std::optional<std::string> error = openAndWait(workspace, bundle);
+    ASSERT_TRUE(error);
+    EXPECT_NE(error->find(GetParam().expected), std::string::npos) << *error;
+}
+
+std::string infoNaming(const std::string& executable) {
+    return writeXml(PlistValue(PlistDictionary{{"CFBundleExecutable", executable}})).value();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Linux, WorkspaceOpenFailure,
+    ::testing::Values(OpenFailure{"MissingExecutable", infoNaming("absent"), false, "missing"},
+                      OpenFailure{"NotExecutable", infoNaming("present"), true, "not executable"},
+                      OpenFailure{"EscapingName", infoNaming("../../x"), false, "names no executable"},
+                      OpenFailure{"DamagedInfoPlist", "<plist><dict>", false, "damaged"},
+                      OpenFailure{"NoInfoPlist", "", false, "no readable Info.plist"}),
+    [](const auto& testCase) { return std::string(testCase.param.name); });
+
+// ---- Process probe
+
+std::string ownProcessName() {
+    std::string name = readText("/proc/self/comm");
+    if (!name.empty() && name.back() == '\n') name.pop_back();
+    return name;
+}
+
+TEST(LinuxProcessProbe, MatchesExactNamesLiterally) {
+    LinuxProcessProbe probe;
+    const std::string self = ownProcessName();
+    EXPECT_TRUE(probe.isRunning(self));
+    EXPECT_FALSE(probe.isRunning(self.substr(0, 4)));
+    EXPECT_FALSE(probe.isRunning(self.substr(0, 4) + ".*"));
+    EXPECT_FALSE(probe.isRunning(""));
+    LinuxProcessProbe missing("/nonexistent/pgrep");
+    EXPECT_FALSE(missing.isRunning(self));
+}
+
+// ---- User defaults
+
+TEST(FileUserDefaults, RoundTripsAndReadsOtherTypesAsNone) {
+    TempDir dir;
+    const std::string path = (dir.path() / "Moorvane/defaults.json").string();
+    {
+        FileUserDefaults defaults(path);
+        defaults.writeBool("autoSaveDockChanges", false);
+        defaults.writeString("appVisibility", "dockAndMenuBar");
+    }
+    FileUserDefaults reread(path);
+    EXPECT_EQ(reread.readBool("autoSaveDockChanges"), false);
+    EXPECT_EQ(reread.readString("appVisibility"), "dockAndMenuBar");
+    EXPECT_EQ(reread.readString("autoSaveDockChanges"), std::nullopt);
+    EXPECT_EQ(reread.readBool("hasSeenProfileHint"), std::nullopt);
+}
+
+TEST(FileUserDefaults, UnreadableFileIsMovedAsideAndDefaultsApply) {
+    LogCapture logs;
+    TempDir dir;
+    const fs::path path = dir.path() / "defaults.json";
+    writeText(path, "[true]");
+    FileUserDefaults defaults(path.string());
+    EXPECT_EQ(defaults.readBool("autoSaveDockChanges"), std::nullopt);
+    EXPECT_EQ(readText(dir.path() / "defaults.json.unreadable"), "[true]");
+    defaults.writeBool("hasSeenProfileHint", true);
+    EXPECT_EQ(FileUserDefaults(path.string()).readBool("hasSeenProfileHint"), true);
+}
+
+// ---- Login items
+
+TEST(AutostartLoginItems, RegistersAndUnregistersTheEntry) {
+    TempDir dir;
+    AutostartLoginItems items("/opt/My Apps/100%/moorvane", (dir.path() / "autostart").string());
+    EXPECT_EQ(items.status(), LoginItemStatus::notRegistered);
+    ASSERT_EQ(items.registerMainApp(), std::nullopt);
+    EXPECT_EQ(items.status(), LoginItemStatus::enabled);
+    EXPECT_NE(readText(items.entryPath()).find("\nExec=\"/opt/My Apps/100%%/moorvane\"\n"),
+              std::string::npos);
+    ASSERT_EQ(items.unregisterMainApp(), std::nullopt);
+    EXPECT_EQ(items.status(), LoginItemStatus::notRegistered);
+    EXPECT_EQ(items.unregisterMainApp(), std::nullopt);
+
+    writeText(items.entryPath(), "[Desktop Entry]\nExec=x\nHidden=true\n");
+    EXPECT_EQ(items.status(), LoginItemStatus::notRegistered);
+}
+
+TEST(AutostartLoginItems, RefusalsCarryADescription) {
+    TempDir dir;
+    EXPECT_TRUE(AutostartLoginItems("moorvane", dir.path().string()).registerMainApp());
+    writeText(dir.path() / "blocker", "");
+    const std::optional<Error> error =
+        AutostartLoginItems("/bin/true", (dir.path() / "blocker").string()).registerMainApp();
+    ASSERT_TRUE(error);
+    EXPECT_NE(error->description.find("blocker"), std::string::npos);
+}
+
+TEST(AutostartLoginItems, ExecValueEscapesQuotesAndBackslashes) {
+    EXPECT_EQ(AutostartLoginItems::execValue("/a \"b\"/$c\\d"), R"("/a \\"b\\"/\\$c\\\\d")");
+    EXPECT_EQ(AutostartLoginItems::execValue("/a\nb"), std::nullopt);
+}
+
+// ---- Key monitor
+
+struct KeysymCase {
+    const char* name;
+    unsigned long keysym;
+    std::optional<std::uint16_t> code;
+};
+
+class KeysymTable : public ::testing::TestWithParam<KeysymCase> {};
+
+TEST_P(KeysymTable, MapsToTheMacKeyCode) {
+    EXPECT_EQ(macKeyCodeForKeysym(GetParam().keysym), GetParam().code);
+}
+
+INSTANTIATE_TEST_SUITE_P(Linux, KeysymTable,
+                         ::testing::Values(KeysymCase{"Letter", XK_k, 40}, KeysymCase{"Capital", XK_K, 40},
+                                           KeysymCase{"Digit", XK_5, 23}, KeysymCase{"F1", XK_F1, 122},
+                                           KeysymCase{"ForwardDelete", XK_Delete, 117},
+                                           KeysymCase{"KeypadNumLockOff", XK_KP_End, 83},
+                                           KeysymCase{"KeypadNumLockOn", XK_KP_1, 83},
+                                           KeysymCase{"Unknown", XK_EuroSign, std::nullopt}),
+                         [](const auto& testCase) { return std::string(testCase.param.name); });
+
+// A private X server, gone when the value dies; Xvfb reports its display once it accepts connections.
+class PrivateXServer {
+  public:
+    PrivateXServer() {
+        int fds[2];
+        if (::pipe(fds) != 0) return;
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_adddup2(&actions, fds[1], 3);
+        posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+        std::vector<std::string> args = {"Xvfb", "-displayfd", "3",     "-nolisten",
+                                         "tcp",  "+extension", "RECORD"};
+        std::vector<char*> argv;
+        for (auto& arg : args) argv.push_back(arg.data());
+        argv.push_back(nullptr);
+        if (::posix_spawnp(&pid_, "Xvfb", &actions, nullptr, argv.data(), environ) != 0) pid_ = -1;
+        posix_spawn_file_actions_destroy(&actions);
+        ::close(fds[1]);
+        std::string number;
+        char c = 0;
+        while (pid_ > 0 && ::read(fds[0], &c, 1) == 1 && c != '\n') number += c;
+        ::close(fds[0]);
+        if (!number.empty()) display_ = ":" + number;
+    }
+    ~PrivateXServer() {
+        if (pid_ <= 0) return;
+        ::kill(pid_, SIGTERM);
+        ::waitpid(pid_, nullptr, 0);
+    }
+    const std::optional<std::string>& display() const { return display_; }
+
+  private:
+    pid_t pid_ = -1;
+    std::optional<std::string> display_;
+};
+
+bool onPath(const std::string& program) {
+    return ::access(("/usr/bin/" + program).c_str(), X_OK) == 0;
+}
+
+// Modifiers count only while held: the second press comes after Alt was released.
+TEST(XRecordKeyMonitor, SeesKeysPressedByAnotherClient) {
+    if (!onPath("Xvfb") || !onPath("xdotool")) GTEST_SKIP() << "needs Xvfb and xdotool";
+    PrivateXServer server;
+    ASSERT_TRUE(server.display());
+    testing::ManualQueue queue;
+    XRecordKeyMonitor monitor(queue, *server.display());
+    std::vector<KeyEvent> events;
+    ASSERT_TRUE(monitor.addGlobalKeyDownMonitor([&](const KeyEvent& event) { events.push_back(event); }));
+    EXPECT_EQ(monitor.addLocalKeyDownMonitor([](const KeyEvent&) { return true; }), std::nullopt);
+    if (std::getenv("WAYLAND_DISPLAY") == nullptr) {
+        EXPECT_TRUE(monitor.seesOtherAppsKeys());
+    }
+
+    const Result<int> xdotool =
+        spawnWithNullStdio("/usr/bin/env",
+                           {"env", "DISPLAY=" + *server.display(), "xdotool", "key", "ctrl+alt+k", "keydown",
+                            "ctrl+k", "keyup", "k", "keyup", "ctrl"},
+                           false);
+    ASSERT_TRUE(xdotool);
+    int status = 0;
+    ASSERT_EQ(::waitpid(*xdotool, &status, 0), *xdotool);
+    ASSERT_TRUE(eventually([&] { return queue.pendingCount() >= 2; }));
+    queue.drain();
+
+    constexpr std::uint32_t control = 1u << 18;
+    constexpr std::uint32_t option = 1u << 19;
+    ASSERT_EQ(events.size(), 2u);
+    EXPECT_EQ(events[0], (KeyEvent{40, control | option, false}));
+    EXPECT_EQ(events[1], (KeyEvent{40, control, false}));
+}
+
+TEST(XRecordKeyMonitor, WithoutADisplayThereIsNoMonitor) {
+    LogCapture logs;
+    testing::ManualQueue queue;
+    XRecordKeyMonitor monitor(queue, "/nonexistent/socket:0");
+    EXPECT_EQ(monitor.addGlobalKeyDownMonitor([](const KeyEvent&) {}), std::nullopt);
+    EXPECT_FALSE(monitor.seesOtherAppsKeys());
+}
+
+}  // namespace
+}  // namespace moorvane

@@ -1,0 +1,321 @@
+// Drives the built reference Dock and its launcher as real processes on a private session bus, in a fresh
+// home folder, without a display.
+#include <QCoreApplication>
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDBusMessage>
+#include <QEventLoop>
+#include <QObject>
+#include <QProcess>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+#include <signal.h>
+
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <memory>
+#include <optional>
+#include <set>
+#include <string>
+
+#include "dock/Plist.h"
+#include "fakes/Fixtures.h"
+
+namespace moorvane {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+class SignalCounter final : public QObject {
+    Q_OBJECT
+  public:
+    int count = 0;
+  public slots:
+    void hit() { ++count; }
+};
+
+fs::path buildDir() {
+    // The test binary sits in <build>/tests/linux.
+    return fs::read_symlink("/proc/self/exe").parent_path().parent_path().parent_path();
+}
+
+Bytes readBytes(const fs::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    return Bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void writeBytes(const fs::path& file, const Bytes& bytes) {
+    fs::create_directories(file.parent_path());
+    std::ofstream(file, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+PlistDictionary readDomain(const fs::path& file) {
+    Result<PlistValue> value = readPlist(readBytes(file));
+    if (!value || value->dictionary() == nullptr) return {};
+    return *value->dictionary();
+}
+
+QStringList labelsOf(const PlistDictionary& domain, std::string_view key) {
+    QStringList labels;
+    for (const PlistValue& tile : *domain.findArray(key)) {
+        const PlistDictionary* data = tile.dictionary()->findDictionary("tile-data");
+        const std::string* label = data != nullptr ? data->findString("file-label") : nullptr;
+        labels << QString::fromStdString(label != nullptr ? *label : std::string());
+    }
+    return labels;
+}
+
+// Lets queued bus traffic arrive until `done` holds or the deadline passes.
+bool pollUntil(const std::function<bool()>& done, std::chrono::milliseconds limit = 10s) {
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > deadline) return false;
+        QEventLoop loop;
+        QTimer::singleShot(10, &loop, &QEventLoop::quit);
+        loop.exec();
+    }
+    return true;
+}
+
+struct ProcessState {
+    std::string name;
+    char state = 0;
+    long parent = 0;
+};
+
+std::optional<ProcessState> processState(const fs::path& procEntry) {
+    std::ifstream stat(procEntry / "stat");
+    std::string line;
+    if (!std::getline(stat, line)) return std::nullopt;
+    const auto open = line.find('('), close = line.rfind(')');
+    if (open == std::string::npos || close == std::string::npos) return std::nullopt;
+    ProcessState process{line.substr(open + 1, close - open - 1)};
+    if (std::sscanf(line.c_str() + close + 1, " %c %ld", &process.state, &process.parent) != 2)
+        return std::nullopt;
+    return process;
+}
+
+bool alive(pid_t pid) {
+    const auto process = processState(fs::path("/proc") / std::to_string(pid));
+    return process && process->state != 'Z';
+}
+
+// The live child of `parent` named Dock.
+std::optional<pid_t> dockChildOf(pid_t parent) {
+    for (const auto& entry : fs::directory_iterator("/proc")) {
+        const auto process = processState(entry.path());
+        if (process && process->name == "Dock" && process->parent == parent && process->state != 'Z')
+            return static_cast<pid_t>(std::stol(entry.path().filename().string()));
+    }
+    return std::nullopt;
+}
+
+class RefDockTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        if (QCoreApplication::instance() == nullptr) app_ = std::make_unique<QCoreApplication>(argc_, argv_);
+        bus_.start(QStringLiteral("dbus-daemon"), {"--session", "--nofork", "--print-address=1"});
+        ASSERT_TRUE(bus_.waitForReadyRead(10000)) << "dbus-daemon did not start";
+        address_ = QString::fromUtf8(bus_.readLine()).trimmed();
+        connection_ =
+            std::make_unique<QDBusConnection>(QDBusConnection::connectToBus(address_, "refdock-test"));
+        ASSERT_TRUE(connection_->isConnected());
+        connection_->connect(QString(), "/com/apple/dock", "com.apple.dock", "prefchanged", &signals_,
+                             SLOT(hit()));
+
+        fs::create_directories(runtime());
+        fs::permissions(runtime(), fs::perms::owner_all);
+        env_.insert("HOME", QString::fromStdString(home_.path().string()));
+        env_.insert("XDG_RUNTIME_DIR", QString::fromStdString(runtime().string()));
+        env_.insert("DBUS_SESSION_BUS_ADDRESS", address_);
+        env_.insert("QT_QPA_PLATFORM", "offscreen");
+        env_.insert("PATH", qEnvironmentVariable("PATH"));
+
+        // Two tiles lose their GUID so that the Dock must give them new ones.
+        Result<PlistValue> fixture = readPlist(testing::readFixture("dock-sequoia.xml"));
+        ASSERT_TRUE(fixture.ok());
+        original_ = *fixture->dictionary();
+        for (std::string_view key : {"persistent-apps", "persistent-others"})
+            original_.find(key)->array()->front().dictionary()->erase("GUID");
+        writeBytes(domainFile(), *writeBinary(PlistValue(original_)));
+    }
+
+    void TearDown() override {
+        if (dock_.state() != QProcess::NotRunning) {
+            dock_.kill();
+            dock_.waitForFinished();
+        }
+        launcher({"--stop"});
+        connection_.reset();
+        QDBusConnection::disconnectFromBus("refdock-test");
+        bus_.kill();
+        bus_.waitForFinished();
+    }
+
+    fs::path domainFile() const { return home_.path() / "Library/Preferences/com.apple.dock.plist"; }
+    fs::path runtime() const { return home_.path() / "run"; }
+
+    void startDock() {
+        dock_.setProcessEnvironment(env_);
+        dock_.start(QString::fromStdString((buildDir() / "refdock/Dock.app/Contents/MacOS/Dock").string()));
+        ASSERT_TRUE(dock_.waitForStarted());
+        ASSERT_TRUE(pollUntil([&] {
+            return connection_->interface()->isServiceRegistered("com.apple.dock");
+        })) << "the Dock never took its bus name";
+    }
+
+    int launcher(const QStringList& arguments) {
+        QProcess process;
+        process.setProcessEnvironment(env_);
+        process.start(QString::fromStdString((buildDir() / "bin/moorvane-refdock").string()), arguments);
+        if (!process.waitForFinished(15000)) return -1;
+        return process.exitCode();
+    }
+
+    QDBusMessage call(const QString& method, const QVariantList& arguments) {
+        QDBusMessage message = QDBusMessage::createMethodCall("com.apple.dock", "/com/apple/dock",
+                                                              "com.apple.dock.Control", method);
+        message.setArguments(arguments);
+        return connection_->call(message, QDBus::Block, 5000);
+    }
+
+    static inline int argc_ = 1;
+    static inline char name_[] = "RefDockTest";
+    static inline char* argv_[] = {name_, nullptr};
+    std::unique_ptr<QCoreApplication> app_;
+    testing::TempDir home_;
+    QProcess bus_;
+    QProcess dock_;
+    QString address_;
+    std::unique_ptr<QDBusConnection> connection_;
+    QProcessEnvironment env_;
+    SignalCounter signals_;
+    PlistDictionary original_;
+};
+
+TEST_F(RefDockTest, StartGivesMissingGuidsKeepsEverythingElseAndSignals) {
+    startDock();
+    ASSERT_TRUE(pollUntil([&] { return signals_.count == 1; })) << "no prefchanged after the start-up write";
+
+    const Bytes written = readBytes(domainFile());
+    ASSERT_GE(written.size(), 8u);
+    EXPECT_EQ(std::string(written.begin(), written.begin() + 8), "bplist00");
+    const PlistDictionary domain = readDomain(domainFile());
+    ASSERT_EQ(domain.size(), original_.size());
+    std::set<std::uint64_t> guids;
+    std::size_t tiles = 0;
+    for (const auto& [key, value] : original_) {
+        const PlistValue* now = domain.find(key);
+        ASSERT_NE(now, nullptr) << key;
+        if (key != "persistent-apps" && key != "persistent-others") {
+            EXPECT_EQ(*now, value) << key;
+            continue;
+        }
+        ASSERT_EQ(now->array()->size(), value.array()->size()) << key;
+        for (std::size_t i = 0; i < value.array()->size(); ++i) {
+            PlistDictionary tile = *(*now->array())[i].dictionary();
+            const PlistValue* guid = tile.find("GUID");
+            ASSERT_TRUE(guid != nullptr && guid->integer()) << key << " tile " << i << " has no integer GUID";
+            if (const PlistValue* before = (*value.array())[i].dictionary()->find("GUID")) {
+                EXPECT_EQ(*guid, *before) << key << " tile " << i << " lost its GUID";
+            }
+            guids.insert(*guid->integer()->asUnsigned());
+            ++tiles;
+            tile.erase("GUID");
+            PlistDictionary expected = *(*value.array())[i].dictionary();
+            expected.erase("GUID");
+            EXPECT_EQ(tile, expected) << key << " tile " << i;
+        }
+    }
+    EXPECT_EQ(guids.size(), tiles) << "GUIDs must be unique";
+}
+
+TEST_F(RefDockTest, MoveTileRewritesTheOrderAndSignals) {
+    startDock();
+    ASSERT_TRUE(pollUntil([&] { return signals_.count == 1; }));
+    QStringList expected = labelsOf(original_, "persistent-apps");
+    expected.move(0, 2);
+
+    const QDBusMessage reply = call("MoveTile", {"persistent-apps", 0, 2});
+    ASSERT_EQ(reply.type(), QDBusMessage::ReplyMessage) << reply.errorMessage().toStdString();
+    ASSERT_TRUE(pollUntil([&] { return signals_.count == 2; })) << "no prefchanged after the move";
+    const PlistDictionary domain = readDomain(domainFile());
+    EXPECT_EQ(labelsOf(domain, "persistent-apps"), expected);
+    EXPECT_EQ(labelsOf(domain, "persistent-others"), labelsOf(original_, "persistent-others"));
+    EXPECT_EQ(call("Tiles", {"persistent-apps"}).arguments().value(0).toStringList(), expected);
+}
+
+struct BadMove {
+    const char* name;
+    const char* list;
+    int from;
+    int to;
+    friend void PrintTo(const BadMove& move, std::ostream* out) { *out << move.name; }
+};
+
+class RefDockBadMoveTest : public RefDockTest, public ::testing::WithParamInterface<BadMove> {};
+
+TEST_P(RefDockBadMoveTest, IsRefusedAndChangesNothing) {
+    startDock();
+    ASSERT_TRUE(pollUntil([&] { return signals_.count == 1; }));
+    const Bytes before = readBytes(domainFile());
+    const QDBusMessage reply = call("MoveTile", {GetParam().list, GetParam().from, GetParam().to});
+    EXPECT_EQ(reply.type(), QDBusMessage::ErrorMessage);
+    EXPECT_EQ(readBytes(domainFile()), before);
+    // A round trip after the refusal: any signal it sent would have arrived by now.
+    call("Tiles", {"persistent-apps"});
+    EXPECT_EQ(signals_.count, 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(RefDock, RefDockBadMoveTest,
+                         ::testing::Values(BadMove{"negativeFrom", "persistent-apps", -1, 0},
+                                           BadMove{"toPastTheEnd", "persistent-others", 0, 2},
+                                           BadMove{"unknownList", "recent-apps", 0, 0}),
+                         [](const ::testing::TestParamInfo<BadMove>& param) { return param.param.name; });
+
+TEST_F(RefDockTest, UnreadableDomainIsNeverOverwritten) {
+    const Bytes garbage = {'b', 'p', 'l', 'i', 's', 't', '0', '0', 0xff, 0x00};
+    writeBytes(domainFile(), garbage);
+    startDock();
+    EXPECT_EQ(call("MoveTile", {"persistent-apps", 0, 0}).type(), QDBusMessage::ErrorMessage);
+    EXPECT_EQ(readBytes(domainFile()), garbage);
+    EXPECT_EQ(signals_.count, 0);
+}
+
+TEST_F(RefDockTest, LauncherRestartsAKilledDockWithinASecondAndStops) {
+    ASSERT_EQ(launcher({}), 0);
+    std::ifstream pidFile(runtime() / "moorvane-refdock.pid");
+    pid_t supervisor = 0;
+    ASSERT_TRUE(pidFile >> supervisor);
+    const std::optional<pid_t> first = dockChildOf(supervisor);
+    ASSERT_TRUE(first.has_value()) << "the launcher returned before the Dock ran";
+
+    ::kill(*first, SIGKILL);
+    std::optional<pid_t> second;
+    EXPECT_TRUE(pollUntil(
+        [&] {
+            second = dockChildOf(supervisor);
+            return second && *second != *first;
+        },
+        1s))
+        << "no new Dock within a second";
+
+    ASSERT_EQ(launcher({"--stop"}), 0);
+    EXPECT_FALSE(alive(supervisor));
+    if (second) {
+        EXPECT_FALSE(alive(*second)) << "the Dock outlived its supervisor";
+    }
+    EXPECT_FALSE(fs::exists(runtime() / "moorvane-refdock.pid"));
+}
+
+}  // namespace
+}  // namespace moorvane
+
+#include "RefDockTest.moc"

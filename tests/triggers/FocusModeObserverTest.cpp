@@ -1,0 +1,160 @@
+#include "triggers/FocusModeObserver.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "fakes/Fixtures.h"
+#include "fakes/LogCapture.h"
+
+namespace moorvane {
+namespace {
+
+namespace fs = std::filesystem;
+
+// "@name" stands for a fixture file; anything else is the file's content.
+struct ReadCase {
+    std::string name;
+    std::optional<std::string> assertions;
+    std::optional<std::string> configs;
+    std::optional<std::string> expected;
+    bool logs = false;
+};
+
+class FocusModeObserverTest : public ::testing::Test {
+  protected:
+    FocusModeObserverTest() { fs::create_directories(observer.assertionsPath().parent_path()); }
+
+    static void put(const fs::path& path, const std::optional<std::string>& source) {
+        if (!source) return;
+        std::ofstream(path, std::ios::binary)
+            << (source->starts_with("@") ? testing::readFixture(source->substr(1)) : *source);
+    }
+    void setFiles(const std::optional<std::string>& assertions, const std::optional<std::string>& configs) {
+        fs::remove(observer.assertionsPath());
+        fs::remove(observer.modeConfigPath());
+        put(observer.assertionsPath(), assertions);
+        put(observer.modeConfigPath(), configs);
+    }
+
+    testing::TempDir home;
+    testing::LogCapture logged;
+    std::vector<DockProfile> profiles;
+    std::vector<std::pair<std::string, bool>> switched;
+    FocusModeObserver observer{
+        home.path(),
+        [this](std::string_view name) -> std::optional<DockProfile> {
+            for (const auto& p : profiles)
+                if (p.focusFilter == name) return p;
+            return std::nullopt;
+        },
+        [this](const DockProfile& p, bool launchApps) { switched.emplace_back(p.name, launchApps); }};
+};
+
+class FocusReadTest : public FocusModeObserverTest, public ::testing::WithParamInterface<ReadCase> {};
+
+TEST_P(FocusReadTest, ReadsTheActiveModeName) {
+    setFiles(GetParam().assertions, GetParam().configs);
+    EXPECT_EQ(observer.readCurrentFocusMode(), GetParam().expected);
+    EXPECT_EQ(logged.messages().size(), GetParam().logs ? 1u : 0u);
+}
+
+const std::string nested = std::string(200'000, '[');
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, FocusReadTest,
+    ::testing::Values(
+        ReadCase{"WorkPastAnEndedSleep", "@focus-assertions-work.json", "@focus-modeconfigs.json", "Work"},
+        ReadCase{"OnlyEndedSessions", "@focus-assertions-none.json", "@focus-modeconfigs.json", std::nullopt},
+        ReadCase{"EmptyRecordList", "@focus-real-empty-records.json", std::nullopt, std::nullopt},
+        ReadCase{"UserModeConfigured", "@focus-assertions-custom.json", "@focus-modeconfigs.json",
+                 "Deep Work"},
+        ReadCase{"UserModeWithoutEntry", "@focus-assertions-custom.json",
+                 "@focus-real-toplevel-modeconfigs.json", "Laptopcomputer"},
+        ReadCase{"UserModeWithoutConfigFile", "@focus-assertions-custom.json", std::nullopt, "Laptopcomputer",
+                 true},
+        ReadCase{"DoNotDisturbSkippedForNewSleepIdentifier", "@focus-real-dnd-then-sleep.json", std::nullopt,
+                 "Sleep"},
+        ReadCase{"DoNotDisturbAloneIsNoMode", "@focus-real-dnd-only.json", "@focus-modeconfigs.json",
+                 std::nullopt},
+        ReadCase{"TopLevelShapeConfigured", "@focus-real-toplevel-custom.json",
+                 "@focus-real-toplevel-modeconfigs.json", "Deep Work"},
+        ReadCase{"TopLevelShapeFallbackCapitalises", "@focus-real-toplevel-custom.json",
+                 "@focus-modeconfigs.json", "Deep-work"},
+        ReadCase{
+            "FallbackCapitalisesEachWord",
+            R"({"data":[{"storeAssertionRecords":[{"assertionDetails":{"assertionDetailsModeIdentifier":)"
+            R"("com.example.LATE nIGHT"}}]}]})",
+            R"({"modeConfigurations":{"com.example.LATE nIGHT":{"mode":{}},"x":[]}})", "Late Night"},
+        ReadCase{"EmptyFile", "", std::nullopt, std::nullopt},
+        ReadCase{"MissingFile", std::nullopt, std::nullopt, std::nullopt, true},
+        ReadCase{"Malformed", R"({"data":[{"storeAssertionRecords":[)", std::nullopt, std::nullopt, true},
+        ReadCase{"DeeplyNestedAndCut", nested, std::nullopt, std::nullopt, true},
+        ReadCase{"TopLevelArray", "[]", std::nullopt, std::nullopt, true},
+        ReadCase{"RecordsNotObjects", R"({"storeAssertionRecords":["com.apple.focus.work"]})", std::nullopt,
+                 std::nullopt, true}),
+    [](const auto& testCase) { return testCase.param.name; });
+
+TEST_F(FocusModeObserverTest, OversizedOrOddFilesAreNoModeAndLogOnceUntilMended) {
+    setFiles("@focus-assertions-work.json", std::nullopt);
+    fs::resize_file(observer.assertionsPath(), FocusModeObserver::maxFileBytes + 1);
+    EXPECT_EQ(observer.readCurrentFocusMode(), std::nullopt);
+    EXPECT_EQ(observer.readCurrentFocusMode(), std::nullopt);
+    setFiles(std::nullopt, std::nullopt);
+    fs::create_directory(observer.assertionsPath());
+    EXPECT_EQ(observer.readCurrentFocusMode(), std::nullopt);
+    fs::remove(observer.assertionsPath());
+    setFiles("@focus-assertions-work.json", std::nullopt);
+    EXPECT_EQ(observer.readCurrentFocusMode(), "Work");
+    setFiles("{", std::nullopt);
+    EXPECT_EQ(observer.readCurrentFocusMode(), std::nullopt);
+    const auto messages = logged.messages();
+    ASSERT_EQ(messages.size(), 3u);
+    EXPECT_EQ(messages[0],
+              "FocusModeObserver: " + observer.assertionsPath().string() + " is larger than 16 MiB");
+    EXPECT_EQ(messages[1],
+              "FocusModeObserver: " + observer.assertionsPath().string() + " is not a regular file");
+    EXPECT_EQ(messages[2], "FocusModeObserver: " + observer.assertionsPath().string() + " is not valid JSON");
+}
+
+TEST_F(FocusModeObserverTest, SwitchesOnlyOnAChangeToAMode) {
+    DockProfile work;
+    work.name = "Desk";
+    work.focusFilter = "Work";
+    DockProfile lowerCase;
+    lowerCase.name = "Wrong";
+    lowerCase.focusFilter = "work";
+    profiles = {lowerCase, work};
+
+    const std::vector<std::pair<const char*, std::optional<std::string>>> steps = {
+        {"@focus-assertions-work.json", "Work"},
+        {"@focus-assertions-work.json", "Work"},
+        {"@focus-assertions-none.json", std::nullopt},
+        {"@focus-assertions-custom.json", "Deep Work"},
+        {"@focus-assertions-work.json", "Work"}};
+    for (const auto& [file, mode] : steps) {
+        setFiles(file, "@focus-modeconfigs.json");
+        observer.poll();
+        EXPECT_EQ(observer.currentFocusMode.get(), mode) << file;
+    }
+    EXPECT_EQ(switched, (std::vector<std::pair<std::string, bool>>{{"Desk", true}, {"Desk", true}}));
+}
+
+TEST_F(FocusModeObserverTest, AvailableNamesAddConfiguredModesInCodePointOrder) {
+    EXPECT_EQ(observer.availableFocusModeNames(),
+              (std::vector<std::string>{"Do Not Disturb", "Personal", "Sleep", "Work"}));
+    setFiles(std::nullopt, "@focus-modeconfigs.json");
+    EXPECT_EQ(observer.availableFocusModeNames(),
+              (std::vector<std::string>{"Deep Work", "Do Not Disturb", "Lektüre am Abend", "Personal",
+                                        "Sleep", "Work"}));
+    setFiles(std::nullopt, R"({"modeConfigurations":{"a":{"mode":{"name":"apple"}},"b":7}})");
+    EXPECT_EQ(observer.availableFocusModeNames().size(), 4u) << "one odd member voids the whole list";
+}
+
+}  // namespace
+}  // namespace moorvane

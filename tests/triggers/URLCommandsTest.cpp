@@ -1,0 +1,171 @@
+#include "triggers/URLCommands.h"
+
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "dock/DockManager.h"
+#include "fakes/FakeDockPreferences.h"
+#include "fakes/FakeOverlay.h"
+#include "fakes/FakeProcessProbe.h"
+#include "fakes/FakeWorkspace.h"
+#include "fakes/LogCapture.h"
+#include "fakes/ManualQueue.h"
+#include "model/ProfileStore.h"
+#include "triggers/AppLaunchManager.h"
+
+namespace moorvane {
+namespace {
+
+using namespace std::string_literals;
+using Lines = std::vector<std::string>;
+
+struct URLCase {
+    const char* name;
+    std::string url;
+    std::optional<std::string> requested;  // the name handed to the store, if any
+    Lines logged;
+};
+
+void PrintTo(const URLCase& row, std::ostream* out) {
+    *out << row.name;
+}
+
+class HandleURL : public ::testing::TestWithParam<URLCase> {};
+
+// The stand-in store knows every name except these.
+const std::set<std::string> unknownNames = {"Nope", " "};
+
+TEST_P(HandleURL, RequestsTheProfileOrLogsWhy) {
+    const URLCase& row = GetParam();
+    testing::LogCapture logged;
+    std::vector<std::string> requests;
+    const URLCommands commands([&requests](const std::string& name) {
+        requests.push_back(name);
+        return !unknownNames.count(name);
+    });
+    commands.handleURL(row.url);
+    EXPECT_EQ(requests, row.requested ? Lines{*row.requested} : Lines{});
+    EXPECT_EQ(logged.messages(), row.logged);
+}
+
+const std::string unknownLine = "AppDelegate: URL requested unknown profile ";
+
+INSTANTIATE_TEST_SUITE_P(
+    Commands, HandleURL,
+    ::testing::Values(
+        URLCase{"WebAddressIsIgnored", "https://example.com/switch?profile=Work", {}, {}},
+        URLCase{"NoSchemeIsIgnored", "switch?profile=Work", {}, {}},
+        URLCase{"Plain", "moorvane://switch?profile=Work", "Work", {}},
+        URLCase{"SchemeAndActionIgnoreCase", "MOORVANE://Switch?profile=Work", "Work", {}},
+        URLCase{"ActionInThePath", "moorvane:switch?profile=Work", "Work", {}},
+        URLCase{"EmptyHostUsesThePath", "moorvane:///switch?profile=Work", "Work", {}},
+        URLCase{"NameIsPassedUnchanged", "moorvane://SWITCH?profile=work", "work", {}},
+        URLCase{"OtherAction",
+                "moorvane://open?profile=Work",
+                {},
+                {"AppDelegate: unsupported URL action 'open' in moorvane://open?profile=Work"}},
+        URLCase{"ActionIsLoweredAfterDecoding",
+                "moorvane://%C3%89CRIRE",
+                {},
+                {"AppDelegate: unsupported URL action '\u00E9crire' in moorvane://%C3%89CRIRE"}},
+        URLCase{"NoAction", "moorvane:", {}, {"AppDelegate: unsupported URL action '' in moorvane:"}},
+        URLCase{"ParameterNameIsCaseSensitive",
+                "moorvane://switch?Profile=Work",
+                {},
+                {"AppDelegate: moorvane://switch?Profile=Work missing 'profile' parameter"}},
+        URLCase{"EmptyValue",
+                "moorvane://switch?profile=",
+                {},
+                {"AppDelegate: moorvane://switch?profile= missing 'profile' parameter"}},
+        URLCase{"NoValue",
+                "moorvane://switch?profile",
+                {},
+                {"AppDelegate: moorvane://switch?profile missing 'profile' parameter"}},
+        URLCase{"NoQuery",
+                "moorvane://switch",
+                {},
+                {"AppDelegate: moorvane://switch missing 'profile' parameter"}},
+        URLCase{"FirstItemDecidesEvenWhenEmpty",
+                "moorvane://switch?profile=&profile=Work",
+                {},
+                {"AppDelegate: moorvane://switch?profile=&profile=Work missing 'profile' parameter"}},
+        URLCase{"FirstOfTwoWins", "moorvane://switch?profile=Home&profile=Work", "Home", {}},
+        URLCase{"OtherItemsFirst", "moorvane://switch?x=1&profile=Work", "Work", {}},
+        URLCase{"UnknownName", "moorvane://switch?profile=Nope", "Nope", {unknownLine + "'Nope'"}},
+        URLCase{"WhiteSpaceReachesTheStore", "moorvane://switch?profile=%20", " ", {unknownLine + "' '"}},
+        URLCase{"PlusStaysPlus", "moorvane://switch?profile=Deep+Work", "Deep+Work", {}},
+        URLCase{"PercentEncodedSpace", "moorvane://switch?profile=Deep%20Work", "Deep Work", {}},
+        URLCase{"EncodedAmpersand", "moorvane://switch?profile=A%26B", "A&B", {}}));
+
+// Text from any program (a web page can open such links) must neither crash the handler nor write
+// anything but one whole log line.
+INSTANTIATE_TEST_SUITE_P(
+    Hostile, HandleURL,
+    ::testing::Values(
+        URLCase{"EncodedLineBreakCannotForgeALine",
+                "moorvane://switch?profile=W%0A[1:00:00 PM] ProfileStore: forged",
+                {},
+                {unknownLine + "'W%0A[1:00:00 PM] ProfileStore: forged'"}},
+        URLCase{"RawLineBreakInTheAction",
+                "moorvane://op\nen",
+                {},
+                {"AppDelegate: unsupported URL action 'op%0Aen' in moorvane://op%0Aen"}},
+        URLCase{
+            "EncodedNulIsNotCutOff", "moorvane://switch?profile=Work%00", {}, {unknownLine + "'Work%00'"}},
+        URLCase{"RawNul", "moorvane://switch?profile=Wo\0rk"s, {}, {unknownLine + "'Wo%00rk'"}},
+        URLCase{"LonePercentIsItself", "moorvane://switch?profile=100%", "100%", {}},
+        URLCase{"BadEscapeIsItself", "moorvane://switch?profile=%ZZ", "%ZZ", {}},
+        URLCase{"RawSpace", "moorvane://switch?profile=Deep Work", "Deep Work", {}},
+        URLCase{"RawNonAscii", "moorvane://switch?profile=Caf\u00E9", "Caf\u00E9", {}},
+        URLCase{"BracketsInTheQuery", "moorvane://switch?profile=[x]", "[x]", {}},
+        URLCase{"UnparseablePort",
+                "moorvane://switch:port?profile=Work",
+                {},
+                {"AppDelegate: unsupported URL action '' in moorvane://switch:port?profile=Work"}},
+        URLCase{"ForeignSchemeWithNul", "http://\0"s, {}, {}}, URLCase{"Empty", "", {}, {}},
+        URLCase{"OnlyAColon", ":", {}, {}}));
+
+TEST(HandleURLLength, AnOverlongURLIsHandledAndEchoedShortened) {
+    testing::LogCapture logged;
+    const URLCommands commands([](const std::string&) { return true; });
+    commands.handleURL("moorvane://" + std::string(1'000'000, 'x') + "?profile=Work");
+    const auto lines = logged.messages();
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_EQ(lines[0].rfind("AppDelegate: unsupported URL action 'xxx", 0), 0u);
+    EXPECT_LT(lines[0].size(), 5000u);
+}
+
+// The same commands through a real store: the look-up ignores case and the active profile follows.
+TEST(HandleURLStore, SwitchesTheStoreOrLeavesItAlone) {
+    testing::TempDir dir;
+    testing::LogCapture logged;
+    testing::FakeDockPreferences preferences;
+    testing::FakeWorkspace workspace;
+    testing::FakeProcessProbe probe;
+    probe.otherwise = true;
+    testing::FakeOverlay overlay;
+    testing::ManualQueue queue;
+    DockManager dock{preferences, workspace, probe, overlay, queue, queue, {}};
+    AppLaunchManager launcher{workspace};
+    ProfileStore store(dir.path() / "Moorvane", dock, launcher, queue);
+    DockProfile work;
+    work.name = "Work";
+    DockProfile home;
+    home.name = "Home";
+    store.profiles = {home, work};
+    const URLCommands commands(store);
+
+    commands.handleURL("moorvane://switch?profile=Nope");
+    EXPECT_FALSE(store.activeProfileId.get().has_value());
+    EXPECT_EQ(logged.messages(), (Lines{"ProfileStore: no profile named 'Nope'", unknownLine + "'Nope'"}));
+
+    commands.handleURL("moorvane://SWITCH?profile=work");
+    EXPECT_EQ(store.activeProfileId.get(), work.id);
+}
+
+}  // namespace
+}  // namespace moorvane

@@ -1,0 +1,204 @@
+#include <gtest/gtest.h>
+
+#include "EditorHarness.h"
+#include "triggers/ShortcutText.h"
+#include "ui/AppPickerModel.h"
+#include "ui/GroupEditorModel.h"
+#include "ui/HotkeyRecorderModel.h"
+
+namespace moorvane {
+namespace {
+
+using testing::app;
+using testing::labels;
+
+InstalledApp installed(const std::string& name, const std::string& bundle) {
+    return {"/Applications/" + name + ".app", name, "/Applications/" + name + ".app", bundle};
+}
+
+std::vector<std::string> names(const std::vector<const InstalledApp*>& apps) {
+    std::vector<std::string> out;
+    for (const auto* a : apps) out.push_back(a->name);
+    return out;
+}
+
+const std::vector<InstalledApp> scan = {
+    installed("Calendar", "com.apple.iCal"), installed("Mail", "com.apple.mail"),
+    installed("Safari", "com.apple.Safari"), installed("Text Edit", "com.apple.TextEdit")};
+
+struct SearchCase {
+    const char* name;
+    const char* search;
+    std::vector<std::string> found;
+};
+
+class PickerSearchTest : public ::testing::TestWithParam<SearchCase> {};
+
+TEST_P(PickerSearchTest, MatchesNamesOnlyAsTyped) {
+    EXPECT_EQ(names(availableApps(scan, {}, QString::fromUtf8(GetParam().search))), GetParam().found);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, PickerSearchTest,
+    ::testing::Values(SearchCase{"Empty", "", {"Calendar", "Mail", "Safari", "Text Edit"}},
+                      SearchCase{"LowerCasePrefix", "saf", {"Safari"}},
+                      SearchCase{"BundleIdentifierOnly", "iCal", {}},
+                      SearchCase{"LeadingSpaceIsKept", " edit", {"Text Edit"}}),
+    [](const auto& param) { return param.param.name; });
+
+TEST(AppPickerModelTest, AvailableListFollowsTheProfilesAppsAndApplyHandsBackTheList) {
+    DockAppEntry mail = app("Mail");
+    mail.bundleIdentifier = "com.apple.mail";
+    DockAppEntry mailTwin = mail;  // same identifier: one row's removal takes both
+    std::vector<DockAppEntry> applied;
+    int closes = 0;
+    AppPickerModel picker("Work", {mail, mailTwin}, scan, [&](const auto& list) { applied = list; }, {});
+    QObject::connect(&picker, &AppPickerModel::closeRequested, [&] { ++closes; });
+    EXPECT_EQ(picker.title(), "Manage Apps \u2014 Work");
+    EXPECT_EQ(picker.available().size(), 3);
+
+    picker.remove(QString::fromStdString(mail.id.text()));
+    EXPECT_TRUE(picker.entries().empty());
+    EXPECT_EQ(picker.available().at(1).toMap()["name"], "Mail");
+
+    picker.add("com.apple.Safari");
+    picker.addSmallSpacer();
+    picker.add("com.apple.iCal");
+    EXPECT_EQ(picker.profileAppCount(), "2");
+    EXPECT_EQ(picker.available().size(), 2);
+    picker.move(2, 0);
+    EXPECT_EQ(labels(picker.entries()), (std::vector<std::string>{"Calendar", "Safari", "Small Spacer"}));
+    EXPECT_TRUE(applied.empty());  // nothing reaches the editor before Apply
+    picker.apply();
+    EXPECT_EQ(labels(applied), (std::vector<std::string>{"Calendar", "Safari", "Small Spacer"}));
+    EXPECT_EQ(applied[0].path, "/Applications/Calendar.app");
+    EXPECT_EQ(closes, 1);
+}
+
+struct DraftCase {
+    const char* name;
+    const char* groupName;
+    std::vector<std::string> toggles;
+    bool valid;
+    std::vector<std::string> members;
+};
+
+class GroupDraftTest : public ::testing::TestWithParam<DraftCase> {};
+
+TEST_P(GroupDraftTest, ValidityAndToggling) {
+    const std::vector<DockAppEntry> candidates = {app("A"), app("B"), app("C")};
+    std::optional<AppGroup> saved;
+    AppGroup draft = editor::newGroupDraft();
+    draft.name = GetParam().groupName;
+    draft.bundleIdentifiers = {"com.example.Gone"};  // a member no longer among the candidates still counts
+    GroupEditorModel sheet(draft, candidates, {"com.example.C"}, true, [&](const AppGroup& g) { saved = g; },
+                           {}, {});
+    for (const auto& t : GetParam().toggles) sheet.toggle(QString::fromStdString("com.example." + t));
+    EXPECT_EQ(sheet.isValid(), GetParam().valid);
+    std::vector<std::string> expected = {"com.example.Gone"};
+    for (const auto& m : GetParam().members) expected.push_back("com.example." + m);
+    EXPECT_EQ(sheet.draft().bundleIdentifiers, expected);
+    sheet.save();
+    EXPECT_EQ(saved.has_value(), GetParam().valid);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, GroupDraftTest,
+                         ::testing::Values(DraftCase{"OnlySpacesName", "   ", {"A"}, false, {"A"}},
+                                           DraftCase{"OneMember", "Dev", {}, false, {}},
+                                           DraftCase{"TwoMembers", "Dev", {"B"}, true, {"B"}},
+                                           DraftCase{"ClaimedRowChangesNothing", "Dev", {"C"}, false, {}},
+                                           DraftCase{
+                                               "SecondClickRemoves", "Dev", {"A", "B", "A"}, true, {"B"}},
+                                           DraftCase{"LineBreakIsAName", "\n", {"A"}, true, {"A"}}),
+                         [](const auto& param) { return param.param.name; });
+
+TEST(GroupEditorModelTest, SavedNameIsTrimmedOfSpacesAndTabs) {
+    AppGroup draft = editor::newGroupDraft();
+    draft.name = " \tOffice \t";
+    draft.bundleIdentifiers = {"x", "y"};
+    AppGroup saved;
+    GroupEditorModel sheet(
+        draft, {}, {}, false, [&](const AppGroup& g) { saved = g; }, [] {}, {});
+    EXPECT_FALSE(sheet.hasCandidates());
+    sheet.save();
+    EXPECT_EQ(saved.name, "Office");
+}
+
+struct KeyCase {
+    const char* name;
+    KeyEvent event;
+    bool stillRecording;
+    bool beeped;
+    std::optional<std::string> shortcut;
+};
+
+class RecorderKeyTest : public ::testing::TestWithParam<KeyCase> {
+  protected:
+    testing::EditorHarness h;
+};
+
+constexpr std::uint32_t cmd = ShortcutModifiers::command, shift = ShortcutModifiers::shift;
+
+TEST_P(RecorderKeyTest, AcceptsOnlyAModifiedKeyOfTheTable) {
+    std::optional<std::string> shortcut = "ctrl+opt+x";
+    HotkeyRecorderModel recorder(shortcut, h.keys, h.hotkeys, [&] { ++h.beeps; });
+    recorder.click();
+    EXPECT_EQ(recorder.label(), "Press keys\u2026");
+    EXPECT_FALSE(recorder.showsRemove());
+    EXPECT_TRUE(h.keys.pressInApp(GetParam().event));  // consumed, whatever it was
+    EXPECT_EQ(recorder.isRecording(), GetParam().stillRecording);
+    EXPECT_EQ(h.hotkeys.isSuspended, GetParam().stillRecording);
+    EXPECT_EQ(h.beeps, GetParam().beeped ? 1 : 0);
+    EXPECT_EQ(shortcut, GetParam().shortcut);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, RecorderKeyTest,
+    ::testing::Values(KeyCase{"CommandShiftK", {40, cmd | shift, false}, false, false, "cmd+shift+k"},
+                      KeyCase{"RepeatCountsLikeAnyKey", {40, cmd, true}, false, false, "cmd+k"},
+                      KeyCase{"ShiftOnly", {40, shift, false}, true, true, "ctrl+opt+x"},
+                      KeyCase{"PlainKey", {40, 0, false}, true, true, "ctrl+opt+x"},
+                      KeyCase{"KeyOutsideTheTable", {82, cmd, false}, true, true, "ctrl+opt+x"},
+                      KeyCase{"CommandEscapeCancels", {53, cmd, false}, false, false, "ctrl+opt+x"}),
+    [](const auto& param) { return param.param.name; });
+
+TEST(HotkeyRecorderModelTest, LabelsRemovalAndSuspensionOfOtherShortcuts) {
+    testing::EditorHarness h;
+    const auto other = h.addProfile("Home", {});
+    h.change(other.id, [](DockProfile& p) { p.keyboardShortcut = "cmd+k"; });
+    std::optional<std::string> shortcut = "cmd+nonsense";
+    HotkeyRecorderModel recorder(shortcut, h.keys, h.hotkeys, {});
+    EXPECT_EQ(recorder.label(), "Click to record");
+    EXPECT_TRUE(recorder.showsRemove());
+
+    h.hotkeys.start();
+    recorder.click();
+    h.keys.pressInApp({40, cmd, false});
+    h.queue.drain();
+    EXPECT_FALSE(h.store.activeProfileId.get().has_value());  // recording, not switching
+    EXPECT_EQ(recorder.label(), "\u2318K");
+
+    recorder.removeShortcut();
+    EXPECT_FALSE(shortcut.has_value());
+    EXPECT_FALSE(recorder.showsRemove());
+
+    recorder.click();
+    recorder.click();  // a second click stops without change
+    EXPECT_FALSE(recorder.isRecording());
+    EXPECT_FALSE(h.hotkeys.isSuspended);
+}
+
+TEST(HotkeyRecorderModelTest, RefusedMonitorStillRecordsUntilClickedAgain) {
+    testing::EditorHarness h;
+    h.keys.refuseLocal = true;
+    std::optional<std::string> shortcut;
+    HotkeyRecorderModel recorder(shortcut, h.keys, h.hotkeys, {});
+    recorder.click();
+    EXPECT_TRUE(recorder.isRecording());
+    recorder.click();
+    EXPECT_FALSE(recorder.isRecording());
+    EXPECT_FALSE(h.hotkeys.isSuspended);
+}
+
+}  // namespace
+}  // namespace moorvane

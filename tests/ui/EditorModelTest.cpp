@@ -1,0 +1,254 @@
+#include <gtest/gtest.h>
+
+#include "EditorHarness.h"
+
+namespace moorvane {
+namespace {
+
+using testing::app;
+using testing::labels;
+
+class EditorModelTest : public ::testing::Test {
+  protected:
+    testing::EditorHarness h;
+};
+
+TEST_F(EditorModelTest, SavingTheActiveProfileRestartsTheDockOnceAndLaunchesAndQuitsNothing) {
+    const auto dockPid = h.workspace.addRunning("com.apple.dock");
+    h.workspace.addRunning("com.example.Other");
+    const auto p = h.addProfile("Work", {app("Mail"), app("Notes")});
+    h.store.activeProfileId = p.id;
+    auto editor = h.open(p.id);
+    editor->setAutoLaunchApps(true);
+    editor->setQuitOtherApps(true);
+    editor->strip()->remove(QString::fromStdString(editor->state().appEntries[0].id.text()));
+
+    editor->save();
+    h.queue.drain();
+
+    EXPECT_EQ(h.workspace.killed, std::vector<ProcessId>{dockPid});
+    EXPECT_TRUE(h.workspace.opened.empty());
+    EXPECT_TRUE(h.workspace.terminated.empty());
+    EXPECT_EQ(labels(h.stored(p.id).appEntries()), std::vector<std::string>{"Notes"});
+    EXPECT_EQ(h.closes, 1);
+}
+
+TEST_F(EditorModelTest, SavingAnInactiveProfileLeavesTheDockAlone) {
+    const auto p = h.addProfile("Work", {app("Mail")});
+    auto editor = h.open(p.id);
+    editor->setName("Deep Work");
+    editor->save();
+    EXPECT_TRUE(h.preferences.setKeys.empty());
+    EXPECT_EQ(h.stored(p.id).name, "Deep Work");
+}
+
+TEST_F(EditorModelTest, ProfilePickerSavesWithoutReapplyThenLoadsTheOther) {
+    h.workspace.addRunning("com.apple.dock");
+    const auto a = h.addProfile("A", {app("Mail")});
+    const auto b = h.addProfile("B", {app("Notes"), app("Maps")});
+    h.store.activeProfileId = a.id;
+    auto editor = h.open(a.id);
+    editor->setName("A2");
+
+    editor->selectProfile(0);  // the one already shown: nothing is stored
+    EXPECT_EQ(h.stored(a.id).name, "A");
+
+    editor->selectProfile(1);
+    EXPECT_EQ(h.stored(a.id).name, "A2");
+    EXPECT_TRUE(h.workspace.killed.empty());
+    EXPECT_EQ(editor->name(), "B");
+    EXPECT_EQ(editor->itemsCaption(), "2 items");
+    EXPECT_EQ(editor->windowTitle(), "Edit \u2014 B");
+    EXPECT_EQ(editor->profileIndex(), 1);
+}
+
+TEST_F(EditorModelTest, BuildingFiltersGroupsLaunchListAndHiddenSet) {
+    auto mail = app("Mail"), notes = app("Notes"), maps = app("Maps"), mailAgain = app("Mail");
+    const auto p =
+        h.addProfile("Work", {mail, notes, maps, mailAgain, DockAppEntry::spacer(SpacerType::small)});
+    AppGroup survives{Uuid::random(),
+                      "Office",
+                      "briefcase.fill",
+                      {"com.example.Mail", "com.example.Gone", "com.example.Notes"}};
+    AppGroup shrinks{Uuid::random(), "Travel", "globe", {"com.example.Maps", "com.example.Gone"}};
+    h.change(p.id, [&](DockProfile& s) {
+        s.appGroups = std::vector{survives, shrinks};
+        s.hiddenApps = std::vector<std::string>{"com.example.Notes", "com.example.Elsewhere"};
+        s.appsToLaunch = std::vector<std::string>{"com.example.Mail"};
+    });
+    auto editor = h.open(p.id);
+    EXPECT_TRUE(editor->autoLaunchApps());
+    EXPECT_EQ(editor->itemsCaption(), "4 items");  // duplicates count twice here, spacers not at all
+    editor->save();
+
+    const auto& s = h.stored(p.id);
+    ASSERT_TRUE(s.appGroups);
+    ASSERT_EQ(s.appGroups->size(), 1u);
+    EXPECT_EQ(s.appGroups->front().bundleIdentifiers,
+              (std::vector<std::string>{"com.example.Mail", "com.example.Notes"}));
+    EXPECT_EQ(*s.appsToLaunch, (std::vector<std::string>{"com.example.Mail", "com.example.Maps"}));
+    // Kept even for an app no longer in the tiles.
+    EXPECT_EQ(*s.hiddenApps, (std::vector<std::string>{"com.example.Elsewhere", "com.example.Notes"}));
+}
+
+TEST_F(EditorModelTest, EveryAppHiddenStoresAnEmptyLaunchListThatReopensUnchecked) {
+    const auto p = h.addProfile("Work", {app("Mail")});
+    auto editor = h.open(p.id);
+    editor->setAutoLaunchApps(true);
+    editor->strip()->toggleHidden(QString::fromStdString(editor->state().appEntries[0].id.text()));
+    EXPECT_EQ(editor->hiddenCaption(), "1 app hidden from the Dock while this profile is active");
+    editor->save();
+    ASSERT_TRUE(h.stored(p.id).appsToLaunch);
+    EXPECT_TRUE(h.stored(p.id).appsToLaunch->empty());
+    EXPECT_FALSE(h.open(p.id)->autoLaunchApps());
+
+    editor = h.open(p.id);
+    editor->showAll();
+    editor->save();
+    EXPECT_FALSE(h.stored(p.id).hiddenApps.has_value());
+}
+
+struct ConflictCase {
+    const char* name;
+    const char* mine;
+    const char* theirs;
+    bool conflicts;
+};
+
+class ShortcutConflictTest : public EditorModelTest, public ::testing::WithParamInterface<ConflictCase> {};
+
+TEST_P(ShortcutConflictTest, ComparesParsedKeysNotText) {
+    const auto other = h.addProfile("Home", {});
+    h.change(other.id, [&](DockProfile& s) { s.keyboardShortcut = GetParam().theirs; });
+    const auto p = h.addProfile("Work", {});
+    h.change(p.id, [&](DockProfile& s) { s.keyboardShortcut = GetParam().mine; });
+    auto editor = h.open(p.id);
+    EXPECT_EQ(
+        editor->conflictNotice(),
+        GetParam().conflicts ? "Currently used by \u201CHome\u201D \u2014 saving will move it here." : "");
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, ShortcutConflictTest,
+                         ::testing::Values(ConflictCase{"SameTextSameKeys", "cmd+k", "cmd+k", true},
+                                           ConflictCase{"OtherSpellingSameKeys", "cmd+shift+k",
+                                                        "Shift+Command+K", true},
+                                           ConflictCase{"TheirsDoesNotParse", "cmd+k", "cmd+nonsense", false},
+                                           ConflictCase{"OtherModifiers", "cmd+k", "ctrl+k", false}),
+                         [](const auto& param) { return param.param.name; });
+
+TEST_F(EditorModelTest, AccessibilityNoticeOnlyWithoutConflictAndWithoutGlobalKeys) {
+    const auto p = h.addProfile("Work", {});
+    h.change(p.id, [&](DockProfile& s) { s.keyboardShortcut = "cmd+k"; });
+    EXPECT_TRUE(h.open(p.id)->accessibilityNoticeVisible());
+    h.keys.trusted = true;
+    EXPECT_FALSE(h.open(p.id)->accessibilityNoticeVisible());
+}
+
+TEST_F(EditorModelTest, CreateGroupNeedsTwoDistinctApps) {
+    const auto p = h.addProfile("Work", {app("Mail"), DockAppEntry::spacer(SpacerType::small), app("Mail"),
+                                         DockAppEntry::spacer(SpacerType::regular)});
+    auto editor = h.open(p.id);
+    EXPECT_FALSE(editor->canCreateGroup());
+    editor->createGroup();
+    EXPECT_EQ(editor->groupSheet(), nullptr);
+    editor->replaceEntries({app("Mail"), app("Notes")});
+    EXPECT_TRUE(editor->canCreateGroup());
+}
+
+TEST_F(EditorModelTest, GroupSheetsAppendReplaceAndUngroup) {
+    const auto p = h.addProfile("Work", {app("Mail"), app("Notes"), app("Maps")});
+    auto editor = h.open(p.id);
+    editor->createGroup();
+    auto* sheet = editor->groupSheet();
+    ASSERT_NE(sheet, nullptr);
+    EXPECT_FALSE(sheet->canDelete());
+    sheet->toggle("com.example.Mail");
+    sheet->toggle("com.example.Notes");
+    sheet->setName("  Office\t");
+    sheet->save();
+    EXPECT_EQ(editor->groupSheet(), nullptr);
+    ASSERT_EQ(editor->state().groups.size(), 1u);
+    EXPECT_EQ(editor->state().groups[0].name, "Office");
+
+    const QString groupId = QString::fromStdString(editor->state().groups[0].id.text());
+    editor->strip()->editGroup(groupId);
+    sheet = editor->groupSheet();
+    ASSERT_NE(sheet, nullptr);
+    EXPECT_TRUE(sheet->canDelete());
+    sheet->setName("Desk");
+    sheet->save();
+    EXPECT_EQ(editor->state().groups.at(0).name, "Desk");
+
+    editor->editGroup(groupId);
+    editor->groupSheet()->ungroup();
+    EXPECT_TRUE(editor->state().groups.empty());
+    EXPECT_EQ(editor->state().appEntries.size(), 3u);
+}
+
+TEST_F(EditorModelTest, ProfileDeletedElsewhere) {
+    const auto p = h.addProfile("Work", {app("Mail")});
+    auto editor = h.open(p.id);
+    h.store.deleteProfile(p.id);
+    editor->duplicate();
+    editor->exportProfile();
+    EXPECT_EQ(h.closes, 0);
+    EXPECT_TRUE(h.dialogs.calls.empty());
+    editor->save();
+    editor->deleteProfile();
+    EXPECT_EQ(h.closes, 2);
+    EXPECT_TRUE(h.store.profiles.get().empty());
+}
+
+TEST_F(EditorModelTest, DuplicateStoresEditsThenCopiesAndExportStoresNothing) {
+    const auto p = h.addProfile("Work", {app("Mail")});
+    auto editor = h.open(p.id);
+    editor->setName("Renamed");
+    editor->exportProfile();
+    ASSERT_EQ(h.dialogs.savePanels.size(), 1u);
+    EXPECT_EQ(h.dialogs.savePanels[0].suggestedName, "Renamed.dockprofile");
+    EXPECT_EQ(h.stored(p.id).name, "Work");
+
+    editor->duplicate();
+    ASSERT_EQ(h.store.profiles.get().size(), 2u);
+    EXPECT_EQ(h.store.profiles.get()[0].name, "Renamed");
+    EXPECT_NE(h.store.profiles.get()[1].id, p.id);
+    EXPECT_EQ(h.closes, 1);
+}
+
+TEST_F(EditorModelTest, UpdateFromCurrentDockReplacesTilesOnlyWhenReadable) {
+    const auto p = h.addProfile("Work", {app("Mail")});
+    auto editor = h.open(p.id);
+    editor->updateFromCurrentDock();
+    EXPECT_EQ(labels(editor->state().appEntries), std::vector<std::string>{"Mail"});
+    h.preferences.values.insert_or_assign(
+        std::string(persistentAppsKey),
+        PlistArray{tileDictionary(app("Maps")), tileDictionary(app("Notes"))});
+    h.preferences.values.insert_or_assign(std::string(persistentOthersKey), PlistArray{});
+    editor->updateFromCurrentDock();
+    EXPECT_EQ(labels(editor->state().appEntries), (std::vector<std::string>{"Maps", "Notes"}));
+    EXPECT_EQ(labels(h.stored(p.id).appEntries()), std::vector<std::string>{"Mail"});
+}
+
+TEST_F(EditorModelTest, ClosingWhileRecordingReleasesTheSuspension) {
+    const auto p = h.addProfile("Work", {});
+    auto editor = h.open(p.id);
+    editor->recorder()->click();
+    EXPECT_TRUE(h.hotkeys.isSuspended);
+    EXPECT_EQ(h.keys.locals.size(), 1u);
+    editor.reset();
+    EXPECT_FALSE(h.hotkeys.isSuspended);
+    EXPECT_TRUE(h.keys.locals.empty());
+}
+
+TEST_F(EditorModelTest, FocusPickerStoresNamesAndNoneClears) {
+    const auto p = h.addProfile("Work", {});
+    auto editor = h.open(p.id);
+    EXPECT_EQ(editor->focusOptions(), (QStringList{"None", "Work", "Personal"}));
+    editor->setFocusIndex(2);
+    EXPECT_EQ(editor->state().focusFilter, "Personal");
+    editor->setFocusIndex(0);
+    EXPECT_FALSE(editor->state().focusFilter.has_value());
+}
+
+}  // namespace
+}  // namespace moorvane

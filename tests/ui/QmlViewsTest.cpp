@@ -1,0 +1,184 @@
+#include <gtest/gtest.h>
+
+#include <QDirIterator>
+#include <QEventLoop>
+#include <QFile>
+#include <QGuiApplication>
+#include <QPointer>
+#include <QQuickWindow>
+#include <QRawFont>
+#include <QRegularExpression>
+#include <QTimer>
+#include <set>
+
+#include "EditorHarness.h"
+#include "triggers/FocusModeObserver.h"
+#include "ui/AppPickerModel.h"
+#include "ui/EditorRules.h"
+#include "ui/EditorWindows.h"
+#include "ui/Symbols.h"
+
+// Fontconfig keeps its font set for the life of the process by design; it is not ours to free.
+extern "C" const char* __lsan_default_suppressions() {
+    return "leak:libfontconfig\n";
+}
+
+namespace moorvane {
+namespace {
+
+QStringList& qmlWarnings() {
+    static QStringList warnings;
+    return warnings;
+}
+
+// Only what the QML engine reports: the offscreen platform's own notes (it cannot raise windows) are not
+// faults of the views.
+void collect(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+    const QLatin1String category(context.category ? context.category : "");
+    const bool fromQml = message.contains(QLatin1String("qrc:")) || category == QLatin1String("qml") ||
+                         category == QLatin1String("js");
+    if (type != QtDebugMsg && type != QtInfoMsg && fromQml) qmlWarnings() << message;
+}
+
+QGuiApplication& application() {
+    static int argc = 1;
+    static char name[] = "moorvane_tests_ui";
+    static char* argv[] = {name, nullptr};
+    static QGuiApplication* app = [] {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        return new QGuiApplication(argc, argv);
+    }();
+    return *app;
+}
+
+// Runs the event loop without waiting on the wall clock for anything in particular: it only lets queued
+// calls (icon loads, deferred deletes) be delivered before the next check.
+void deliverPosted() {
+    for (int i = 0; i < 5; ++i) QCoreApplication::processEvents(QEventLoop::AllEvents);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+QStringList qmlFiles() {
+    application();
+    QStringList files;
+    QDirIterator it(QStringLiteral(":/moorvane/qml"), {QStringLiteral("*.qml")});
+    while (it.hasNext()) files << it.next();
+    files.sort();
+    return files;
+}
+
+class QmlViewsTest : public ::testing::Test {
+  protected:
+    QmlViewsTest() {
+        application();
+        qmlWarnings().clear();
+        previous_ = qInstallMessageHandler(collect);
+    }
+    ~QmlViewsTest() override { qInstallMessageHandler(previous_); }
+
+    testing::EditorHarness h;
+    FocusModeObserver focus{h.dir.path(), h.store};
+    EditorContext context{h.store, h.dock, h.hotkeys, h.keys, h.io, focus, h.workspace, [] {}};
+
+  private:
+    QtMessageHandler previous_ = nullptr;
+};
+
+// Every view in each of its states, with fixture models: any warning (unknown property, binding loop, type
+// error, a binding that reads a sheet already gone) fails.
+TEST_F(QmlViewsTest, EveryViewLoadsInEveryStateWithoutWarnings) {
+    auto mail = testing::app("Mail"), notes = testing::app("Notes"), maps = testing::app("Maps");
+    const auto p = h.addProfile("Work", {mail, notes, DockAppEntry::spacer(SpacerType::small), maps});
+    const auto other = h.addProfile("Home", {});
+    h.change(other.id, [](DockProfile& s) { s.keyboardShortcut = "cmd+k"; });
+    h.change(p.id, [&](DockProfile& s) {
+        s.keyboardShortcut = "cmd+k";
+        s.hiddenApps = std::vector<std::string>{"com.example.Maps"};
+        s.appGroups = std::vector{
+            AppGroup{Uuid::random(), "Office", "briefcase.fill", {"com.example.Mail", "com.example.Notes"}}};
+    });
+    h.store.activeProfileId = p.id;
+
+    QPointer<QQuickWindow> window = openEditorWindow(context, p.id);
+    ASSERT_FALSE(window.isNull());
+    EXPECT_EQ(window->title(), "Edit \u2014 Work");
+    EXPECT_EQ(window->minimumSize(), QSize(560, 560));
+    EXPECT_EQ(window->maximumSize(), QSize(560, 560));
+    auto* editor = qobject_cast<ProfileEditorModel*>(window->property("editor").value<QObject*>());
+    ASSERT_NE(editor, nullptr);
+    deliverPosted();
+
+    editor->recorder()->click();
+    deliverPosted();
+    editor->recorder()->click();
+    editor->setQuitOtherApps(true);
+    editor->createGroup();
+    deliverPosted();
+    editor->groupSheet()->cancel();
+    deliverPosted();
+    editor->editGroup(QString::fromStdString(editor->state().groups[0].id.text()));
+    deliverPosted();
+    editor->groupSheet()->ungroup();
+    deliverPosted();
+    editor->strip()->removeGroupAndApps(QStringLiteral("not-an-id"));
+    editor->replaceEntries({});
+    deliverPosted();
+
+    QQuickWindow* picker = openPickerWindow(context, *editor);
+    ASSERT_NE(picker, nullptr);
+    EXPECT_EQ(picker->title(), "Manage Apps \u2014 Work");
+    EXPECT_EQ(picker->minimumSize(), QSize(500, 400));
+    auto* pickerModel = qobject_cast<AppPickerModel*>(picker->property("picker").value<QObject*>());
+    ASSERT_NE(pickerModel, nullptr);
+    pickerModel->addSpacer();
+    pickerModel->setSearchText(QStringLiteral("zzz"));
+    deliverPosted();
+
+    editor->selectProfile(1);
+    editor->cancel();
+    deliverPosted();
+    EXPECT_TRUE(window.isNull());  // closing destroys the window and everything it made
+    picker->close();
+    deliverPosted();
+    EXPECT_TRUE(qmlWarnings().isEmpty()) << qmlWarnings().join(QLatin1Char('\n')).toStdString();
+}
+
+// The views above reach every file; a new file must be reached there too.
+TEST(QmlFilesTest, EveryFileIsCoveredByTheStateTest) {
+    const QStringList reached = {"AppIcon.qml",        "AppPickerWindow.qml",    "DockStrip.qml",
+                                 "EditorWindow.qml",   "GroupEditorSheet.qml",   "GroupSheetPopup.qml",
+                                 "HotkeyRecorder.qml", "MvButton.qml",           "MvMenuItem.qml",
+                                 "MvSymbol.qml",       "StandaloneEditView.qml", "StripEntryTile.qml",
+                                 "StripGroupTile.qml"};
+    QStringList names;
+    for (const auto& f : qmlFiles()) names << f.section(QLatin1Char('/'), -1);
+    EXPECT_EQ(names, reached);
+}
+
+// Every symbol the views name, literally or through the group symbols, has a glyph in the symbol font.
+TEST(SymbolTableTest, EverySymbolUsedHasAGlyph) {
+    std::set<std::string> used(editor::groupSymbolNames.begin(), editor::groupSymbolNames.end());
+    const QRegularExpression line(QStringLiteral("\\bsymbol(?:Name)?\\s*:\\s*([^;]*)"));
+    const QRegularExpression literal(QStringLiteral("\"([a-z0-9.]+)\""));
+    for (const auto& file : qmlFiles()) {
+        QFile f(file);
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly)) << file.toStdString();
+        for (const auto& text : QString::fromUtf8(f.readAll()).split(QLatin1Char('\n'))) {
+            const auto m = line.match(text);
+            if (!m.hasMatch()) continue;
+            for (auto it = literal.globalMatch(m.captured(1)); it.hasNext();)
+                used.insert(it.next().captured(1).toStdString());
+        }
+    }
+    EXPECT_GT(used.size(), 30u);
+    const QRawFont font(QString::fromLatin1(symbolFontPath), 16);
+    ASSERT_TRUE(font.isValid());
+    for (const auto& name : used) {
+        const auto found = symbolTable().find(name);
+        ASSERT_NE(found, symbolTable().end()) << "no entry for " << name;
+        EXPECT_TRUE(font.supportsCharacter(QChar(found->second))) << name;
+    }
+}
+
+}  // namespace
+}  // namespace moorvane

@@ -1,0 +1,278 @@
+#include "triggers/FocusModeObserver.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unicode/locid.h>
+#include <unicode/uchar.h>
+#include <unicode/unistr.h>
+#include <unicode/utf16.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <array>
+#include <cerrno>
+#include <cstring>
+#include <utility>
+#include <variant>
+
+#include <nlohmann/json.hpp>
+
+#include "model/Log.h"
+#include "model/ProfileStore.h"
+
+namespace moorvane {
+
+namespace {
+
+using nlohmann::json;
+
+constexpr std::string_view doNotDisturbDefault = "com.apple.donotdisturb.mode.default";
+
+constexpr std::array<std::pair<std::string_view, std::string_view>, 12> builtInModes = {{
+    {"com.apple.focus.work", "Work"},
+    {"com.apple.focus.personal-time", "Personal"},
+    {"com.apple.focus.sleep", "Sleep"},
+    {doNotDisturbDefault, "Do Not Disturb"},
+    {"com.apple.focus.reading", "Reading"},
+    {"com.apple.focus.fitness", "Fitness"},
+    {"com.apple.focus.driving", "Driving"},
+    {"com.apple.focus.gaming", "Gaming"},
+    {"com.apple.focus.mindfulness", "Mindfulness"},
+    // The identifiers recent systems write for the same three modes.
+    {"com.apple.sleep.sleep-mode", "Sleep"},
+    {"com.apple.donotdisturb.mode.workout", "Fitness"},
+    {"com.apple.donotdisturb.mode.driving", "Driving"},
+}};
+
+class FileDescriptor {
+  public:
+    explicit FileDescriptor(int fd) : fd_(fd) {}
+    ~FileDescriptor() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    FileDescriptor(const FileDescriptor&) = delete;
+    FileDescriptor& operator=(const FileDescriptor&) = delete;
+    int get() const { return fd_; }
+
+  private:
+    int fd_;
+};
+
+struct Empty {};
+struct Failure {
+    std::string message;
+};
+using ReadOutcome = std::variant<json, Empty, Failure>;
+
+Failure failure(const std::filesystem::path& path, std::string_view what) {
+    return {"FocusModeObserver: " + path.string() + " " + std::string(what)};
+}
+
+ReadOutcome readJsonFile(const std::filesystem::path& path) {
+    // Non-blocking, so a named pipe planted at the path cannot stall the main thread; the type is checked on
+    // the open file, not on the name, so nothing can be swapped in between.
+    const FileDescriptor file(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    if (file.get() < 0) return failure(path, std::string("cannot be read: ") + std::strerror(errno));
+    struct stat info {};
+    if (::fstat(file.get(), &info) != 0)
+        return failure(path, std::string("cannot be read: ") + std::strerror(errno));
+    if (!S_ISREG(info.st_mode)) return failure(path, "is not a regular file");
+    if (static_cast<std::uintmax_t>(info.st_size) > FocusModeObserver::maxFileBytes)
+        return failure(path, "is larger than 16 MiB");
+
+    std::string text;
+    text.resize(static_cast<std::size_t>(info.st_size));
+    std::size_t filled = 0;
+    for (;;) {
+        // One byte beyond the limit tells a file that grew since fstat from one that did not.
+        if (text.size() - filled < 1) {
+            if (text.size() > FocusModeObserver::maxFileBytes) return failure(path, "is larger than 16 MiB");
+            text.resize(std::min(FocusModeObserver::maxFileBytes + 1, text.size() * 2 + 4096));
+        }
+        const ssize_t got = ::read(file.get(), text.data() + filled, text.size() - filled);
+        if (got < 0) {
+            if (errno == EINTR) continue;
+            return failure(path, std::string("cannot be read: ") + std::strerror(errno));
+        }
+        if (got == 0) break;
+        filled += static_cast<std::size_t>(got);
+    }
+    text.resize(filled);
+    if (filled > FocusModeObserver::maxFileBytes) return failure(path, "is larger than 16 MiB");
+    if (std::all_of(text.begin(), text.end(),
+                    [](char c) { return c == ' ' || c == '\n' || c == '\r' || c == '\t'; }))
+        return Empty{};
+
+    json parsed = json::parse(text, nullptr, false);
+    if (parsed.is_discarded()) return failure(path, "is not valid JSON");
+    if (!parsed.is_object()) return failure(path, "does not hold a JSON object");
+    return parsed;
+}
+
+// Logs a failure once until the file reads cleanly again.
+void report(const Failure* failed, std::string& lastFailure) {
+    if (!failed) {
+        lastFailure.clear();
+    } else if (failed->message != lastFailure) {
+        log(failed->message);
+        lastFailure = failed->message;
+    }
+}
+
+const json* accept(const ReadOutcome& outcome, std::string& lastFailure) {
+    report(std::get_if<Failure>(&outcome), lastFailure);
+    return std::get_if<json>(&outcome);
+}
+
+// The system wraps its store as {"data":[STORE],"header":{...}}; older or hand-made files hold the store's
+// members at the top.
+const json& storeOf(const json& file) {
+    const auto data = file.find("data");
+    if (data != file.end() && data->is_array() && !data->empty() && data->front().is_object())
+        return data->front();
+    return file;
+}
+
+const json* member(const json& object, std::string_view key) {
+    if (!object.is_object()) return nullptr;
+    const auto found = object.find(key);
+    return found == object.end() ? nullptr : &*found;
+}
+
+const std::string* textMember(const json& object, std::string_view key) {
+    const json* value = member(object, key);
+    return value && value->is_string() ? value->get_ptr<const std::string*>() : nullptr;
+}
+
+const std::string* assertedMode(const json& record) {
+    const json* details = member(record, "assertionDetails");
+    if (!details) return nullptr;
+    if (const auto* identifier = textMember(*details, "assertionDetailsModeIdentifier")) return identifier;
+    if (const json* dictionary = member(*details, "assertionDetailsDictionary"))
+        return textMember(*dictionary, "userRequestedActiveMode");
+    return nullptr;
+}
+
+// The configurations object, or none when it is missing or any member of it is not an object.
+const json* modeConfigurations(const json& file) {
+    const json* configurations = member(storeOf(file), "modeConfigurations");
+    if (!configurations || !configurations->is_object()) return nullptr;
+    for (const auto& entry : *configurations)
+        if (!entry.is_object()) return nullptr;
+    return configurations;
+}
+
+const std::string* configuredName(const json& configuration) {
+    const json* mode = member(configuration, "mode");
+    const std::string* name = mode ? textMember(*mode, "name") : nullptr;
+    return name && !name->empty() ? name : nullptr;
+}
+
+}  // namespace
+
+std::optional<std::string> builtInFocusModeName(std::string_view identifier) {
+    for (const auto& [id, name] : builtInModes)
+        if (id == identifier) return std::string(name);
+    return std::nullopt;
+}
+
+std::string fallbackFocusModeName(std::string_view identifier) {
+    const auto dot = identifier.rfind('.');
+    const std::string_view piece = dot == std::string_view::npos ? identifier : identifier.substr(dot + 1);
+    icu::UnicodeString text =
+        icu::UnicodeString::fromUTF8(icu::StringPiece(piece.data(), static_cast<int32_t>(piece.size())));
+    text.toLower(icu::Locale::getRoot());
+    icu::UnicodeString out;
+    bool wordStart = true;
+    for (int32_t i = 0; i < text.length();) {
+        const UChar32 c = text.char32At(i);
+        out.append(wordStart ? u_toupper(c) : c);
+        wordStart = c == ' ';
+        i += U16_LENGTH(c);
+    }
+    std::string result;
+    out.toUTF8String(result);
+    return result;
+}
+
+const std::vector<std::string>& baseFocusModeNames() {
+    static const std::vector<std::string> names = {"Work", "Personal", "Sleep", "Do Not Disturb"};
+    return names;
+}
+
+FocusModeObserver::FocusModeObserver(const std::filesystem::path& home, ProfileStore& store)
+    : FocusModeObserver(
+          home, [&store](std::string_view name) { return store.profileForFocusMode(name); },
+          [&store](const DockProfile& profile, bool launchApps) { store.switchTo(profile, launchApps); }) {}
+
+FocusModeObserver::FocusModeObserver(const std::filesystem::path& home,
+                                     ProfileForFocusMode profileForFocusMode, SwitchTo switchTo)
+    : assertionsPath_(home / "Library/DoNotDisturb/DB/Assertions.json"),
+      modeConfigPath_(home / "Library/DoNotDisturb/DB/ModeConfigurations.json"),
+      profileForFocusMode_(std::move(profileForFocusMode)),
+      switchTo_(std::move(switchTo)) {}
+
+std::optional<std::string> FocusModeObserver::readCurrentFocusMode() {
+    const ReadOutcome assertions = readJsonFile(assertionsPath_);
+    const json* file = std::get_if<json>(&assertions);
+    // Ended sessions stay in the file under "storeInvalidationRecords"; only live assertions count.
+    const json* records = file ? member(storeOf(*file), "storeAssertionRecords") : nullptr;
+    const bool wellFormed =
+        !records || (records->is_array() && std::all_of(records->begin(), records->end(),
+                                                        [](const json& r) { return r.is_object(); }));
+    if (!wellFormed) {
+        const Failure shape = failure(assertionsPath_, "holds assertion records of an unexpected shape");
+        report(&shape, assertionsFailure_);
+        return std::nullopt;
+    }
+    report(std::get_if<Failure>(&assertions), assertionsFailure_);
+    if (!records) return std::nullopt;
+
+    const std::string* identifier = nullptr;
+    for (const auto& record : *records) {
+        const std::string* asserted = assertedMode(record);
+        if (asserted && !asserted->empty() && *asserted != doNotDisturbDefault) {
+            identifier = asserted;
+            break;
+        }
+    }
+    if (!identifier) return std::nullopt;
+    if (auto name = builtInFocusModeName(*identifier)) return name;
+
+    const ReadOutcome configs = readJsonFile(modeConfigPath_);
+    if (const json* configFile = accept(configs, configFailure_)) {
+        if (const json* configurations = modeConfigurations(*configFile)) {
+            if (const json* entry = member(*configurations, *identifier)) {
+                if (const std::string* name = configuredName(*entry)) return *name;
+            }
+        }
+    }
+    return fallbackFocusModeName(*identifier);
+}
+
+void FocusModeObserver::poll() {
+    auto mode = readCurrentFocusMode();
+    if (mode == currentFocusMode.get()) return;
+    currentFocusMode = mode;
+    if (!mode) return;
+    if (auto profile = profileForFocusMode_(*mode)) switchTo_(*profile, true);
+}
+
+std::vector<std::string> FocusModeObserver::availableFocusModeNames() {
+    std::vector<std::string> names = baseFocusModeNames();
+    const ReadOutcome configs = readJsonFile(modeConfigPath_);
+    if (const json* configFile = accept(configs, configFailure_)) {
+        if (const json* configurations = modeConfigurations(*configFile)) {
+            for (const auto& entry : *configurations) {
+                const std::string* name = configuredName(entry);
+                if (name && std::find(names.begin(), names.end(), *name) == names.end())
+                    names.push_back(*name);
+            }
+        }
+    }
+    // Byte order of UTF-8 is code-point order.
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+}  // namespace moorvane

@@ -1,0 +1,66 @@
+#pragma once
+
+#include <cstddef>
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "model/DockProfile.h"
+#include "model/Observable.h"
+
+namespace moorvane {
+
+class ProfileStore;
+
+// The name the user sees for a system mode identifier, from the built-in table only.
+std::optional<std::string> builtInFocusModeName(std::string_view identifier);
+// The last "."-separated piece with the first letter of each space-separated word in upper case and the rest
+// in lower case, so "com.example.deep-work" gives "Deep-work".
+std::string fallbackFocusModeName(std::string_view identifier);
+// The names the editor offers even when the system lists no modes at all.
+const std::vector<std::string>& baseFocusModeNames();
+
+// Follows the system's Focus through two files of its Do Not Disturb database and switches to the profile
+// whose Focus filter names the mode that just became active. The app shell runs `poll` every
+// `pollIntervalSeconds` and once at start-up. Main thread only.
+class FocusModeObserver {
+  public:
+    static constexpr double pollIntervalSeconds = 5.0;
+    // The system writes a few kilobytes; anything far larger is not its file and is not read at all.
+    static constexpr std::size_t maxFileBytes = std::size_t{16} << 20;
+
+    using ProfileForFocusMode = std::function<std::optional<DockProfile>(std::string_view name)>;
+    using SwitchTo = std::function<void(const DockProfile& profile, bool launchApps)>;
+
+    // `home` is the user's home folder; the store must outlive the observer.
+    FocusModeObserver(const std::filesystem::path& home, ProfileStore& store);
+    FocusModeObserver(const std::filesystem::path& home, ProfileForFocusMode profileForFocusMode,
+                      SwitchTo switchTo);
+
+    // The active mode's name as the user sees it, or none when no mode is on or none could be worked out.
+    Observable<std::optional<std::string>> currentFocusMode;
+
+    const std::filesystem::path& assertionsPath() const { return assertionsPath_; }
+    const std::filesystem::path& modeConfigPath() const { return modeConfigPath_; }
+
+    // Reads both files afresh. Failures give none (or a fallback name) and log one line.
+    std::optional<std::string> readCurrentFocusMode();
+    // Switches only on a change to a mode: leaving a mode switches nothing back.
+    void poll();
+    // The base names and every named mode of the configurations file, once each, in code-point order.
+    std::vector<std::string> availableFocusModeNames();
+
+  private:
+    std::filesystem::path assertionsPath_;
+    std::filesystem::path modeConfigPath_;
+    ProfileForFocusMode profileForFocusMode_;
+    SwitchTo switchTo_;
+    // The last failure logged per file: a broken file would otherwise add a line every five seconds.
+    std::string assertionsFailure_;
+    std::string configFailure_;
+};
+
+}  // namespace moorvane

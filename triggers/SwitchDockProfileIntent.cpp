@@ -1,0 +1,23 @@
+#include "triggers/SwitchDockProfileIntent.h"
+
+#include "model/ProfileStore.h"
+
+namespace moorvane {
+
+std::string SwitchDockProfileError::localizedStringResource() const {
+    return "There is no Moorvane profile named \u201C" + name_ + "\u201D.";
+}
+
+std::variant<std::string, SwitchDockProfileError> SwitchDockProfileIntent::perform() const {
+    if (store_.switchToProfileNamed(profileName)) return profileName;
+    return SwitchDockProfileError::noSuchProfile(profileName);
+}
+
+std::vector<std::string> ProfileNameOptionsProvider::results() const {
+    std::vector<std::string> names;
+    names.reserve(store_.profiles.get().size());
+    for (const auto& profile : store_.profiles.get()) names.push_back(profile.name);
+    return names;
+}
+
+}  // namespace moorvane

@@ -1,0 +1,113 @@
+#include "ui/AppPickerModel.h"
+
+#include <QVariantMap>
+#include <unordered_set>
+
+#include "ui/EditorRules.h"
+
+namespace moorvane {
+
+std::vector<const InstalledApp*> availableApps(const std::vector<InstalledApp>& installed,
+                                               const std::vector<DockAppEntry>& entries,
+                                               const QString& search) {
+    std::unordered_set<std::string_view> inProfile;
+    for (const auto& e : entries) {
+        if (!e.isSpacer) inProfile.insert(e.bundleIdentifier);
+    }
+    std::vector<const InstalledApp*> out;
+    out.reserve(installed.size());
+    for (const auto& app : installed) {
+        if (inProfile.count(app.bundleIdentifier)) continue;
+        if (!search.isEmpty() && !QString::fromStdString(app.name).contains(search, Qt::CaseInsensitive))
+            continue;
+        out.push_back(&app);
+    }
+    return out;
+}
+
+AppPickerModel::AppPickerModel(QString editorName, std::vector<DockAppEntry> entries,
+                               const std::vector<InstalledApp>& installed,
+                               std::function<void(const std::vector<DockAppEntry>&)> onApply,
+                               IconSource iconSource, QObject* parent)
+    : QObject(parent),
+      title_(QStringLiteral("Manage Apps \u2014 ") + editorName),
+      entries_(std::move(entries)),
+      installed_(installed),
+      onApply_(std::move(onApply)),
+      iconSource_(std::move(iconSource)) {}
+
+QVariantList AppPickerModel::profileRows() const {
+    QVariantList out;
+    for (const auto& e : entries_) {
+        out.push_back(
+            QVariantMap{{"id", QString::fromStdString(e.id.text())},
+                        {"label", e.isSpacer ? QStringLiteral("Spacer") : QString::fromStdString(e.label)},
+                        {"isSpacer", e.isSpacer},
+                        {"iconSource", iconSource_ && !e.isSpacer ? iconSource_(e.path) : QString()}});
+    }
+    return out;
+}
+
+QString AppPickerModel::profileAppCount() const {
+    return QString::number(editor::itemCount(entries_));
+}
+
+QVariantList AppPickerModel::available() const {
+    QVariantList out;
+    for (const InstalledApp* app : availableApps(installed_, entries_, search_)) {
+        out.push_back(QVariantMap{{"bundleIdentifier", QString::fromStdString(app->bundleIdentifier)},
+                                  {"name", QString::fromStdString(app->name)},
+                                  {"iconSource", iconSource_ ? iconSource_(app->path) : QString()}});
+    }
+    return out;
+}
+
+void AppPickerModel::setSearchText(const QString& text) {
+    if (text == search_) return;
+    search_ = text;
+    emit availableChanged();
+}
+
+void AppPickerModel::entriesEdited() {
+    emit entriesChanged();
+    emit availableChanged();
+}
+
+void AppPickerModel::add(const QString& bundleIdentifier) {
+    const std::string wanted = bundleIdentifier.toStdString();
+    for (const auto& app : installed_) {
+        if (app.bundleIdentifier == wanted) {
+            entries_.push_back(editor::entryForInstalledApp(app));
+            entriesEdited();
+            return;
+        }
+    }
+}
+
+void AppPickerModel::remove(const QString& entryId) {
+    const auto id = Uuid::parse(entryId.toStdString());
+    if (id && editor::removeEntry(entries_, *id)) entriesEdited();
+}
+
+void AppPickerModel::move(int from, int toOffset) {
+    if (from < 0 || toOffset < 0) return;
+    editor::moveRows(entries_, static_cast<std::size_t>(from), static_cast<std::size_t>(toOffset));
+    emit entriesChanged();
+}
+
+void AppPickerModel::addSmallSpacer() {
+    entries_.push_back(DockAppEntry::spacer(SpacerType::small));
+    emit entriesChanged();
+}
+
+void AppPickerModel::addSpacer() {
+    entries_.push_back(DockAppEntry::spacer(SpacerType::regular));
+    emit entriesChanged();
+}
+
+void AppPickerModel::apply() {
+    if (onApply_) onApply_(entries_);
+    emit closeRequested();
+}
+
+}  // namespace moorvane

@@ -1,0 +1,126 @@
+#include "ui/EditorWindows.h"
+
+#include <QGuiApplication>
+#include <QPointer>
+#include <QQmlApplicationEngine>
+#include <QQuickWindow>
+#include <QScreen>
+
+#include "dock/DockManager.h"
+#include "model/Log.h"
+#include "platform/Workspace.h"
+#include "triggers/FocusModeObserver.h"
+#include "ui/AppIconProvider.h"
+#include "ui/AppPickerModel.h"
+#include "ui/IconSource.h"
+#include "ui/ProfileEditorModel.h"
+#include "ui/Theme.h"
+
+// Last: Xlib defines macros (None, Bool, Status) that would clash with the names above.
+#include <X11/Xlib.h>
+
+namespace moorvane {
+
+namespace {
+
+// One engine per window, so closing a window frees everything it made; the models are the engine's children
+// and go with it.
+QQuickWindow* showQml(QQmlApplicationEngine* engine, const char* file, const QVariantMap& properties) {
+    engine->addImageProvider(QString::fromLatin1(appIconProviderId), new AppIconProvider);
+    engine->setInitialProperties(properties);
+    engine->load(QUrl(QStringLiteral("qrc:/moorvane/qml/") + QLatin1String(file)));
+    auto* window = engine->rootObjects().isEmpty()
+                       ? nullptr
+                       : qobject_cast<QQuickWindow*>(engine->rootObjects().front());
+    if (!window) {
+        log(std::string("UI: the window ") + file + " could not be built");
+        engine->deleteLater();
+        return nullptr;
+    }
+    QObject::connect(window, &QWindow::visibleChanged, engine, [engine](bool visible) {
+        if (!visible) engine->deleteLater();
+    });
+    return window;
+}
+
+void centre(QQuickWindow* window) {
+    if (QScreen* screen = window->screen()) {
+        const QRect area = screen->availableGeometry();
+        window->setPosition(area.center() - QPoint(window->width() / 2, window->height() / 2));
+    }
+}
+
+DockStripModel::EntryIconSource entryIcons(EditorContext& context) {
+    Workspace* workspace = &context.workspace;
+    return [workspace](const DockAppEntry& entry) {
+        const auto path =
+            iconPath(entry, [workspace](const std::string& b) { return workspace->applicationLocation(b); });
+        return path ? iconSourceForPath(*path) : QString();
+    };
+}
+
+}  // namespace
+
+void ringBell() {
+    auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+    if (x11 && x11->display()) {
+        XBell(x11->display(), 0);
+        XFlush(x11->display());
+    }
+}
+
+QQuickWindow* openEditorWindow(EditorContext& context, const Uuid& profileId) {
+    Theme::install();
+    auto* engine = new QQmlApplicationEngine;
+    EditorServices services{
+        context.store,       context.dock,
+        context.hotkeys,     context.keyMonitor,
+        context.profileIO,   context.focus.availableFocusModeNames(),
+        entryIcons(context), context.beep ? context.beep : std::function<void()>(ringBell)};
+    auto* editor = new ProfileEditorModel(std::move(services), profileId, engine);
+    editor->load();
+    QObject::connect(editor, &ProfileEditorModel::manageAppsRequested, editor,
+                     [&context, editor] { openPickerWindow(context, *editor); });
+    QQuickWindow* window =
+        showQml(engine, "EditorWindow.qml", {{"editor", QVariant::fromValue<QObject*>(editor)}});
+    if (!window) return nullptr;
+    QObject::connect(editor, &ProfileEditorModel::closeRequested, window, &QWindow::close,
+                     Qt::QueuedConnection);
+    const QSize size(560, 560);
+    window->resize(size);
+    window->setMinimumSize(size);
+    window->setMaximumSize(size);
+    centre(window);
+    window->show();
+    window->raise();
+    window->requestActivate();
+    return window;
+}
+
+void openEditor(EditorContext& context, const Uuid& profileId) {
+    openEditorWindow(context, profileId);
+}
+
+QQuickWindow* openPickerWindow(EditorContext& context, ProfileEditorModel& editor) {
+    auto* engine = new QQmlApplicationEngine;
+    QPointer<ProfileEditorModel> target(&editor);
+    auto* picker = new AppPickerModel(
+        editor.name(), editor.state().appEntries, context.dock.installedApps(),
+        [target](const std::vector<DockAppEntry>& entries) {
+            // The editor may have closed while this window stayed open; its edits are gone with it.
+            if (target) target->replaceEntries(entries);
+        },
+        [](const std::string& path) { return iconSourceForPath(path); }, engine);
+    QQuickWindow* window =
+        showQml(engine, "AppPickerWindow.qml", {{"picker", QVariant::fromValue<QObject*>(picker)}});
+    if (!window) return nullptr;
+    QObject::connect(picker, &AppPickerModel::closeRequested, window, &QWindow::close, Qt::QueuedConnection);
+    window->resize(600, 480);
+    window->setMinimumSize(QSize(500, 400));
+    centre(window);
+    window->show();
+    window->raise();
+    return window;
+}
+
+}  // namespace moorvane

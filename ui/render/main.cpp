@@ -1,0 +1,79 @@
+// Draws each editing view in its main states over fixture data and writes one PNG per state, so the screens
+// can be reviewed without building a profile by hand:  moorvane-render <folder>
+#include <QDir>
+#include <QEventLoop>
+#include <QGuiApplication>
+#include <QQuickWindow>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <cstdio>
+
+#include "model/Log.h"
+#include "ui/AppPickerModel.h"
+#include "ui/EditorWindows.h"
+#include "ui/ProfileEditorModel.h"
+#include "ui/render/RenderFixture.h"
+
+using namespace moorvane;
+
+namespace {
+
+// Lets icon loads, layouts and animations settle before a window is photographed.
+void settle(int milliseconds = 600) {
+    QEventLoop loop;
+    QTimer::singleShot(milliseconds, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+bool shoot(QQuickWindow* window, const QDir& folder, const char* name) {
+    settle();
+    const QString file = folder.filePath(QString::fromLatin1(name) + QStringLiteral(".png"));
+    if (!window || !window->grabWindow().save(file)) {
+        std::fprintf(stderr, "moorvane-render: could not write %s\n", qPrintable(file));
+        return false;
+    }
+    std::printf("%s\n", qPrintable(file));
+    return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: moorvane-render <folder>\n");
+        return 2;
+    }
+    QGuiApplication app(argc, argv);
+    const QDir folder(QString::fromLocal8Bit(argv[1]));
+    if (!QDir().mkpath(folder.path())) return 1;
+    QTemporaryDir scratch;
+    setLogPath((scratch.path() + QStringLiteral("/moorvane.log")).toStdString());
+    render::RenderFixture fixture(scratch.path().toStdString(), 24);
+
+    QQuickWindow* window = openEditorWindow(fixture.context(), fixture.showcaseProfile());
+    if (!window) return 1;
+    auto* editor = qobject_cast<ProfileEditorModel*>(window->property("editor").value<QObject*>());
+    if (!editor) return 1;
+    bool ok = shoot(window, folder, "editor");
+
+    editor->recorder()->click();
+    ok = shoot(window, folder, "editor-recording") && ok;
+    editor->recorder()->click();
+
+    editor->createGroup();
+    ok = shoot(window, folder, "group-sheet-new") && ok;
+    editor->dismissGroupSheet();
+
+    editor->editGroup(QString::fromStdString(editor->state().groups.front().id.text()));
+    ok = shoot(window, folder, "group-sheet-edit") && ok;
+    editor->dismissGroupSheet();
+
+    QQuickWindow* pickerWindow = openPickerWindow(fixture.context(), *editor);
+    if (auto* picker = pickerWindow
+                           ? qobject_cast<AppPickerModel*>(pickerWindow->property("picker").value<QObject*>())
+                           : nullptr) {
+        picker->setSearchText(QStringLiteral("s"));
+    }
+    ok = shoot(pickerWindow, folder, "picker-search") && ok;
+    return ok ? 0 : 1;
+}
