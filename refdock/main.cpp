@@ -33,9 +33,14 @@ int main(int argc, char* argv[]) {
 
     DockControlAdaptor control(controller);
     QDBusConnection bus = QDBusConnection::sessionBus();
-    if (!bus.isConnected()) {
-        std::fprintf(stderr, "Dock: no session bus (%s); running without it\n",
+    if (!bus.isConnected() && qEnvironmentVariableIsSet("DBUS_SESSION_BUS_ADDRESS")) {
+        // The session this Dock was started for has ended; a supervisor checks that and stops.
+        std::fprintf(stderr, "Dock: the session bus is gone (%s)\n",
                      bus.lastError().message().toLocal8Bit().constData());
+        return 1;
+    }
+    if (!bus.isConnected()) {
+        std::fprintf(stderr, "Dock: no session bus; running without it\n");
     } else {
         if (!bus.registerObject(QStringLiteral("/com/apple/dock"), &control,
                                 QDBusConnection::ExportAllSlots)) {

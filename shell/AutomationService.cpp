@@ -4,6 +4,8 @@
 #include <variant>
 
 #include "model/ProfileStore.h"
+#include "model/Uuid.h"
+#include "shell/MoorvaneApp.h"
 #include "triggers/SwitchDockProfileIntent.h"
 
 namespace moorvane {
@@ -33,6 +35,19 @@ InstanceService::InstanceService(std::function<void(const QStringList&)> open, Q
 
 void InstanceService::Open(const QStringList& arguments) {
     open_(arguments);
+}
+
+bool InstanceService::OpenEditor(const QString& profileId) {
+    auto& app = MoorvaneApp::shared();
+    const auto id = Uuid::parse(profileId.toStdString());
+    if (!id) return false;
+    for (const auto& profile : app.store().profiles.get()) {
+        if (profile.id == *id) {
+            app.openEditor(*id);
+            return true;
+        }
+    }
+    return false;
 }
 
 }  // namespace moorvane

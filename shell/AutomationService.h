@@ -34,6 +34,8 @@ class InstanceService final : public QObject {
 
   public slots:
     void Open(const QStringList& arguments);
+    // Opens the editor window of the profile with this identifier; false for an unknown identifier.
+    bool OpenEditor(const QString& profileId);
 
   private:
     std::function<void(const QStringList&)> open_;

@@ -112,6 +112,12 @@ void MoorvaneApp::setUp() {
 
     urls_ = std::make_unique<URLCommands>(*store_);
     profileIO_ = std::make_unique<ProfileIO>(*store_, dialogs_);
+    editorContext_ = std::make_unique<EditorContext>(
+        EditorContext{*store_, *dock_, *hotkeys_, *keys_, *profileIO_, *focus_, *workspace_, {}});
+}
+
+void MoorvaneApp::openEditor(const Uuid& profileId) {
+    moorvane::openEditor(*editorContext_, profileId);
 }
 
 void MoorvaneApp::createStatusItem() {

@@ -18,6 +18,7 @@
 #include "triggers/FocusModeObserver.h"
 #include "triggers/HotkeyManager.h"
 #include "triggers/URLCommands.h"
+#include "ui/EditorWindows.h"
 
 class QSystemTrayIcon;
 class QQuickView;
@@ -56,6 +57,8 @@ class MoorvaneApp final : public QObject {
     void togglePopover();
     // URLs and paths handed over on the command line or by a second instance, in order.
     void open(const QStringList& arguments);
+    // A new editor window for the profile; what the popover's edit action and the tests call.
+    void openEditor(const Uuid& profileId);
 
     ProfileStore& store() { return *store_; }
     AppSettings& settings() { return *settings_; }
@@ -93,6 +96,7 @@ class MoorvaneApp final : public QObject {
     std::unique_ptr<URLCommands> urls_;
     std::unique_ptr<ProfileIO> profileIO_;
     UpdateController updater_;
+    std::unique_ptr<EditorContext> editorContext_;
 
     QSystemTrayIcon* statusItem_ = nullptr;
     QQuickView* popover_ = nullptr;

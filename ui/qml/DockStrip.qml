@@ -16,10 +16,9 @@ Rectangle {
     ListView {
         id: list
         anchors.fill: parent
-        anchors.leftMargin: 16
-        anchors.rightMargin: 16
-        anchors.topMargin: 12
-        anchors.bottomMargin: 12
+        leftMargin: 16
+        rightMargin: 16
+        // The vertical padding lives inside the delegates, so a tile's corner buttons are not clipped.
         orientation: ListView.Horizontal
         spacing: 2
         clip: true
@@ -43,16 +42,11 @@ Rectangle {
             Loader {
                 id: loader
                 anchors.fill: parent
-                sourceComponent: cell.tile.kind === "group" ? groupTile
-                               : cell.tile.isSpacer ? spacerTile : entryTile
+                sourceComponent: cell.tile.kind === "group" ? groupTile : entryTile
             }
 
             Component {
                 id: entryTile
-                StripEntryTile { tile: cell.tile; strip: root.strip }
-            }
-            Component {
-                id: spacerTile
                 StripEntryTile { tile: cell.tile; strip: root.strip }
             }
             Component {

@@ -98,6 +98,7 @@ Item {
 
     Popup {
         id: popover
+        objectName: "groupMembersPopover"
         y: face.y + face.height + 18
         x: (root.width - width) / 2
         width: 220

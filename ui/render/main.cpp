@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QEventLoop>
 #include <QGuiApplication>
+#include <QQuickItem>
 #include <QQuickWindow>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -36,6 +37,15 @@ bool shoot(QQuickWindow* window, const QDir& folder, const char* name) {
     return true;
 }
 
+// List view delegates have no object parent, so the search walks the visual tree.
+QObject* findInItems(QQuickItem* item, const QString& name) {
+    if (QObject* found = item->findChild<QObject*>(name, Qt::FindDirectChildrenOnly)) return found;
+    for (QQuickItem* child : item->childItems()) {
+        if (QObject* found = findInItems(child, name)) return found;
+    }
+    return nullptr;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -55,6 +65,14 @@ int main(int argc, char** argv) {
     auto* editor = qobject_cast<ProfileEditorModel*>(window->property("editor").value<QObject*>());
     if (!editor) return 1;
     bool ok = shoot(window, folder, "editor");
+
+    // A hovered tile shows its remove and eye buttons; a group's button opens the list of its members.
+    editor->strip()->setHovered(QString::fromStdString(editor->state().appEntries.front().id.text()));
+    QObject* members = findInItems(window->contentItem(), QStringLiteral("groupMembersPopover"));
+    if (members) members->setProperty("visible", true);
+    ok = shoot(window, folder, "editor-hover-group") && members && ok;
+    if (members) members->setProperty("visible", false);
+    editor->strip()->clearHovered(QString::fromStdString(editor->state().appEntries.front().id.text()));
 
     editor->recorder()->click();
     ok = shoot(window, folder, "editor-recording") && ok;
