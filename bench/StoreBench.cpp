@@ -3,18 +3,11 @@
 #include <string>
 #include <vector>
 
-#include "dock/DockManager.h"
 #include "dock/Plist.h"
 #include "dock/TileCodec.h"
-#include "fakes/FakeDockPreferences.h"
-#include "fakes/FakeOverlay.h"
-#include "fakes/FakeProcessProbe.h"
-#include "fakes/FakeWorkspace.h"
 #include "fakes/Fixtures.h"
-#include "fakes/ManualQueue.h"
-#include "model/Log.h"
+#include "fakes/StoreRig.h"
 #include "model/ProfileStore.h"
-#include "triggers/AppLaunchManager.h"
 
 namespace {
 
@@ -41,21 +34,12 @@ DockProfile realisticProfile(int index, std::size_t count) {
     return profile;
 }
 
-struct StoreRig {
+// Twenty apps running besides the Dock, so quitting others has work to do.
+struct StoreRig : testing::StoreRig {
     StoreRig() {
-        setLogPath(dir.path() / "log.txt");
-        probe.otherwise = true;
         for (int i = 0; i < 20; ++i) workspace.addRunning("com.example.app" + std::to_string(i));
         workspace.addRunning("com.apple.dock");
     }
-    testing::TempDir dir;
-    testing::FakeDockPreferences preferences;
-    testing::FakeWorkspace workspace;
-    testing::FakeProcessProbe probe;
-    testing::FakeOverlay overlay;
-    testing::ManualQueue queue;
-    DockManager dock{preferences, workspace, probe, overlay, queue, queue, {}};
-    AppLaunchManager launcher{workspace};
 };
 
 // The core's share of a switch: filter, write, kill, launch options, both files; the fakes answer at once.

@@ -13,12 +13,7 @@
 #include "dock/DockManager.h"
 #include "dock/TileCodec.h"
 #include "fakes/FakeDialogs.h"
-#include "fakes/FakeDockPreferences.h"
-#include "fakes/FakeOverlay.h"
-#include "fakes/FakeProcessProbe.h"
-#include "fakes/FakeWorkspace.h"
-#include "fakes/LogCapture.h"
-#include "fakes/ManualQueue.h"
+#include "fakes/StoreRig.h"
 #include "model/ProfileJson.h"
 #include "model/ProfileStore.h"
 #include "triggers/AppLaunchManager.h"
@@ -53,10 +48,8 @@ DockProfile sample(const std::string& name) {
     return p;
 }
 
-class ProfileIOTest : public ::testing::Test {
+class ProfileIOTest : public ::testing::Test, protected testing::StoreRig {
   protected:
-    ProfileIOTest() { probe.otherwise = true; }
-
     fs::path exported(const DockProfile& profile) {
         dialogs.saveChoice = dir.path() / (profile.name + ".dockprofile");
         io.exportProfile(profile);
@@ -68,15 +61,6 @@ class ProfileIOTest : public ::testing::Test {
         return names;
     }
 
-    testing::TempDir dir;
-    testing::LogCapture logged;
-    testing::FakeDockPreferences preferences;
-    testing::FakeWorkspace workspace;
-    testing::FakeProcessProbe probe;
-    testing::FakeOverlay overlay;
-    testing::ManualQueue queue;
-    DockManager dock{preferences, workspace, probe, overlay, queue, queue, {}};
-    AppLaunchManager launcher{workspace};
     ProfileStore store{dir.path() / "Moorvane", dock, launcher, queue};
     testing::FakeDialogs dialogs;
     ProfileIO io{store, dialogs};

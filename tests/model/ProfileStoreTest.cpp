@@ -14,13 +14,8 @@
 
 #include "dock/DockManager.h"
 #include "dock/TileCodec.h"
-#include "fakes/FakeDockPreferences.h"
-#include "fakes/FakeOverlay.h"
-#include "fakes/FakeProcessProbe.h"
-#include "fakes/FakeWorkspace.h"
 #include "fakes/Fixtures.h"
-#include "fakes/LogCapture.h"
-#include "fakes/ManualQueue.h"
+#include "fakes/StoreRig.h"
 #include "model/Log.h"
 #include "model/ProfileJson.h"
 #include "triggers/AppLaunchManager.h"
@@ -41,11 +36,8 @@ std::string readText(const fs::path& path) {
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-class ProfileStoreTest : public ::testing::Test {
+class ProfileStoreTest : public ::testing::Test, protected testing::StoreRig {
   protected:
-    // The Dock comes back at once, so the background wait for it moves virtual time by the settle delay only.
-    ProfileStoreTest() { probe.otherwise = true; }
-
     std::vector<std::string> messages() const { return logged.messages(); }
     fs::path folder() const { return dir.path() / "Moorvane"; }
     std::unique_ptr<ProfileStore> makeStore() {
@@ -62,16 +54,6 @@ class ProfileStoreTest : public ::testing::Test {
         p.persistentOthers = *encodeTiles({});
         return p;
     }
-
-    testing::TempDir dir;
-    testing::LogCapture logged;
-    testing::FakeDockPreferences preferences;
-    testing::FakeWorkspace workspace;
-    testing::FakeProcessProbe probe;
-    testing::FakeOverlay overlay;
-    testing::ManualQueue queue;
-    DockManager dock{preferences, workspace, probe, overlay, queue, queue, {}};
-    AppLaunchManager launcher{workspace};
 };
 
 // The whole road of one switch, in the order a user sees it.

@@ -6,12 +6,7 @@
 #include <vector>
 
 #include "dock/DockManager.h"
-#include "fakes/FakeDockPreferences.h"
-#include "fakes/FakeOverlay.h"
-#include "fakes/FakeProcessProbe.h"
-#include "fakes/FakeWorkspace.h"
-#include "fakes/LogCapture.h"
-#include "fakes/ManualQueue.h"
+#include "fakes/StoreRig.h"
 #include "model/ProfileStore.h"
 #include "triggers/AppLaunchManager.h"
 #include "triggers/SwitchDockProfileIntent.h"
@@ -22,10 +17,9 @@ namespace {
 using Names = std::vector<std::string>;
 
 // A real store over fakes, holding profiles with the given names in that order.
-class StoreWithProfiles {
+class StoreWithProfiles : public testing::StoreRig {
   public:
     explicit StoreWithProfiles(const Names& names) {
-        probe.otherwise = true;
         std::vector<DockProfile> profiles;
         for (const auto& name : names) {
             DockProfile p;
@@ -35,15 +29,6 @@ class StoreWithProfiles {
         store.profiles = profiles;
     }
 
-    testing::TempDir dir;
-    testing::LogCapture logged;
-    testing::FakeDockPreferences preferences;
-    testing::FakeWorkspace workspace;
-    testing::FakeProcessProbe probe;
-    testing::FakeOverlay overlay;
-    testing::ManualQueue queue;
-    DockManager dock{preferences, workspace, probe, overlay, queue, queue, {}};
-    AppLaunchManager launcher{workspace};
     ProfileStore store{dir.path() / "Moorvane", dock, launcher, queue};
 };
 
