@@ -10,6 +10,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "model/FileDescriptor.h"
 #include "model/Log.h"
 #include "model/ProfileJson.h"
 #include "model/ProfileStore.h"
@@ -23,24 +24,6 @@ namespace {
 using nlohmann::json;
 
 constexpr int formatVersion = 1;
-
-std::string errnoText(std::string_view what, const std::filesystem::path& path) {
-    return std::string(what) + " " + path.string() + ": " + std::strerror(errno);
-}
-
-class FileDescriptor {
-  public:
-    explicit FileDescriptor(int fd) : fd_(fd) {}
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-    ~FileDescriptor() {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    int get() const { return fd_; }
-
-  private:
-    int fd_;
-};
 
 Result<DockProfile> documentProfile(const json& document) {
     if (!document.is_object()) return Error{"the document is not a JSON object"};

@@ -19,6 +19,7 @@
 #include "dock/DockManager.h"
 #include "dock/TileCodec.h"
 #include "model/AppSettings.h"
+#include "model/FileDescriptor.h"
 #include "model/Log.h"
 #include "model/ProfileJson.h"
 #include "triggers/AppLaunchManager.h"
@@ -38,28 +39,6 @@ std::string_view trimmed(std::string_view text) {
     const auto last = text.find_last_not_of(whiteSpace);
     return text.substr(first, last - first + 1);
 }
-
-std::string errnoText(std::string_view what, const fs::path& path) {
-    return std::string(what) + " " + path.string() + ": " + std::strerror(errno);
-}
-
-// Closes the descriptor on every path out of the write.
-class FileDescriptor {
-  public:
-    explicit FileDescriptor(int fd) : fd_(fd) {}
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-    ~FileDescriptor() {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    int get() const { return fd_; }
-    bool valid() const { return fd_ >= 0; }
-    // Reports the close failure that a buffered write may only show here.
-    bool close() { return ::close(std::exchange(fd_, -1)) == 0; }
-
-  private:
-    int fd_;
-};
 
 Result<std::string> readWholeFile(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);

@@ -4,20 +4,13 @@
 #include <string>
 #include <vector>
 
-#include "dock/DockManager.h"
 #include "dock/TileCodec.h"
 #include "exchange/ProfileIO.h"
 #include "fakes/FakeDialogs.h"
-#include "fakes/FakeDockPreferences.h"
 #include "fakes/FakeKeyMonitor.h"
-#include "fakes/FakeOverlay.h"
-#include "fakes/FakeProcessProbe.h"
-#include "fakes/FakeWorkspace.h"
 #include "fakes/Fixtures.h"
-#include "fakes/LogCapture.h"
-#include "fakes/ManualQueue.h"
+#include "fakes/StoreRig.h"
 #include "model/ProfileStore.h"
-#include "triggers/AppLaunchManager.h"
 #include "triggers/HotkeyManager.h"
 #include "ui/ProfileEditorModel.h"
 
@@ -44,9 +37,7 @@ inline std::vector<std::string> labels(const std::vector<DockAppEntry>& entries)
 }
 
 // The real store, Dock manager and hotkey manager over the fakes, with an editor opened on demand.
-struct EditorHarness {
-    EditorHarness() { probe.otherwise = true; }
-
+struct EditorHarness : StoreRig {
     DockProfile addProfile(const std::string& name, const std::vector<DockAppEntry>& entries) {
         DockProfile p;
         p.name = name;
@@ -73,15 +64,6 @@ struct EditorHarness {
         return model;
     }
 
-    TempDir dir;
-    LogCapture logged;
-    FakeDockPreferences preferences;
-    FakeWorkspace workspace;
-    FakeProcessProbe probe;
-    FakeOverlay overlay;
-    ManualQueue queue;
-    DockManager dock{preferences, workspace, probe, overlay, queue, queue, {}};
-    AppLaunchManager launcher{workspace};
     ProfileStore store{dir.path() / "Moorvane", dock, launcher, queue};
     FakeKeyMonitor keys;
     HotkeyManager hotkeys{keys, queue, store};
