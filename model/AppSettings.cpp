@@ -140,6 +140,10 @@ void AppSettings::setLaunchAtLogin(bool wanted) {
     launchesAtLogin_ = loginItems_.status() == LoginItemStatus::enabled;
 }
 
+void AppSettings::refreshLaunchAtLogin() {
+    launchesAtLogin_ = loginItems_.status() == LoginItemStatus::enabled;
+}
+
 std::string versionString(const nlohmann::json& bundleInfo) {
     return "Version " + infoText(bundleInfo, "CFBundleShortVersionString", "1.0") + " (" +
            infoText(bundleInfo, "CFBundleVersion", "1") + ")";

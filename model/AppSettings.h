@@ -66,6 +66,8 @@ class AppSettings {
     void setAppVisibility(AppVisibility value);
     // Registers or unregisters the login item, then shows what the system reports, refused or not.
     void setLaunchAtLogin(bool wanted);
+    // Re-reads the login-item status, for a change made elsewhere in the system; a held refusal stays.
+    void refreshLaunchAtLogin();
 
   private:
     UserDefaults& defaults_;

@@ -11,7 +11,8 @@ qml6-module-qtqml qml6-module-qtquick qml6-module-qtquick-controls qml6-module-q
 qml6-module-qtquick-layouts qml6-module-qtquick-templates qml6-module-qtqml-workerscript
 qml6-module-qtquick-dialogs qml6-module-qt-labs-platform
 libxtst-dev libx11-dev xvfb xdotool x11-utils imagemagick dbus dbus-x11 procps
-fonts-material-design-icons-iconfont fonts-dejavu-core"
+fonts-material-design-icons-iconfont fonts-dejavu-core
+trayer at-spi2-core python3-pyatspi"
 
 missing=""
 for package in $packages; do

@@ -1,9 +1,9 @@
 #include "shell/MoorvaneApp.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QCursor>
 #include <QFileInfo>
-#include <QFontDatabase>
 #include <QIcon>
 #include <QMessageBox>
 #include <QPainter>
@@ -12,6 +12,7 @@
 #include <QScreen>
 #include <QSystemTrayIcon>
 #include <QUrl>
+#include <QWidget>
 
 #include "model/Log.h"
 #include "platform/linux/AutostartLoginItems.h"
@@ -22,6 +23,9 @@
 #include "platform/linux/LinuxProcessProbe.h"
 #include "platform/linux/LinuxWorkspace.h"
 #include "platform/linux/XdgPaths.h"
+#include "ui/PopoverModel.h"
+#include "ui/Symbols.h"
+#include "ui/Theme.h"
 
 namespace moorvane {
 
@@ -30,24 +34,31 @@ namespace {
 constexpr double dockChangeDelaySeconds = 2.0;
 constexpr int popoverWidth = 340;
 
-// "square.stack.3d.up" drawn from Material Icons' "layers", at every scale the tray may ask for.
+// The tray's picture of "square.stack.3d.up", drawn from the symbol font at every size and scale the tray may
+// ask for, so it stays crisp.
 QIcon statusIcon() {
-    const int id = QFontDatabase::addApplicationFont(
-        QStringLiteral("/usr/share/fonts/truetype/material-design-icons-iconfont/MaterialIcons-Regular.ttf"));
-    const QStringList families = id >= 0 ? QFontDatabase::applicationFontFamilies(id) : QStringList{};
+    Theme& theme = Theme::install();
+    const QChar glyph(symbolTable().at("square.stack.3d.up"));
     QIcon icon;
-    for (const int size : {16, 22, 24, 32, 44, 48, 64}) {
+    for (const int size : {16, 22, 24, 32, 44, 48, 64, 96}) {
         QPixmap pixmap(size, size);
         pixmap.fill(Qt::transparent);
         QPainter painter(&pixmap);
-        QFont font(families.isEmpty() ? QString() : families.first());
-        font.setPixelSize(size);
+        painter.setRenderHint(QPainter::TextAntialiasing);
+        QFont font(theme.symbolFont());
+        font.setPixelSize(size * 7 / 8);
         painter.setFont(font);
         painter.setPen(Qt::white);
-        painter.drawText(pixmap.rect(), Qt::AlignCenter, QString(QChar(0xE53B)));
+        painter.drawText(pixmap.rect(), Qt::AlignCenter, QString(glyph));
         icon.addPixmap(pixmap);
     }
     return icon;
+}
+
+// What the settings page shows: the package's version, and the build it came from.
+std::string versionText() {
+    return versionString(nlohmann::json{{"CFBundleShortVersionString", MOORVANE_VERSION},
+                                        {"CFBundleVersion", MOORVANE_BUILD}});
 }
 
 }  // namespace
@@ -131,17 +142,48 @@ void MoorvaneApp::createStatusItem() {
         if (reason == QSystemTrayIcon::Trigger) togglePopover();
     });
     statusItem_->show();
+    // The tray draws the icon in a window of its own; give it the name a screen reader announces.
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        if (qstrcmp(widget->metaObject()->className(), "QSystemTrayIconSys") == 0) {
+            widget->setAccessibleName(QStringLiteral("Moorvane"));
+            widget->setWindowTitle(QStringLiteral("Moorvane"));
+        }
+    }
 }
 
 void MoorvaneApp::createPopover() {
-    popover_ = new QQuickView();
-    popover_->setFlags(Qt::Popup | Qt::FramelessWindowHint);
-    popover_->setColor(QColor(30, 30, 32));
-    popover_->setResizeMode(QQuickView::SizeViewToRootObject);
-    popover_->setTitle(QStringLiteral("Moorvane"));
+    popover_ = createPopoverWindow();
     connect(popover_, &QWindow::activeChanged, this, [this] {
         if (!popover_->isActive() && popover_->isVisible()) popover_->close();
     });
+    connect(popover_, &QWindow::visibleChanged, this, [this](bool visible) {
+        if (visible) return;
+        popoverClosed_.start();
+        // Nothing of an opening outlives it: the next one builds its pages afresh.
+        unloadPopover(*popover_);
+        if (popoverModel_) popoverModel_->deleteLater();
+        popoverModel_ = nullptr;
+    });
+    // The height follows the content; keep the window against the tray as it grows or shrinks.
+    connect(popover_, &QWindow::heightChanged, this, [this] {
+        if (popover_->isVisible()) placePopover();
+    });
+}
+
+void MoorvaneApp::placePopover() {
+    const QRect tray = statusItem_ ? statusItem_->geometry() : QRect();
+    const QPoint anchor = tray.isValid() ? tray.center() : popoverAnchor_;
+    QScreen* screen = QGuiApplication::screenAt(anchor);
+    if (!screen) screen = QGuiApplication::primaryScreen();
+    const QRect area = screen->availableGeometry();
+    const int height = popover_->height();
+    // Below a tray at the top of its screen, above one at the bottom.
+    const bool below = anchor.y() < area.center().y();
+    const int x = std::clamp(anchor.x() - popoverWidth / 2, area.left(),
+                             std::max(area.left(), area.right() + 1 - popoverWidth));
+    const int y = below ? (tray.isValid() ? tray.bottom() + 1 : anchor.y()) + 4
+                        : (tray.isValid() ? tray.top() : anchor.y()) - height - 4;
+    popover_->setPosition(x, std::clamp(y, area.top(), std::max(area.top(), area.bottom() + 1 - height)));
 }
 
 void MoorvaneApp::togglePopover() {
@@ -149,22 +191,18 @@ void MoorvaneApp::togglePopover() {
         popover_->close();
         return;
     }
-    // A fresh root every opening, so the page state starts afresh.
-    popover_->setSource(QUrl());
-    popover_->setSource(QUrl(QStringLiteral("qrc:/moorvane/shell/Popover.qml")));
-    popover_->setWidth(popoverWidth);
-    const QRect tray = statusItem_ ? statusItem_->geometry() : QRect();
-    const QPoint anchor = tray.isValid() ? tray.center() : QCursor::pos();
-    QScreen* screen = QGuiApplication::screenAt(anchor);
-    if (!screen) screen = QGuiApplication::primaryScreen();
-    const QRect area = screen->availableGeometry();
-    const bool below = anchor.y() < area.center().y();
-    int x = anchor.x() - popoverWidth / 2;
-    int y = below ? (tray.isValid() ? tray.bottom() : anchor.y()) + 4
-                  : (tray.isValid() ? tray.top() : anchor.y()) - popover_->height() - 4;
-    x = std::clamp(x, area.left(), area.right() - popoverWidth);
-    y = std::clamp(y, area.top(), std::max(area.top(), area.bottom() - popover_->height()));
-    popover_->setPosition(x, y);
+    // The click that closed the popover from outside may reach the tray too; it closed it, it does not
+    // reopen.
+    if (popoverClosed_.isValid() && popoverClosed_.elapsed() < 300) return;
+    popoverModel_ = new PopoverModel(
+        PopoverServices{*store_, *settings_, *focus_, queue_, *profileIO_,
+                        [this](const Uuid& id) { openEditor(id); }, [] { QCoreApplication::quit(); },
+                        [this] { updater_.checkForUpdates(); }, versionText(), entryIconSource(*workspace_)},
+        this);
+    connect(popoverModel_, &PopoverModel::closeRequested, popover_, &QWindow::close, Qt::QueuedConnection);
+    loadPopover(*popover_, popoverModel_);
+    popoverAnchor_ = QCursor::pos();
+    placePopover();
     popover_->show();
     popover_->raise();
     popover_->requestActivate();

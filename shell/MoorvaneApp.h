@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QObject>
+#include <QPoint>
 #include <QStringList>
 #include <QTimer>
 
@@ -32,6 +34,7 @@ class LinuxProcessProbe;
 class FileUserDefaults;
 class AutostartLoginItems;
 class LinuxKeyMonitor;
+class PopoverModel;
 
 // The update check of a distribution package: updates come from the system's package manager.
 class UpdateController {
@@ -75,6 +78,7 @@ class MoorvaneApp final : public QObject {
     MoorvaneApp();
     void createStatusItem();
     void createPopover();
+    void placePopover();
 
     QtMainQueue queue_{this};
     QtOverlay overlay_;
@@ -100,6 +104,9 @@ class MoorvaneApp final : public QObject {
 
     QSystemTrayIcon* statusItem_ = nullptr;
     QQuickView* popover_ = nullptr;
+    PopoverModel* popoverModel_ = nullptr;
+    QElapsedTimer popoverClosed_;
+    QPoint popoverAnchor_;
     QTimer focusTimer_;
     DockChangeObserver* dockChanges_ = nullptr;
     bool setUp_ = false;

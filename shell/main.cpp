@@ -3,35 +3,21 @@
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
-#include <QPalette>
-#include <QQuickStyle>
 #include <QStyleFactory>
 
 #include <cstdio>
 
 #include "shell/AutomationService.h"
 #include "shell/MoorvaneApp.h"
+#include "ui/Theme.h"
 
 namespace {
 
-// The dark appearance, whatever the desktop's.
+// The dark appearance, whatever the desktop's: Fusion for the widgets (the tray menu, dialogs) and the UI
+// kit's palette and style for everything else.
 void useDarkAppearance(QApplication& app) {
     app.setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
-    QPalette palette;
-    palette.setColor(QPalette::Window, QColor(30, 30, 32));
-    palette.setColor(QPalette::WindowText, Qt::white);
-    palette.setColor(QPalette::Base, QColor(24, 24, 26));
-    palette.setColor(QPalette::AlternateBase, QColor(44, 44, 46));
-    palette.setColor(QPalette::Text, Qt::white);
-    palette.setColor(QPalette::Button, QColor(58, 58, 60));
-    palette.setColor(QPalette::ButtonText, Qt::white);
-    palette.setColor(QPalette::Highlight, QColor(0x0A, 0x84, 0xFF));
-    palette.setColor(QPalette::HighlightedText, Qt::white);
-    palette.setColor(QPalette::ToolTipBase, QColor(44, 44, 46));
-    palette.setColor(QPalette::ToolTipText, Qt::white);
-    palette.setColor(QPalette::PlaceholderText, QColor(255, 255, 255, 64));
-    app.setPalette(palette);
-    QQuickStyle::setStyle(QStringLiteral("Fusion"));
+    moorvane::Theme::install();
 }
 
 }  // namespace

@@ -3,6 +3,8 @@
 #include <QGuiApplication>
 #include <QPointer>
 #include <QQmlApplicationEngine>
+#include <QQmlEngine>
+#include <QQuickView>
 #include <QQuickWindow>
 #include <QScreen>
 
@@ -13,6 +15,7 @@
 #include "ui/AppIconProvider.h"
 #include "ui/AppPickerModel.h"
 #include "ui/IconSource.h"
+#include "ui/PopoverModel.h"
 #include "ui/ProfileEditorModel.h"
 #include "ui/Theme.h"
 
@@ -50,16 +53,42 @@ void centre(QQuickWindow* window) {
     }
 }
 
-DockStripModel::EntryIconSource entryIcons(EditorContext& context) {
-    Workspace* workspace = &context.workspace;
-    return [workspace](const DockAppEntry& entry) {
+}  // namespace
+
+QQuickView* createPopoverWindow() {
+    Theme& theme = Theme::install();
+    auto* view = new QQuickView();
+    view->setFlags(Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
+                   Qt::X11BypassWindowManagerHint);
+    view->setColor(theme.window());
+    view->setResizeMode(QQuickView::SizeViewToRootObject);
+    view->setTitle(QStringLiteral("Moorvane"));
+    view->engine()->addImageProvider(QString::fromLatin1(appIconProviderId), new AppIconProvider);
+    return view;
+}
+
+bool loadPopover(QQuickView& window, PopoverModel* model) {
+    window.setInitialProperties({{"popover", QVariant::fromValue<QObject*>(model)}});
+    window.setSource(QUrl(QStringLiteral("qrc:/moorvane/qml/PopoverView.qml")));
+    if (window.status() != QQuickView::Ready) {
+        log("UI: the popover could not be built");
+        return false;
+    }
+    return true;
+}
+
+void unloadPopover(QQuickView& window) {
+    window.setSource(QUrl());
+}
+
+std::function<QString(const DockAppEntry&)> entryIconSource(Workspace& workspace) {
+    Workspace* where = &workspace;
+    return [where](const DockAppEntry& entry) {
         const auto path =
-            iconPath(entry, [workspace](const std::string& b) { return workspace->applicationLocation(b); });
+            iconPath(entry, [where](const std::string& b) { return where->applicationLocation(b); });
         return path ? iconSourceForPath(*path) : QString();
     };
 }
-
-}  // namespace
 
 void ringBell() {
     auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
@@ -72,11 +101,14 @@ void ringBell() {
 QQuickWindow* openEditorWindow(EditorContext& context, const Uuid& profileId) {
     Theme::install();
     auto* engine = new QQmlApplicationEngine;
-    EditorServices services{
-        context.store,       context.dock,
-        context.hotkeys,     context.keyMonitor,
-        context.profileIO,   context.focus.availableFocusModeNames(),
-        entryIcons(context), context.beep ? context.beep : std::function<void()>(ringBell)};
+    EditorServices services{context.store,
+                            context.dock,
+                            context.hotkeys,
+                            context.keyMonitor,
+                            context.profileIO,
+                            context.focus.availableFocusModeNames(),
+                            entryIconSource(context.workspace),
+                            context.beep ? context.beep : std::function<void()>(ringBell)};
     auto* editor = new ProfileEditorModel(std::move(services), profileId, engine);
     editor->load();
     QObject::connect(editor, &ProfileEditorModel::manageAppsRequested, editor,

@@ -1,9 +1,11 @@
 #pragma once
 
+#include <QString>
 #include <functional>
 
 #include "model/Uuid.h"
 
+class QQuickView;
 class QQuickWindow;
 
 namespace moorvane {
@@ -12,10 +14,12 @@ class DockManager;
 class FocusModeObserver;
 class HotkeyManager;
 class KeyMonitor;
+class PopoverModel;
 class ProfileEditorModel;
 class ProfileIO;
 class ProfileStore;
 class Workspace;
+struct DockAppEntry;
 
 // What the editing windows work over; every member must outlive every window opened with it.
 struct EditorContext {
@@ -37,6 +41,17 @@ void openEditor(EditorContext& context, const Uuid& profileId);
 QQuickWindow* openEditorWindow(EditorContext& context, const Uuid& profileId);
 // The "Manage Apps" window over a copy of the editor's tiles; Apply hands them back to that editor.
 QQuickWindow* openPickerWindow(EditorContext& context, ProfileEditorModel& editor);
+
+// The popover's window: frameless, on top and unmanaged like a menu, its height following its content. Not a
+// Qt::Popup, which the accessibility tree leaves out.
+QQuickView* createPopoverWindow();
+// Builds the popover's pages afresh over `model`, which the caller keeps alive while they show.
+bool loadPopover(QQuickView& window, PopoverModel* model);
+// Drops the pages, so nothing of an opening outlives it.
+void unloadPopover(QQuickView& window);
+
+// The image source of an entry's icon: its own item's, else its application's; empty for none.
+std::function<QString(const DockAppEntry&)> entryIconSource(Workspace& workspace);
 
 // The X bell, or nothing where the display is not X11.
 void ringBell();

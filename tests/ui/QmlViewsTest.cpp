@@ -11,11 +11,16 @@
 #include <QTimer>
 #include <set>
 
+#include <QQuickView>
+
 #include "EditorHarness.h"
+#include "fakes/FakeSettingsPorts.h"
+#include "model/AppSettings.h"
 #include "triggers/FocusModeObserver.h"
 #include "ui/AppPickerModel.h"
 #include "ui/EditorRules.h"
 #include "ui/EditorWindows.h"
+#include "ui/PopoverModel.h"
 #include "ui/Symbols.h"
 
 // Fontconfig keeps its font set for the life of the process by design; it is not ours to free.
@@ -143,13 +148,58 @@ TEST_F(QmlViewsTest, EveryViewLoadsInEveryStateWithoutWarnings) {
     EXPECT_TRUE(qmlWarnings().isEmpty()) << qmlWarnings().join(QLatin1Char('\n')).toStdString();
 }
 
+// The popover in each of its states, over an empty store first; its height follows what it shows.
+TEST_F(QmlViewsTest, PopoverLoadsInEveryStateWithoutWarnings) {
+    testing::FakeUserDefaults defaults;
+    testing::FakeLoginItems loginItems;
+    testing::FakeAppActivation activation;
+    AppSettings settings{defaults, loginItems, activation};
+    std::unique_ptr<QQuickView> view(createPopoverWindow());
+    auto* model = new PopoverModel(
+        PopoverServices{h.store, settings, focus, h.queue, h.io, {}, {}, {}, "Version 1.0 (1)", {}},
+        view.get());
+    ASSERT_TRUE(loadPopover(*view, model));
+    view->show();
+    deliverPosted();
+    const int welcome = view->height();
+    EXPECT_EQ(view->width(), 340);
+
+    const auto work = h.addProfile("Work", {testing::app("Mail"), testing::app("Notes")});
+    for (int i = 0; i < 30; ++i) h.addProfile("Profile " + std::to_string(i), {});
+    h.store.activeProfileId = work.id;
+    focus.currentFocusMode = std::string("Work");
+    deliverPosted();
+    const int listed = view->height();
+    EXPECT_NE(listed, welcome);
+    model->openAddForm();
+    deliverPosted();
+    EXPECT_GT(view->height(), listed);
+    model->cancel();
+    loginItems.registerRefusal = "Not a directory";
+    model->showSettings();
+    model->settingsPage()->setLaunchAtLogin(true);
+    deliverPosted();
+    model->showProfiles();
+    model->dismissHint();
+    deliverPosted();
+    unloadPopover(*view);
+    deliverPosted();
+    EXPECT_TRUE(qmlWarnings().isEmpty()) << qmlWarnings().join(QLatin1Char('\n')).toStdString();
+}
+
 // The views above reach every file; a new file must be reached there too.
 TEST(QmlFilesTest, EveryFileIsCoveredByTheStateTest) {
-    const QStringList reached = {"AppIcon.qml",        "AppPickerWindow.qml",    "DockStrip.qml",
-                                 "EditorWindow.qml",   "GroupEditorSheet.qml",   "GroupSheetPopup.qml",
-                                 "HotkeyRecorder.qml", "MvButton.qml",           "MvMenuItem.qml",
-                                 "MvSymbol.qml",       "StandaloneEditView.qml", "StripEntryTile.qml",
-                                 "StripGroupTile.qml"};
+    const QStringList reached = {"AppIcon.qml",          "AppPickerWindow.qml",
+                                 "DockStrip.qml",        "EditorWindow.qml",
+                                 "GroupEditorSheet.qml", "GroupSheetPopup.qml",
+                                 "HotkeyRecorder.qml",   "MvButton.qml",
+                                 "MvMenuItem.qml",       "MvPane.qml",
+                                 "MvSymbol.qml",         "MvText.qml",
+                                 "PopoverDivider.qml",   "PopoverFooterButton.qml",
+                                 "PopoverView.qml",      "ProfileRow.qml",
+                                 "ProfilesPage.qml",     "SettingsPage.qml",
+                                 "SettingsSwitch.qml",   "StandaloneEditView.qml",
+                                 "StripEntryTile.qml",   "StripGroupTile.qml"};
     QStringList names;
     for (const auto& f : qmlFiles()) names << f.section(QLatin1Char('/'), -1);
     EXPECT_EQ(names, reached);

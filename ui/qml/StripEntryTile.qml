@@ -15,6 +15,9 @@ Item {
     implicitWidth: isSpacer ? tile.spacerWidth + 8 : 60
     implicitHeight: 66
 
+    Accessible.role: Accessible.ListItem
+    Accessible.name: isSpacer ? "Spacer" : tile.label
+
     HoverHandler {
         onHoveredChanged: hovered ? root.strip.setHovered(root.tile.tileId) : root.strip.clearHovered(root.tile.tileId)
     }

@@ -86,7 +86,8 @@ RenderFixture::RenderFixture(const fs::path& scratch, int installedCount) : scra
     dock_ = std::make_unique<DockManager>(ports_, ports_, ports_, ports_, ports_, ports_,
                                           std::vector<std::string>{applications.string()});
     launcher_ = std::make_unique<AppLaunchManager>(ports_);
-    store_ = std::make_unique<ProfileStore>(scratch / "Store", *dock_, *launcher_, ports_);
+    settings_ = std::make_unique<AppSettings>(ports_, ports_, ports_);
+    store_ = std::make_unique<ProfileStore>(scratch / "Store", *dock_, *launcher_, ports_, settings_.get());
     hotkeys_ = std::make_unique<HotkeyManager>(ports_, ports_, *store_);
     io_ = std::make_unique<ProfileIO>(*store_, ports_);
     fs::create_directories(scratch / "home");
@@ -129,6 +130,27 @@ RenderFixture::RenderFixture(const fs::path& scratch, int installedCount) : scra
     showcase_ = work.id;
     store_->profiles = std::vector<DockProfile>{work, home, studio};
     store_->activeProfileId = work.id;
+}
+
+std::optional<bool> QuietPorts::readBool(const std::string& key) {
+    const auto found = defaults.find(key);
+    return found == defaults.end() ? std::nullopt : std::optional<bool>(found->second == "1");
+}
+
+std::optional<std::string> QuietPorts::readString(const std::string& key) {
+    const auto found = defaults.find(key);
+    return found == defaults.end() ? std::nullopt : std::optional<std::string>(found->second);
+}
+
+std::optional<Error> QuietPorts::registerMainApp() {
+    if (loginRefusal) return Error{*loginRefusal};
+    loginEnabled = true;
+    return std::nullopt;
+}
+
+std::optional<Error> QuietPorts::unregisterMainApp() {
+    loginEnabled = false;
+    return std::nullopt;
 }
 
 DockAppEntry RenderFixture::appEntry(int index) const {

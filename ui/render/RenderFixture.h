@@ -10,6 +10,7 @@
 
 #include "dock/DockManager.h"
 #include "exchange/ProfileIO.h"
+#include "model/AppSettings.h"
 #include "model/ProfileStore.h"
 #include "platform/Dialogs.h"
 #include "platform/KeyMonitor.h"
@@ -29,7 +30,10 @@ class QuietPorts final : public DockPreferences,
                          public MainQueue,
                          public Clock,
                          public KeyMonitor,
-                         public Dialogs {
+                         public Dialogs,
+                         public UserDefaults,
+                         public LoginItems,
+                         public AppActivation {
   public:
     std::map<std::string, PlistValue, std::less<>> values;
     std::map<std::string, std::string> locations;
@@ -67,6 +71,22 @@ class QuietPorts final : public DockPreferences,
     void showWarningAlert(const std::string&, const std::string&) override {}
     void activateApp() override {}
 
+    std::map<std::string, std::string> defaults;
+    std::optional<bool> readBool(const std::string& key) override;
+    std::optional<std::string> readString(const std::string& key) override;
+    void writeBool(const std::string& key, bool value) override { defaults[key] = value ? "1" : "0"; }
+    void writeString(const std::string& key, const std::string& value) override { defaults[key] = value; }
+
+    // What a refused login-item change says; none lets every change through.
+    std::optional<std::string> loginRefusal;
+    bool loginEnabled = false;
+    LoginItemStatus status() override {
+        return loginEnabled ? LoginItemStatus::enabled : LoginItemStatus::notRegistered;
+    }
+    std::optional<Error> registerMainApp() override;
+    std::optional<Error> unregisterMainApp() override;
+    void setActivationPolicy(ActivationPolicy) override {}
+
   private:
     KeyMonitorToken next_ = 1;
 };
@@ -79,6 +99,8 @@ class RenderFixture {
 
     EditorContext& context() { return *context_; }
     ProfileStore& store() { return *store_; }
+    AppSettings& settings() { return *settings_; }
+    QuietPorts& ports() { return ports_; }
     // A profile of `tiles` apps (the first ten carry groups, a hidden app and a conflicting shortcut).
     Uuid showcaseProfile() const { return showcase_; }
     Uuid largeProfile(int tiles);
@@ -91,6 +113,7 @@ class RenderFixture {
     QuietPorts ports_;
     std::unique_ptr<DockManager> dock_;
     std::unique_ptr<AppLaunchManager> launcher_;
+    std::unique_ptr<AppSettings> settings_;
     std::unique_ptr<ProfileStore> store_;
     std::unique_ptr<HotkeyManager> hotkeys_;
     std::unique_ptr<ProfileIO> io_;

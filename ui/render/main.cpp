@@ -4,15 +4,19 @@
 #include <QEventLoop>
 #include <QGuiApplication>
 #include <QQuickItem>
+#include <QQuickView>
 #include <QQuickWindow>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <cstdio>
+#include <memory>
 
 #include "model/Log.h"
 #include "ui/AppPickerModel.h"
 #include "ui/EditorWindows.h"
+#include "ui/PopoverModel.h"
 #include "ui/ProfileEditorModel.h"
+#include "ui/Theme.h"
 #include "ui/render/RenderFixture.h"
 
 using namespace moorvane;
@@ -44,6 +48,59 @@ QObject* findInItems(QQuickItem* item, const QString& name) {
         if (QObject* found = findInItems(child, name)) return found;
     }
     return nullptr;
+}
+
+// The popover as the shell hosts it, over the fixture's store and settings.
+struct PopoverShot {
+    std::unique_ptr<QQuickView> view{createPopoverWindow()};
+    PopoverModel* model = nullptr;
+
+    explicit PopoverShot(render::RenderFixture& fixture) {
+        EditorContext& context = fixture.context();
+        model = new PopoverModel(PopoverServices{fixture.store(),
+                                                 fixture.settings(),
+                                                 context.focus,
+                                                 fixture.ports(),
+                                                 context.profileIO,
+                                                 {},
+                                                 {},
+                                                 {},
+                                                 "Version 0.1.0 (13)",
+                                                 entryIconSource(context.workspace)},
+                                 view.get());
+        loadPopover(*view, model);
+        view->show();
+    }
+};
+
+bool shootPopovers(render::RenderFixture& fixture, const QDir& folder) {
+    ProfileStore& store = fixture.store();
+    const std::vector<DockProfile> profiles = store.profiles.get();
+    const auto active = store.activeProfileId.get();
+    bool ok = true;
+    {
+        store.profiles = std::vector<DockProfile>{};
+        store.activeProfileId = std::nullopt;
+        PopoverShot shot(fixture);
+        ok = shoot(shot.view.get(), folder, "popover-welcome") && ok;
+    }
+    store.profiles = profiles;
+    store.activeProfileId = active;
+    {
+        PopoverShot shot(fixture);
+        ok = shoot(shot.view.get(), folder, "popover-hint") && ok;
+        fixture.settings().setHasSeenProfileHint(true);
+        fixture.context().focus.currentFocusMode = std::string("Work");
+        ok = shoot(shot.view.get(), folder, "popover-list-focus") && ok;
+        shot.model->openAddForm();
+        shot.model->selectColor(QStringLiteral("orange"));
+        ok = shoot(shot.view.get(), folder, "popover-form") && ok;
+        fixture.ports().loginRefusal = "The autostart folder could not be written: Not a directory";
+        shot.model->showSettings();
+        shot.model->settingsPage()->setLaunchAtLogin(true);
+        ok = shoot(shot.view.get(), folder, "popover-settings-error") && ok;
+    }
+    return ok;
 }
 
 }  // namespace
@@ -93,5 +150,6 @@ int main(int argc, char** argv) {
         picker->setSearchText(QStringLiteral("s"));
     }
     ok = shoot(pickerWindow, folder, "picker-search") && ok;
+    ok = shootPopovers(fixture, folder) && ok;
     return ok ? 0 : 1;
 }

@@ -1,0 +1,228 @@
+import QtQuick
+import QtQuick.Controls
+import Moorvane
+
+// One profile in the popover: a click switches to it, the pencil (shown on hover) edits it, a right click
+// offers the rest.
+AbstractButton {
+    id: row
+
+    required property int index
+    required property string name
+    required property string colorName
+    required property bool isActive
+    required property string countText
+    required property string focusName
+    required property bool hasHidden
+    required property string shortcut
+    required property var icons
+    required property string overflowText
+    required property string details
+
+    signal switchRequested()
+    signal editRequested()
+    signal duplicateRequested()
+    signal deleteRequested()
+
+    readonly property color tint: Theme.profileColor(colorName)
+    property bool isHovering: false
+
+    hoverEnabled: true
+    focusPolicy: Qt.NoFocus
+    implicitWidth: 340
+    implicitHeight: content.implicitHeight + 14
+    leftInset: 6
+    rightInset: 6
+
+    onHoveredChanged: isHovering = hovered
+    // Checkable only so that the active row reads as checked; a click never toggles it.
+    checkable: true
+    checked: isActive
+    onClicked: {
+        checked = Qt.binding(() => isActive)
+        if (!isActive) switchRequested()
+    }
+
+    Accessible.name: name
+    Accessible.description: details
+    Accessible.onPressAction: row.clicked()
+
+    background: Rectangle {
+        radius: 8
+        color: row.isActive ? Theme.withAlpha(row.tint, 0.08)
+                            : row.isHovering ? Theme.withAlpha(Theme.primary, 0.04) : "transparent"
+        Behavior on color { ColorAnimation { duration: 150; easing.type: Easing.InOutQuad } }
+    }
+
+    TapHandler {
+        acceptedButtons: Qt.RightButton
+        onTapped: menu.popup()
+    }
+
+    contentItem: Item {
+        implicitHeight: content.implicitHeight
+        Row {
+            id: content
+            x: 8
+            width: parent.width - 16
+            anchors.verticalCenter: parent.verticalCenter
+
+            Rectangle {
+                width: 3
+                height: 32
+                radius: 2
+                color: row.isActive ? row.tint : "transparent"
+                anchors.verticalCenter: parent.verticalCenter
+            }
+            Item { width: 9; height: 1 }
+            Rectangle {
+                width: 10
+                height: 10
+                radius: 5
+                color: row.tint
+                anchors.verticalCenter: parent.verticalCenter
+            }
+            Item { width: 8; height: 1 }
+            Column {
+                id: texts
+                spacing: 2
+                width: content.width - 3 - 9 - 10 - 8 - strip.width - 6 - 24 - 8
+                anchors.verticalCenter: parent.verticalCenter
+
+                Row {
+                    spacing: 5
+                    width: parent.width
+                    Text {
+                        text: row.name
+                        color: Theme.primary
+                        font.pixelSize: 13
+                        font.weight: row.isActive ? Font.DemiBold : Font.Normal
+                        elide: Text.ElideRight
+                        width: Math.min(implicitWidth, parent.width - (badge.visible ? badge.width + 5 : 0))
+                        anchors.verticalCenter: parent.verticalCenter
+                    }
+                    Rectangle {
+                        id: badge
+                        visible: row.shortcut.length > 0
+                        width: badgeText.implicitWidth + 8
+                        height: badgeText.implicitHeight + 2
+                        radius: 3
+                        color: Theme.withAlpha(Theme.primary, 0.06)
+                        anchors.verticalCenter: parent.verticalCenter
+                        Text {
+                            id: badgeText
+                            anchors.centerIn: parent
+                            text: row.shortcut
+                            color: Theme.tertiary
+                            font.pixelSize: 9
+                            font.weight: Font.Medium
+                        }
+                    }
+                }
+                Row {
+                    spacing: 3
+                    Text {
+                        text: row.countText
+                        color: Theme.secondary
+                        font.pixelSize: 11
+                    }
+                    MvSymbol {
+                        visible: row.focusName.length > 0
+                        symbol: "moon.fill"
+                        size: 8
+                        color: Theme.secondary
+                        anchors.verticalCenter: parent.verticalCenter
+                    }
+                    Text {
+                        visible: row.focusName.length > 0
+                        text: row.focusName
+                        color: Theme.secondary
+                        font.pixelSize: 11
+                    }
+                    MvSymbol {
+                        visible: row.hasHidden
+                        symbol: "eye.slash"
+                        size: 8
+                        color: Theme.withAlpha(Theme.orange, 0.8)
+                        anchors.verticalCenter: parent.verticalCenter
+                    }
+                }
+            }
+            Row {
+                id: strip
+                spacing: -3
+                anchors.verticalCenter: parent.verticalCenter
+                Repeater {
+                    model: row.icons
+                    AppIcon {
+                        required property string modelData
+                        width: 18
+                        height: 18
+                        source: modelData
+                        fallbackSize: 12
+                    }
+                }
+                Item { visible: row.overflowText.length > 0; width: 7; height: 1 }
+                Text {
+                    visible: row.overflowText.length > 0
+                    text: row.overflowText
+                    color: Theme.tertiary
+                    font.pixelSize: 9
+                    font.weight: Font.Medium
+                    anchors.verticalCenter: parent.verticalCenter
+                }
+            }
+            Item { width: 6; height: 1 }
+            MvButton {
+                id: pencil
+                width: 24
+                height: 24
+                padding: 0
+                leftPadding: 0
+                rightPadding: 0
+                plain: true
+                symbol: "pencil"
+                symbolSize: 11
+                tint: Theme.secondary
+                help: "Edit profile"
+                opacity: row.isHovering || hovered ? 1 : 0
+                anchors.verticalCenter: parent.verticalCenter
+                Behavior on opacity { NumberAnimation { duration: 150; easing.type: Easing.InOutQuad } }
+                background: Rectangle {
+                    radius: 5
+                    color: Theme.withAlpha(Theme.primary, pencil.down ? 0.12 : 0.06)
+                }
+                contentItem: MvSymbol {
+                    symbol: "pencil"
+                    size: 11
+                    font.weight: Font.Medium
+                    color: Theme.secondary
+                }
+                onClicked: row.editRequested()
+            }
+        }
+    }
+
+    Menu {
+        id: menu
+        MvMenuItem {
+            text: "Switch to This Profile"
+            enabled: !row.isActive
+            onTriggered: row.switchRequested()
+        }
+        MvMenuItem {
+            text: "Edit\u2026"
+            onTriggered: row.editRequested()
+        }
+        MvMenuItem {
+            text: "Duplicate"
+            onTriggered: row.duplicateRequested()
+        }
+        MenuSeparator {}
+        MvMenuItem {
+            text: "Delete"
+            destructive: true
+            onTriggered: row.deleteRequested()
+        }
+    }
+}

@@ -1,0 +1,198 @@
+import QtQuick
+import QtQuick.Controls
+import Moorvane
+
+// The popover's settings page: the app's own preferences, the update check, the name and version.
+Column {
+    id: page
+    required property QtObject popover
+    readonly property QtObject settings: popover.settingsPage
+
+    width: 340
+
+    Item {
+        width: parent.width
+        height: 20 + back.implicitHeight
+        MvButton {
+            id: back
+            x: 14
+            y: 12
+            plain: true
+            text: "Back"
+            contentItem: Row {
+                spacing: 3
+                MvSymbol {
+                    symbol: "chevron.left"
+                    size: 11
+                    font.weight: Font.DemiBold
+                    color: Theme.accent
+                    anchors.verticalCenter: parent.verticalCenter
+                }
+                Text {
+                    text: "Back"
+                    font.pixelSize: 13
+                    color: Theme.accent
+                    anchors.verticalCenter: parent.verticalCenter
+                }
+            }
+            onClicked: page.popover.showProfiles()
+        }
+        MvText {
+            anchors.horizontalCenter: parent.horizontalCenter
+            anchors.verticalCenter: back.verticalCenter
+            text: "Settings"
+            color: Theme.primary
+            font.pixelSize: 13
+            font.weight: Font.DemiBold
+        }
+    }
+
+    PopoverDivider {}
+
+    ScrollView {
+        id: scroll
+        width: parent.width
+        height: Math.min(content.implicitHeight, 440)
+        contentWidth: availableWidth
+        clip: true
+
+        Column {
+            id: content
+            width: scroll.availableWidth
+            padding: 16
+            spacing: 14
+
+            Row {
+                padding: 4
+                spacing: 10
+                MvSymbol {
+                    symbol: "square.stack.3d.up.fill"
+                    size: 24
+                    color: Theme.accent
+                    anchors.verticalCenter: parent.verticalCenter
+                }
+                Column {
+                    anchors.verticalCenter: parent.verticalCenter
+                    Text { text: "Moorvane"; color: Theme.primary; font.pixelSize: 13; font.weight: Font.DemiBold }
+                    MvText { text: page.settings.versionText; color: Theme.secondary; font.pixelSize: 11 }
+                }
+            }
+
+            PopoverDivider { inset: 0; width: content.width - 32 }
+
+            SettingsSwitch {
+                width: content.width - 32
+                title: "Launch at Login"
+                caption: "Start automatically when you log in."
+                checked: page.settings.launchesAtLogin
+                onToggled: {
+                    page.settings.setLaunchAtLogin(checked)
+                    // The switch shows what the system reports, so a refusal springs back.
+                    checked = Qt.binding(() => page.settings.launchesAtLogin)
+                }
+            }
+
+            Row {
+                visible: page.settings.launchAtLoginError.length > 0
+                width: content.width - 32
+                spacing: 5
+                MvSymbol { symbol: "exclamationmark.triangle.fill"; size: Theme.captionSize; color: Theme.orange }
+                MvText {
+                    width: parent.width - 20
+                    text: page.settings.launchAtLoginError
+                    color: Theme.orange
+                    font.pixelSize: Theme.captionSize
+                    wrapMode: Text.WordWrap
+                }
+            }
+
+            SettingsSwitch {
+                width: content.width - 32
+                title: "Auto-save Dock changes"
+                caption: "Keep the active profile in sync when you rearrange the Dock."
+                checked: page.settings.autoSaveDockChanges
+                onToggled: {
+                    page.settings.autoSaveDockChanges = checked
+                    checked = Qt.binding(() => page.settings.autoSaveDockChanges)
+                }
+            }
+
+            PopoverDivider { inset: 0; width: content.width - 32 }
+
+            Column {
+                width: content.width - 32
+                spacing: 6
+                Text { text: "Show App In"; color: Theme.primary; font.pixelSize: 13 }
+                Rectangle {
+                    width: parent.width
+                    height: 26
+                    radius: 6
+                    color: Theme.control
+                    Row {
+                        anchors.fill: parent
+                        anchors.margins: 2
+                        Repeater {
+                            model: page.settings.visibilityTitles
+                            AbstractButton {
+                                id: segment
+                                required property int index
+                                required property string modelData
+                                readonly property bool chosen: page.settings.appVisibility === index
+                                checkable: true
+                                checked: chosen
+                                width: parent.width / 2
+                                height: parent.height
+                                focusPolicy: Qt.NoFocus
+                                Accessible.name: modelData
+                                Accessible.onPressAction: segment.clicked()
+                                onClicked: {
+                                    page.settings.appVisibility = index
+                                    checked = Qt.binding(() => chosen)
+                                }
+                                background: Rectangle {
+                                    radius: 5
+                                    color: segment.chosen ? Qt.lighter(Theme.control, 1.6) : "transparent"
+                                }
+                                contentItem: Text {
+                                    text: segment.modelData
+                                    color: Theme.primary
+                                    font.pixelSize: 12
+                                    horizontalAlignment: Text.AlignHCenter
+                                    verticalAlignment: Text.AlignVCenter
+                                    Accessible.ignored: true
+                                }
+                            }
+                        }
+                    }
+                }
+                Text {
+                    width: parent.width
+                    text: "Choose whether Moorvane appears in the Dock, the menu bar, or both."
+                    color: Theme.secondary
+                    font.pixelSize: 11
+                    wrapMode: Text.WordWrap
+                }
+            }
+
+            PopoverDivider { inset: 0; width: content.width - 32 }
+
+            MvButton {
+                plain: true
+                text: "Check for Updates"
+                contentItem: Row {
+                    spacing: 6
+                    Text { text: "Check for Updates"; color: Theme.primary; font.pixelSize: 13 }
+                    MvSymbol {
+                        symbol: "arrow.triangle.2.circlepath"
+                        size: 12
+                        color: Theme.secondary
+                        anchors.verticalCenter: parent.verticalCenter
+                    }
+                }
+                onClicked: page.settings.checkForUpdates()
+            }
+
+            PopoverDivider { inset: 0; width: content.width - 32 }
+        }
+    }
+}
