@@ -12,6 +12,7 @@
 #include <chrono>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <system_error>
 
 #include "dock/DockManager.h"
@@ -154,6 +155,20 @@ LinuxWorkspace::BundleInfo LinuxWorkspace::bundleInfo(const std::string& bundle)
     return info;
 }
 
+namespace {
+
+// The session bus a process was started on, from its environment; none when unreadable or unset.
+std::optional<std::string> sessionBusOf(const std::string& folder) {
+    std::ifstream environ(folder + "/environ", std::ios::binary);
+    constexpr std::string_view key = "DBUS_SESSION_BUS_ADDRESS=";
+    for (std::string entry; std::getline(environ, entry, '\0');) {
+        if (entry.starts_with(key)) return entry.substr(key.size());
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
 std::vector<RunningApplication> LinuxWorkspace::runningApplications() {
     std::vector<ProcessId> processes;
     std::error_code error;
@@ -168,6 +183,9 @@ std::vector<RunningApplication> LinuxWorkspace::runningApplications() {
     std::sort(processes.begin(), processes.end());
 
     const uid_t user = ::getuid();
+    // Another session of the same user (a second display, say) runs apps of its own, its Dock among them;
+    // they are not this session's to quit or restart. Processes whose bus cannot be told still count.
+    const char* ownBus = std::getenv("DBUS_SESSION_BUS_ADDRESS");
     std::vector<RunningApplication> apps;
     for (const ProcessId pid : processes) {
         const std::string folder = procRoot_ + "/" + std::to_string(pid);
@@ -181,6 +199,10 @@ std::vector<RunningApplication> LinuxWorkspace::runningApplications() {
             executable->resize(executable->size() - deletedSuffix.size());
         const std::optional<std::string> bundle = bundleOfExecutable(*executable);
         if (!bundle) continue;
+        if (ownBus && *ownBus) {
+            const std::optional<std::string> bus = sessionBusOf(folder);
+            if (bus && *bus != ownBus) continue;
+        }
         const BundleInfo info = bundleInfo(*bundle);
         apps.push_back({info.identifier, pid, info.policy});
     }

@@ -1,10 +1,11 @@
 // The editing views' costs that a user feels: forming the strip's tiles, the picker's available list, and
-// opening an editor window until its first frame is drawn (offscreen).
+// opening an editor window or the popover until its first frame is drawn (offscreen).
 #include <benchmark/benchmark.h>
 
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QGuiApplication>
+#include <QQuickView>
 #include <QQuickWindow>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -14,6 +15,7 @@
 #include "ui/DockStripModel.h"
 #include "ui/EditorRules.h"
 #include "ui/EditorWindows.h"
+#include "ui/PopoverModel.h"
 #include "ui/render/RenderFixture.h"
 
 using namespace moorvane;
@@ -106,6 +108,37 @@ void openEditorWindow60(benchmark::State& state) {
     }
 }
 BENCHMARK(openEditorWindow60)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(20);
+
+// What a tray click costs: a fresh model over 50 profiles, the pages built, the first frame drawn.
+void openPopover50(benchmark::State& state) {
+    QTemporaryDir scratch;
+    setLogPath((scratch.path() + QStringLiteral("/moorvane.log")).toStdString());
+    render::RenderFixture fixture(scratch.path().toStdString(), 60);
+    ProfileStore& store = fixture.store();
+    for (int i = 0; i < 47; ++i) fixture.largeProfile(4 + i % 9);
+    std::unique_ptr<QQuickView> view(createPopoverWindow());
+    EditorContext& context = fixture.context();
+    for (auto _ : state) {
+        QElapsedTimer timer;
+        timer.start();
+        auto* model = new PopoverModel(PopoverServices{store, fixture.settings(), context.focus, fixture.ports(),
+                                                       context.profileIO, {}, {}, {}, "Version 1.0 (1)",
+                                                       entryIconSource(context.workspace)},
+                                       view.get());
+        loadPopover(*view, model);
+        view->show();
+        QEventLoop loop;
+        QObject::connect(view.get(), &QQuickWindow::frameSwapped, &loop, &QEventLoop::quit);
+        QTimer::singleShot(5000, &loop, &QEventLoop::quit);
+        loop.exec();
+        state.SetIterationTime(static_cast<double>(timer.nsecsElapsed()) / 1e9);
+        view->close();
+        unloadPopover(*view);
+        delete model;
+    }
+    state.counters["profiles"] = static_cast<double>(store.profiles.get().size());
+}
+BENCHMARK(openPopover50)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(20);
 
 }  // namespace
 
