@@ -3,6 +3,8 @@
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
+#include <QQuickWindow>
+#include <QSGRendererInterface>
 #include <QStyleFactory>
 
 #include <cstdio>
@@ -23,6 +25,10 @@ void useDarkAppearance(QApplication& app) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // A popover and two small windows need no GPU; the software renderer spares loading the OpenGL driver
+    // (with Mesa's software rasteriser that is LLVM, tens of megabytes) into a process that stays resident.
+    if (qEnvironmentVariableIsEmpty("QT_QUICK_BACKEND"))
+        QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
     QApplication app(argc, argv);
     app.setApplicationName(QStringLiteral("Moorvane"));
     app.setApplicationVersion(QStringLiteral(MOORVANE_VERSION));

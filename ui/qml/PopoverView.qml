@@ -21,7 +21,6 @@ MvPane {
     Accessible.role: Accessible.Pane
     Accessible.name: "Moorvane"
 
-    Keys.onEscapePressed: popover.close()
     Shortcut {
         sequences: [StandardKey.Cancel]
         onActivated: root.popover.close()
