@@ -1,15 +1,10 @@
 #include "model/ProfileStore.h"
 
 #include <date/date.h>
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unicode/uchar.h>
 #include <unicode/unistr.h>
-#include <unistd.h>
 
-#include <cerrno>
 #include <chrono>
-#include <cstring>
 #include <fstream>
 #include <iterator>
 #include <sstream>
@@ -19,7 +14,7 @@
 #include "dock/DockManager.h"
 #include "dock/TileCodec.h"
 #include "model/AppSettings.h"
-#include "model/FileDescriptor.h"
+#include "model/AtomicFile.h"
 #include "model/Log.h"
 #include "model/ProfileJson.h"
 #include "triggers/AppLaunchManager.h"
@@ -92,39 +87,6 @@ PlistArray mergeHiddenApps(const PlistArray& oldTiles, const PlistArray& newTile
         result.insert(at, tile);
     }
     return result;
-}
-
-Result<bool> writeFileAtomically(const fs::path& target, std::string_view content) {
-    const fs::path folder = target.parent_path().empty() ? fs::path(".") : target.parent_path();
-    // A unique name in the same folder, so the rename stays on one file system and never crosses writers.
-    std::string pattern = (folder / ("." + target.filename().string() + ".XXXXXX")).string();
-    FileDescriptor file(::mkstemp(pattern.data()));
-    if (!file.valid()) return Error{errnoText("cannot create a temporary file for", target)};
-    const fs::path temporary = pattern;
-    auto fail = [&](std::string_view what) -> Result<bool> {
-        Error error{errnoText(what, target)};
-        std::error_code ignored;
-        fs::remove(temporary, ignored);
-        return error;
-    };
-    std::size_t written = 0;
-    while (written < content.size()) {
-        const auto n = ::write(file.get(), content.data() + written, content.size() - written);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return fail("cannot write");
-        }
-        written += static_cast<std::size_t>(n);
-    }
-    if (::fchmod(file.get(), 0644) != 0) return fail("cannot set the mode of");
-    if (::fsync(file.get()) != 0) return fail("cannot flush");
-    if (!file.close()) return fail("cannot close");
-    if (::rename(temporary.c_str(), target.c_str()) != 0) return fail("cannot replace");
-    // The rename itself is only durable once the folder's entry is on disk.
-    FileDescriptor dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY));
-    if (!dir.valid() || ::fsync(dir.get()) != 0)
-        return Error{errnoText("cannot flush the folder of", target)};
-    return true;
 }
 
 ProfileStore::ProfileStore(fs::path folder, DockManager& dock, AppLaunchManager& launcher, MainQueue& queue,

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "dock/Plist.h"
+#include "model/AtomicFile.h"
 #include "model/DockProfile.h"
 #include "model/Observable.h"
 #include "model/Result.h"
@@ -28,10 +29,6 @@ std::string entryListText(const std::vector<DockAppEntry>& entries);
 // shorter. Works on whole tiles so every key the Dock wrote survives.
 PlistArray mergeHiddenApps(const PlistArray& oldTiles, const PlistArray& newTiles,
                            const std::set<std::string, std::less<>>& hidden);
-
-// Replaces `target` as a whole: a temporary file in the same folder is written, flushed to disk, renamed over
-// the target, and the folder is flushed too, so neither a crash nor a power loss leaves a half-written file.
-Result<bool> writeFileAtomically(const std::filesystem::path& target, std::string_view content);
 
 // The one owner of the saved profiles and the active identifier, kept in "profiles.json" and "active.txt"
 // inside `folder`. Every switch goes through here. Main thread only.

@@ -37,24 +37,32 @@ Window {
 
         TileRow { listName: "persistent-apps"; tiles: dock.apps }
 
-        Item {
-            width: 17
-            height: root.tileSize + 34
-            Rectangle {
-                anchors.centerIn: parent
-                width: 1
-                height: root.tileSize + 8
-                color: "#66ffffff"
-            }
-        }
+        Separator {}
 
         TileRow { listName: "persistent-others"; tiles: dock.others }
+
+        // Apps that run with a regular activation policy but are not kept in the Dock.
+        Separator { visible: running.count > 0 }
+
+        TileRow { id: running; listName: "running"; tiles: dock.running; movable: false; visible: count > 0 }
+    }
+
+    component Separator: Item {
+        width: 17
+        height: root.tileSize + 34
+        Rectangle {
+            anchors.centerIn: parent
+            width: 1
+            height: root.tileSize + 8
+            color: "#66ffffff"
+        }
     }
 
     component TileRow: ListView {
         id: row
         property string listName
         property var tiles
+        property bool movable: true
 
         model: tiles
         orientation: ListView.Horizontal
@@ -72,6 +80,8 @@ Window {
             width: kind === "small-spacer" ? root.tileSize / 3 : (spacer ? root.tileSize / 1.5 : root.tileSize + 28)
             height: row.height
             z: grab.drag.active ? 10 : 0
+            Accessible.role: slot.spacer ? Accessible.Separator : Accessible.Button
+            Accessible.name: slot.spacer ? "" : label
 
             Item {
                 id: face
@@ -136,6 +146,7 @@ Window {
 
             MouseArea {
                 id: grab
+                enabled: row.movable
                 anchors.fill: parent
                 drag.target: face
                 drag.axis: Drag.XAxis

@@ -2,8 +2,11 @@
 
 #include <QCoreApplication>
 #include <QDBusConnection>
+#include <QDBusConnectionInterface>
 #include <QDBusMessage>
+#include <QDBusPendingCallWatcher>
 
+#include <algorithm>
 #include <cstdio>
 #include <utility>
 
@@ -15,6 +18,8 @@ namespace moorvane::refdock {
 namespace {
 
 const QString dockPath = QStringLiteral("/com/apple/dock");
+const QString runningList = QStringLiteral("running");
+constexpr qsizetype maxRunningLabel = 256;
 
 void say(const QString& message) {
     std::fprintf(stderr, "Dock: %s\n", message.toLocal8Bit().constData());
@@ -66,6 +71,7 @@ QString DockController::move(const QString& list, int from, int to) {
 }
 
 std::optional<QStringList> DockController::labels(const QString& list) const {
+    if (list == runningList) return running_.labels();
     const std::optional<std::string_view> key = keyOf(list);
     if (!key) return std::nullopt;
     return (*key == persistentAppsKey ? apps_ : others_).labels();
@@ -75,6 +81,29 @@ void DockController::moveTile(const QString& list, int from, int to) {
     if (from == to) return;
     const QString failure = move(list, from, to);
     if (!failure.isEmpty()) say(failure);
+}
+
+void DockController::setRunning(const QString& owner, const QString& label, bool shown) {
+    const RunningTile tile{owner, label};
+    const auto found = std::find(runningTiles_.begin(), runningTiles_.end(), tile);
+    if (shown == (found != runningTiles_.end())) return;
+    if (shown) {
+        runningTiles_.push_back(tile);
+    } else {
+        runningTiles_.erase(found);
+    }
+    showRunning();
+}
+
+void DockController::ownerLeft(const QString& owner) {
+    if (std::erase_if(runningTiles_, [&](const RunningTile& tile) { return tile.owner == owner; }) > 0)
+        showRunning();
+}
+
+void DockController::showRunning() {
+    QStringList labels;
+    for (const RunningTile& tile : runningTiles_) labels << tile.label;
+    running_.resetLabels(labels);
 }
 
 bool DockController::persist() {
@@ -93,7 +122,10 @@ void DockController::announce() {
 }
 
 DockControlAdaptor::DockControlAdaptor(DockController& controller, QObject* parent)
-    : QObject(parent), controller_(controller) {}
+    : QObject(parent), controller_(controller) {
+    owners_.setWatchMode(QDBusServiceWatcher::WatchForUnregistration);
+    connect(&owners_, &QDBusServiceWatcher::serviceUnregistered, this, &DockControlAdaptor::ownerLeft);
+}
 
 void DockControlAdaptor::MoveTile(const QString& list, int from, int to) {
     const QString failure = controller_.move(list, from, to);
@@ -107,6 +139,38 @@ QStringList DockControlAdaptor::Tiles(const QString& list) {
         return {};
     }
     return *labels;
+}
+
+void DockControlAdaptor::SetRunningApp(const QString& label, bool shown) {
+    // Any client on the bus may call this; a label the strip cannot show sensibly is refused.
+    if (label.trimmed().isEmpty() || label.size() > maxRunningLabel) {
+        sendErrorReply(
+            QDBusError::InvalidArgs,
+            QStringLiteral("a running app needs a label of 1 to %1 characters").arg(maxRunningLabel));
+        return;
+    }
+    const QString owner = message().service();
+    if (shown) watch(owner);
+    controller_.setRunning(owner, label, shown);
+}
+
+void DockControlAdaptor::watch(const QString& owner) {
+    if (owners_.watchedServices().contains(owner)) return;
+    owners_.setConnection(connection());
+    owners_.addWatchedService(owner);
+    // The caller may have left between its call and the watch. The bus answers in order, so a name without an
+    // owner now is gone for good, and any later departure reaches the watch.
+    auto* check = new QDBusPendingCallWatcher(
+        connection().interface()->asyncCall(QStringLiteral("GetNameOwner"), owner), this);
+    connect(check, &QDBusPendingCallWatcher::finished, this, [this, owner](QDBusPendingCallWatcher* call) {
+        call->deleteLater();
+        if (call->isError()) ownerLeft(owner);
+    });
+}
+
+void DockControlAdaptor::ownerLeft(const QString& owner) {
+    owners_.removeWatchedService(owner);
+    controller_.ownerLeft(owner);
 }
 
 SessionWatch::SessionWatch(QObject* parent) : QObject(parent) {

@@ -1,8 +1,5 @@
 #include "refdock/DockDomain.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -12,33 +9,13 @@
 #include <system_error>
 
 #include "dock/TileCodec.h"
+#include "model/AtomicFile.h"
 
 namespace moorvane::refdock {
 
 namespace fs = std::filesystem;
 
 namespace {
-
-class FileDescriptor {
-  public:
-    explicit FileDescriptor(int fd) : fd_(fd) {}
-    ~FileDescriptor() {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-    int get() const { return fd_; }
-    bool valid() const { return fd_ >= 0; }
-    // close() reports write-back errors some file systems only detect then.
-    bool close() {
-        int fd = fd_;
-        fd_ = -1;
-        return ::close(fd) == 0;
-    }
-
-  private:
-    int fd_;
-};
 
 Error systemError(const std::string& what, const fs::path& path) {
     return Error{what + " " + path.string() + ": " + std::strerror(errno)};
@@ -82,38 +59,8 @@ Result<std::monostate> writeDomain(const fs::path& file, const PlistDictionary& 
     Result<Bytes> bytes = writeBinary(PlistValue(domain));
     if (!bytes) return bytes.error();
 
-    const fs::path folder = file.parent_path();
-    std::error_code error;
-    fs::create_directories(folder, error);
-    if (error) return Error{"cannot create " + folder.string() + ": " + error.message()};
-
-    std::string pattern = (folder / (file.filename().string() + ".XXXXXX")).string();
-    FileDescriptor out(::mkstemp(pattern.data()));
-    if (!out.valid()) return systemError("cannot create a temporary file in", folder);
-    const fs::path temporary = pattern;
-    bool renamed = false;
-    struct Cleanup {
-        const fs::path& path;
-        const bool& renamed;
-        ~Cleanup() {
-            if (!renamed) ::unlink(path.c_str());
-        }
-    } cleanup{temporary, renamed};
-
-    std::size_t written = 0;
-    while (written < bytes->size()) {
-        ssize_t n = ::write(out.get(), bytes->data() + written, bytes->size() - written);
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) return systemError("cannot write", temporary);
-        written += static_cast<std::size_t>(n);
-    }
-    if (::fsync(out.get()) != 0) return systemError("cannot flush", temporary);
-    if (!out.close()) return systemError("cannot close", temporary);
-    if (::rename(temporary.c_str(), file.c_str()) != 0) return systemError("cannot replace", file);
-    renamed = true;
-    // The new name is only durable once the folder's entry is on disk.
-    FileDescriptor dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (!dir.valid() || ::fsync(dir.get()) != 0) return systemError("cannot flush", folder);
+    const std::string_view text(reinterpret_cast<const char*>(bytes->data()), bytes->size());
+    if (auto written = writeFileAtomically(file, text, 0600, 0700); !written) return written.error();
     return std::monostate{};
 }
 

@@ -21,8 +21,8 @@ std::filesystem::path domainFile(const std::filesystem::path& home);
 // is a dictionary is an Error, so that it is never overwritten by an empty one.
 Result<PlistDictionary> readDomain(const std::filesystem::path& file);
 
-// Replaces the file with the binary form of `domain`: a temporary file in the same folder, flushed, renamed
-// over the old one, then the folder flushed, so a crash leaves either the old or the new domain whole.
+// Replaces the file with the binary form of `domain` through the core's atomic replace (model/AtomicFile.h),
+// so a crash leaves either the old or the new domain whole. Missing folders are made.
 Result<std::monostate> writeDomain(const std::filesystem::path& file, const PlistDictionary& domain);
 
 // The tile array under `key`, made an array when it is missing or of another type; elements that are not

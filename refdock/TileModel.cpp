@@ -53,6 +53,13 @@ void TileModel::reset(const PlistArray& tiles) {
     endResetModel();
 }
 
+void TileModel::resetLabels(const QStringList& labels) {
+    beginResetModel();
+    tiles_.clear();
+    for (const QString& label : labels) tiles_.push_back({label, QStringLiteral("application"), QString()});
+    endResetModel();
+}
+
 void TileModel::move(int from, int to) {
     if (from == to) return;
     // Qt counts the destination before the move: moving right lands before the row after `to`.

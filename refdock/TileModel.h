@@ -18,6 +18,8 @@ class TileModel final : public QAbstractListModel {
     explicit TileModel(QObject* parent = nullptr);
 
     void reset(const PlistArray& tiles);
+    // Application tiles that exist only by name, with the generic glyph.
+    void resetLabels(const QStringList& labels);
     // Mirrors a move already made in the tile array.
     void move(int from, int to);
     QStringList labels() const;

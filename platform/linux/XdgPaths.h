@@ -36,9 +36,8 @@ Result<Bytes> readRegularFile(const std::string& path, std::size_t maxBytes);
 // counts as something).
 bool pathIsAbsent(const std::string& path);
 
-// Replaces `path` with `content` so that a crash at any moment leaves either the old or the new file: a
-// temporary file in the same folder is written, flushed to disk, renamed over the target, and the folder is
-// flushed too. Missing parent folders are made with `folderMode`. Gives the failure's description.
+// The ports' form of the core's atomic replace (model/AtomicFile.h): missing parent folders are made with
+// `folderMode`; gives the failure's description.
 std::optional<std::string> writeFileAtomically(const std::string& path, const Bytes& content,
                                                unsigned fileMode, unsigned folderMode = 0700);
 

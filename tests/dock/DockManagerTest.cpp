@@ -3,19 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
 #include "dock/TileCodec.h"
-#include "fakes/FakeDockPreferences.h"
-#include "fakes/FakeOverlay.h"
-#include "fakes/FakeProcessProbe.h"
-#include "fakes/FakeWorkspace.h"
-#include "fakes/Fixtures.h"
-#include "fakes/LogCapture.h"
-#include "fakes/ManualQueue.h"
-#include "model/Log.h"
+#include "fakes/StoreRig.h"
+#include "fakes/TextFiles.h"
 
 namespace moorvane {
 namespace {
@@ -32,8 +25,10 @@ Bytes blob(const PlistArray& tiles) {
     return *encodeTiles(tiles);
 }
 
-class DockManagerTest : public ::testing::Test {
+class DockManagerTest : public ::testing::Test, protected testing::StoreRig {
   protected:
+    // The Dock stays away unless a test scripts its return.
+    DockManagerTest() { probe.otherwise = false; }
     std::vector<std::string> messages() const { return logged.messages(); }
     DockProfile profile(const PlistArray& apps,
                         std::optional<std::vector<std::string>> hidden = std::nullopt) {
@@ -48,19 +43,12 @@ class DockManagerTest : public ::testing::Test {
         return *preferences.values.at(std::string(key)).array();
     }
 
-    testing::TempDir dir;
-    testing::LogCapture logged;
-    testing::FakeDockPreferences preferences;
-    testing::FakeWorkspace workspace;
-    testing::FakeProcessProbe probe;
-    testing::FakeOverlay overlay;
-    testing::ManualQueue queue;
-    DockManager manager{preferences, workspace, probe, overlay, queue, queue, {}};
+    DockManager& manager = dock;
 };
 
 TEST_F(DockManagerTest, WritesBothListsWithoutHiddenAppsThenKillsTheFirstDock) {
     workspace.addRunning("com.apple.finder");
-    const ProcessId dock = workspace.addRunning("com.apple.dock", ActivationPolicy::accessory);
+    const ProcessId dockPid = workspace.addRunning("com.apple.dock", ActivationPolicy::accessory);
     workspace.addRunning("com.apple.dock");
     const PlistArray apps = {appTile("com.example.hidden"), appTile("com.example.a"), spacerTile,
                              appTile("com.example.hidden"), appTile("com.example.b")};
@@ -70,10 +58,10 @@ TEST_F(DockManagerTest, WritesBothListsWithoutHiddenAppsThenKillsTheFirstDock) {
     EXPECT_EQ(written(persistentOthersKey), PlistArray{appTile("com.example.hidden")}) << "never filtered";
     EXPECT_EQ(preferences.setKeys, (std::vector<std::string>{"persistent-apps", "persistent-others"}));
     EXPECT_EQ(preferences.synchronizeCalls, 1);
-    EXPECT_EQ(workspace.killed, std::vector<ProcessId>{dock});
-    EXPECT_EQ(messages(), (std::vector<std::string>{
-                              "DockManager: hid 2 of 5 apps for 'Work'",
-                              "DockManager: Wrote prefs + SIGKILL Dock (pid " + std::to_string(dock) + ")"}));
+    EXPECT_EQ(workspace.killed, std::vector<ProcessId>{dockPid});
+    EXPECT_EQ(messages(), (std::vector<std::string>{"DockManager: hid 2 of 5 apps for 'Work'",
+                                                    "DockManager: Wrote prefs + SIGKILL Dock (pid " +
+                                                        std::to_string(dockPid) + ")"}));
     EXPECT_TRUE(overlay.showings.empty()) << "the overlay is queued, not shown inside apply";
 }
 
@@ -83,7 +71,6 @@ struct HideCase {
     std::optional<std::vector<std::string>> hidden;
     std::size_t kept;
     std::vector<std::string> log;
-    friend void PrintTo(const HideCase& c, std::ostream* os) { *os << c.name; }
 };
 
 class HiddenApps : public DockManagerTest, public ::testing::WithParamInterface<HideCase> {};
@@ -94,24 +81,20 @@ TEST_P(HiddenApps, FiltersAndLogs) {
     EXPECT_EQ(messages(), GetParam().log);
 }
 
+using Hidden = std::vector<std::string>;
+std::vector<std::string> hid(const char* counts) {
+    return {std::string("DockManager: hid ") + counts + " apps for 'Work'"};
+}
+
 INSTANTIATE_TEST_SUITE_P(
     DockManager, HiddenApps,
-    ::testing::Values(
-        HideCase{"Absent", {appTile("a"), spacerTile}, std::nullopt, 2, {}},
-        HideCase{"Empty", {appTile("a")}, std::vector<std::string>{}, 1, {}},
-        HideCase{
-            "NoTiles", {}, std::vector<std::string>{"a"}, 0, {"DockManager: hid 0 of 0 apps for 'Work'"}},
-        HideCase{"SpacerOnlyByEmptyText",
-                 {appTile("a"), spacerTile},
-                 std::vector<std::string>{""},
-                 1,
-                 {"DockManager: hid 1 of 2 apps for 'Work'"}},
-        HideCase{"CaseSensitive",
-                 {appTile("a")},
-                 std::vector<std::string>{"A"},
-                 1,
-                 {"DockManager: hid 0 of 1 apps for 'Work'"}}),
-    [](const auto& row) { return std::string(row.param.name); });
+    ::testing::Values(HideCase{"Absent", {appTile("a"), spacerTile}, std::nullopt, 2, {}},
+                      HideCase{"Empty", {appTile("a")}, Hidden{}, 1, {}},
+                      HideCase{"NoTiles", {}, Hidden{"a"}, 0, hid("0 of 0")},
+                      HideCase{
+                          "SpacerOnlyByEmptyText", {appTile("a"), spacerTile}, Hidden{""}, 1, hid("1 of 2")},
+                      HideCase{"CaseSensitive", {appTile("a")}, Hidden{"A"}, 1, hid("0 of 1")}),
+    testing::caseName);
 
 TEST_F(DockManagerTest, UnreadableBlobStopsEverything) {
     const Bytes garbage = {'n', 'o', 't', ' ', 'a', ' ', 'p', 'l', 'i', 's', 't'};
@@ -136,7 +119,6 @@ struct KillCase {
     std::optional<std::string> error;
     bool signalled;
     std::string line;
-    friend void PrintTo(const KillCase& c, std::ostream* os) { *os << c.name; }
 };
 
 class DockKill : public DockManagerTest, public ::testing::WithParamInterface<KillCase> {};
@@ -160,7 +142,7 @@ INSTANTIATE_TEST_SUITE_P(
                  "DockManager: Wrote prefs; not signalling invalid Dock pid 0"},
         KillCase{"NegativePid", -1, std::nullopt, false,
                  "DockManager: Wrote prefs; not signalling invalid Dock pid -1"}),
-    [](const auto& row) { return std::string(row.param.name); });
+    testing::caseName);
 
 TEST_F(DockManagerTest, FailedSyncIsLogged) {
     preferences.failSynchronize = true;
@@ -193,10 +175,9 @@ TEST_F(DockManagerTest, OverlayGivesUpAfterFiveSecondsWithoutDock) {
 }
 
 void writeBundle(const fs::path& bundle, const std::string& info) {
-    fs::create_directories(bundle / "Contents");
-    std::ofstream(bundle / "Contents" / "Info.plist")
-        << "<?xml version=\"1.0\" encoding=\"UTF-8\"?><plist version=\"1.0\"><dict>" << info
-        << "</dict></plist>";
+    testing::writeText(
+        bundle / "Contents/Info.plist",
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?><plist version=\"1.0\"><dict>" + info + "</dict></plist>");
 }
 std::string id(const std::string& bundleIdentifier) {
     return "<key>CFBundleIdentifier</key><string>" + bundleIdentifier + "</string>";

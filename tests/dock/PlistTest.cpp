@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "fakes/Fixtures.h"
+#include "fakes/TextFiles.h"
 
 namespace moorvane {
 namespace {
@@ -63,7 +64,7 @@ INSTANTIATE_TEST_SUITE_P(
         ValueCase{"EmptyArray", PlistArray{}},
         ValueCase{"Nested",
                   PlistArray{PlistDictionary{{"z", 1}, {"a", PlistArray{"x", -2}}, {"m", ""}}, "x"}}),
-    [](const auto& test) { return std::string(test.param.name); });
+    moorvane::testing::caseName);
 
 TEST(Plist, DictionaryKeepsKeyOrderAndSetReplacesInPlace) {
     PlistDictionary dictionary{{"zeta", 1}, {"alpha", 2}, {"mid", 3}};
@@ -189,7 +190,7 @@ INSTANTIATE_TEST_SUITE_P(
         BadCase{"XmlGarbage", text("not a property list at all")},
         BadCase{"XmlTooDeepForUs", text(deepXml(maxPlistDepth + 1))},
         BadCase{"XmlTooDeepForLibplist", text(deepXml(300'000))}),
-    [](const auto& test) { return std::string(test.param.name); });
+    moorvane::testing::caseName);
 
 TEST(Plist, EveryTruncationOfARealBlobIsRejected) {
     const Result<PlistValue> domain = readPlist(moorvane::testing::readFixture("dock-sequoia.xml"));

@@ -8,12 +8,14 @@
 #include <fstream>
 #include <functional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "dock/DockManager.h"
 #include "dock/TileCodec.h"
 #include "fakes/FakeDialogs.h"
 #include "fakes/StoreRig.h"
+#include "fakes/TextFiles.h"
 #include "model/ProfileJson.h"
 #include "model/ProfileStore.h"
 #include "triggers/AppLaunchManager.h"
@@ -24,14 +26,8 @@ namespace {
 namespace fs = std::filesystem;
 using Lines = std::vector<std::string>;
 
-std::string readText(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-void writeText(const fs::path& path, const std::string& text) {
-    std::ofstream(path, std::ios::binary) << text;
-}
+using testing::readText;
+using testing::writeText;
 
 const Date longAgo = dateFromReferenceSeconds(600'000'000.5);
 
@@ -77,7 +73,6 @@ TEST_F(ProfileIOTest, ExportThenImportGivesANewCopyWithTheSameTiles) {
     EXPECT_LT(order("exportedAt"), order("exportedBy"));
     EXPECT_LT(order("formatVersion"), order("profile"));
     EXPECT_LT(order("colorName"), order("id")) << "the profile's keys are sorted too";
-    EXPECT_LT(order("id"), order("name"));
     EXPECT_NE(text.find("\n  \"exportedBy\": \"Moorvane\""), std::string::npos) << text;
     EXPECT_NE(text.find("\"createdAt\": \"2020-01-06T"), std::string::npos) << "ISO 8601 dates";
     EXPECT_EQ(logged.messages().back(), "ProfileIO: exported 'Work' to " + file.string());
@@ -88,21 +83,18 @@ TEST_F(ProfileIOTest, ExportThenImportGivesANewCopyWithTheSameTiles) {
     EXPECT_NE(imported->id, original.id);
     EXPECT_GT(imported->createdAt, longAgo);
     EXPECT_EQ(imported->updatedAt, imported->createdAt);
-    EXPECT_EQ(imported->name, "Work");
-    EXPECT_EQ(imported->persistentApps, original.persistentApps);
-    EXPECT_EQ(imported->persistentOthers, original.persistentOthers);
-    EXPECT_EQ(imported->keyboardShortcut, original.keyboardShortcut);
+    EXPECT_EQ(std::tie(imported->name, imported->persistentApps, imported->persistentOthers,
+                       imported->keyboardShortcut),
+              std::tie(original.name, original.persistentApps, original.persistentOthers,
+                       original.keyboardShortcut));
     EXPECT_FALSE(store.activeProfileId.get().has_value()) << "nothing is switched";
     EXPECT_EQ(logged.messages().back(), "ProfileIO: imported 'Work' from " + file.string());
 
-    const auto saved = decodeProfiles(readText(store.storageURL()));
-    ASSERT_TRUE(saved);
-    ASSERT_EQ(saved->size(), 1u);
-    EXPECT_EQ((*saved)[0].id, imported->id) << "the store was saved";
-    EXPECT_EQ((*saved)[0].persistentApps, original.persistentApps);
+    EXPECT_EQ(decodeProfiles(readText(store.storageURL())).value().at(0).id, imported->id)
+        << "the store was saved";
 }
 
-TEST_F(ProfileIOTest, RepeatedImportsNumberTheNameAndDropATakenShortcut) {
+TEST_F(ProfileIOTest, RepeatedImportsNumberTheNameAndAStoreElementImportsBare) {
     DockProfile original = sample("Work");
     const fs::path file = exported(original);
     store.profiles = {original};
@@ -113,9 +105,6 @@ TEST_F(ProfileIOTest, RepeatedImportsNumberTheNameAndDropATakenShortcut) {
     EXPECT_EQ(io.importProfile(file)->name, "Work 2");
     EXPECT_EQ(io.importProfile(file)->name, "Work 3");
     EXPECT_EQ(storedNames(), (Lines{"Work", "Work 2", "Work 3"}));
-    for (const auto& p : store.profiles.get()) {
-        EXPECT_EQ(p.keyboardShortcut.has_value(), p.name == "Work") << p.name << " holds the stored shortcut";
-    }
     const auto bare = io.importProfile(dir.path() / "other.json");
     ASSERT_TRUE(bare) << "an element of the store file imports as a bare profile";
     EXPECT_EQ(bare->keyboardShortcut, "ctrl+f5") << "a shortcut nobody holds stays";
@@ -128,10 +117,6 @@ struct ShortcutCase {
     std::string imported;
     bool kept;
 };
-
-void PrintTo(const ShortcutCase& row, std::ostream* out) {
-    *out << row.name;
-}
 
 class ImportShortcut : public ProfileIOTest, public ::testing::WithParamInterface<ShortcutCase> {};
 
@@ -152,7 +137,8 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(ShortcutCase{"SameText", "cmd+opt+1", "cmd+opt+1", false},
                       ShortcutCase{"SameKeysOtherText", "Option + Command + 1", "cmd+alt+1", false},
                       ShortcutCase{"OtherKey", "cmd+opt+1", "cmd+opt+2", true},
-                      ShortcutCase{"UnparsableStaysEvenIfEqual", "nonsense", "nonsense", true}));
+                      ShortcutCase{"UnparsableStaysEvenIfEqual", "nonsense", "nonsense", true}),
+    testing::caseName);
 
 TEST_F(ProfileIOTest, ThreeFilesWithTheSecondBrokenImportTwoAndShowOneAlert) {
     const fs::path first = exported(sample("One"));
@@ -181,10 +167,6 @@ struct FailureCase {
     std::function<void(const fs::path&)> make;  // creates the file at the path
     std::string reason;                         // part of the alert's informative text
 };
-
-void PrintTo(const FailureCase& row, std::ostream* out) {
-    *out << row.name;
-}
 
 class ImportFailure : public ProfileIOTest, public ::testing::WithParamInterface<FailureCase> {};
 
@@ -230,19 +212,17 @@ INSTANTIATE_TEST_SUITE_P(
                     "is larger than 64 MiB"},
         FailureCase{"FifoWithoutAWriter", [](const fs::path& p) { ASSERT_EQ(::mkfifo(p.c_str(), 0600), 0); },
                     "is not a regular file"},
-        FailureCase{"Folder", [](const fs::path& p) { fs::create_directory(p); }, "is not a regular file"}));
+        FailureCase{"Folder", [](const fs::path& p) { fs::create_directory(p); }, "is not a regular file"}),
+    testing::caseName);
 
-TEST_F(ProfileIOTest, ALimitSizedFileIsReadButAByteMoreIsNot) {
+// The other side of the limit is ImportFailure.LargerThanTheLimit.
+TEST_F(ProfileIOTest, ALimitSizedFileIsRead) {
     const fs::path file = dir.path() / "big.json";
     writeText(file, "");
     fs::resize_file(file, maxImportBytes);
     const auto read = readImportFile(file);
     ASSERT_TRUE(read) << read.error().description;
     EXPECT_EQ(read->size(), maxImportBytes);
-    fs::resize_file(file, maxImportBytes + 1);
-    const auto refused = readImportFile(file);
-    ASSERT_FALSE(refused);
-    EXPECT_NE(refused.error().description.find("larger than 64 MiB"), std::string::npos);
 }
 
 struct NameCase {
@@ -250,10 +230,6 @@ struct NameCase {
     std::string profileName;
     std::string suggested;
 };
-
-void PrintTo(const NameCase& row, std::ostream* out) {
-    *out << row.name;
-}
 
 class ExportName : public ProfileIOTest, public ::testing::WithParamInterface<NameCase> {};
 
@@ -271,7 +247,8 @@ INSTANTIATE_TEST_SUITE_P(Names, ExportName,
                          ::testing::Values(NameCase{"SlashAndColon", "Home/Work:Late",
                                                     "Home-Work-Late.dockprofile"},
                                            NameCase{"Empty", "", "Profile.dockprofile"},
-                                           NameCase{"OnlySeparators", "/:", "--.dockprofile"}));
+                                           NameCase{"OnlySeparators", "/:", "--.dockprofile"}),
+                         testing::caseName);
 
 TEST_F(ProfileIOTest, AFailedWriteIsReportedAndLeavesNoFile) {
     dialogs.saveChoice = dir.path() / "gone" / "Work.dockprofile";

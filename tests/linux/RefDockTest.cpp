@@ -17,7 +17,6 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
-#include <iterator>
 #include <memory>
 #include <optional>
 #include <set>
@@ -25,6 +24,8 @@
 
 #include "dock/Plist.h"
 #include "fakes/Fixtures.h"
+#include "fakes/TextFiles.h"
+#include "platform/linux/QtAppActivation.h"
 
 namespace moorvane {
 namespace {
@@ -45,19 +46,11 @@ fs::path buildDir() {
     return fs::read_symlink("/proc/self/exe").parent_path().parent_path().parent_path();
 }
 
-Bytes readBytes(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    return Bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-void writeBytes(const fs::path& file, const Bytes& bytes) {
-    fs::create_directories(file.parent_path());
-    std::ofstream(file, std::ios::binary)
-        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-}
+using testing::readText;
+using testing::writeText;
 
 PlistDictionary readDomain(const fs::path& file) {
-    Result<PlistValue> value = readPlist(readBytes(file));
+    Result<PlistValue> value = readPlist(readText(file));
     if (!value || value->dictionary() == nullptr) return {};
     return *value->dictionary();
 }
@@ -144,7 +137,8 @@ class RefDockTest : public ::testing::Test {
         original_ = *fixture->dictionary();
         for (std::string_view key : {"persistent-apps", "persistent-others"})
             original_.find(key)->array()->front().dictionary()->erase("GUID");
-        writeBytes(domainFile(), *writeBinary(PlistValue(original_)));
+        const Bytes domain = *writeBinary(PlistValue(original_));
+        writeText(domainFile(), std::string(domain.begin(), domain.end()));
     }
 
     void TearDown() override {
@@ -203,37 +197,28 @@ class RefDockTest : public ::testing::Test {
 TEST_F(RefDockTest, StartGivesMissingGuidsKeepsEverythingElseAndSignals) {
     startDock();
     ASSERT_TRUE(pollUntil([&] { return signals_.count == 1; })) << "no prefchanged after the start-up write";
-
-    const Bytes written = readBytes(domainFile());
-    ASSERT_GE(written.size(), 8u);
-    EXPECT_EQ(std::string(written.begin(), written.begin() + 8), "bplist00");
-    const PlistDictionary domain = readDomain(domainFile());
-    ASSERT_EQ(domain.size(), original_.size());
+    EXPECT_TRUE(readText(domainFile()).starts_with("bplist00"));
+    // With every GUID checked and then taken out, the rest of the domain must be exactly what it was.
+    PlistDictionary domain = readDomain(domainFile()), expected = original_;
     std::set<std::uint64_t> guids;
     std::size_t tiles = 0;
-    for (const auto& [key, value] : original_) {
-        const PlistValue* now = domain.find(key);
-        ASSERT_NE(now, nullptr) << key;
-        if (key != "persistent-apps" && key != "persistent-others") {
-            EXPECT_EQ(*now, value) << key;
-            continue;
-        }
-        ASSERT_EQ(now->array()->size(), value.array()->size()) << key;
-        for (std::size_t i = 0; i < value.array()->size(); ++i) {
-            PlistDictionary tile = *(*now->array())[i].dictionary();
-            const PlistValue* guid = tile.find("GUID");
+    for (std::string_view key : {"persistent-apps", "persistent-others"}) {
+        PlistArray* now = domain.find(key) ? domain.find(key)->array() : nullptr;
+        PlistArray& before = *expected.find(key)->array();
+        ASSERT_TRUE(now && now->size() == before.size()) << key;
+        for (std::size_t i = 0; i < before.size(); ++i) {
+            const PlistValue* guid = (*now)[i].dictionary()->find("GUID");
             ASSERT_TRUE(guid != nullptr && guid->integer()) << key << " tile " << i << " has no integer GUID";
-            if (const PlistValue* before = (*value.array())[i].dictionary()->find("GUID")) {
-                EXPECT_EQ(*guid, *before) << key << " tile " << i << " lost its GUID";
+            if (const PlistValue* old = before[i].dictionary()->find("GUID")) {
+                EXPECT_EQ(*guid, *old) << key << " tile " << i << " lost its GUID";
             }
             guids.insert(*guid->integer()->asUnsigned());
             ++tiles;
-            tile.erase("GUID");
-            PlistDictionary expected = *(*value.array())[i].dictionary();
-            expected.erase("GUID");
-            EXPECT_EQ(tile, expected) << key << " tile " << i;
+            (*now)[i].dictionary()->erase("GUID");
+            before[i].dictionary()->erase("GUID");
         }
     }
+    EXPECT_EQ(domain, expected);
     EXPECT_EQ(guids.size(), tiles) << "GUIDs must be unique";
 }
 
@@ -265,10 +250,10 @@ class RefDockBadMoveTest : public RefDockTest, public ::testing::WithParamInterf
 TEST_P(RefDockBadMoveTest, IsRefusedAndChangesNothing) {
     startDock();
     ASSERT_TRUE(pollUntil([&] { return signals_.count == 1; }));
-    const Bytes before = readBytes(domainFile());
+    const std::string before = readText(domainFile());
     const QDBusMessage reply = call("MoveTile", {GetParam().list, GetParam().from, GetParam().to});
     EXPECT_EQ(reply.type(), QDBusMessage::ErrorMessage);
-    EXPECT_EQ(readBytes(domainFile()), before);
+    EXPECT_EQ(readText(domainFile()), before);
     // A round trip after the refusal: any signal it sent would have arrived by now.
     call("Tiles", {"persistent-apps"});
     EXPECT_EQ(signals_.count, 1);
@@ -281,12 +266,42 @@ INSTANTIATE_TEST_SUITE_P(RefDock, RefDockBadMoveTest,
                          [](const ::testing::TestParamInfo<BadMove>& param) { return param.param.name; });
 
 TEST_F(RefDockTest, UnreadableDomainIsNeverOverwritten) {
-    const Bytes garbage = {'b', 'p', 'l', 'i', 's', 't', '0', '0', 0xff, 0x00};
-    writeBytes(domainFile(), garbage);
+    const std::string garbage("bplist00\xff\x00", 10);
+    writeText(domainFile(), garbage);
     startDock();
     EXPECT_EQ(call("MoveTile", {"persistent-apps", 0, 0}).type(), QDBusMessage::ErrorMessage);
-    EXPECT_EQ(readBytes(domainFile()), garbage);
+    EXPECT_EQ(readText(domainFile()), garbage);
     EXPECT_EQ(signals_.count, 0);
+}
+
+// The app's activation is the usual caller; a second client shows that tiles belong to whoever showed them.
+TEST_F(RefDockTest, RunningTilesFollowThePolicyTheirOwnerAndADockRestart) {
+    startDock();
+    const auto running = [&] { return call("Tiles", {"running"}).arguments().value(0).toStringList(); };
+    QtAppActivation activation(*connection_);
+    activation.setActivationPolicy(ActivationPolicy::regular);
+    EXPECT_TRUE(pollUntil([&] { return running() == QStringList{"Moorvane"}; }))
+        << running().join(',').toStdString();
+    activation.setActivationPolicy(ActivationPolicy::accessory);
+    EXPECT_TRUE(pollUntil([&] { return running().isEmpty(); }));
+
+    activation.setActivationPolicy(ActivationPolicy::regular);
+    dock_.kill();
+    dock_.waitForFinished();
+    startDock();
+    EXPECT_TRUE(pollUntil([&] { return running() == QStringList{"Moorvane"}; })) << "not announced again";
+
+    {
+        QDBusConnection other = QDBusConnection::connectToBus(address_, "refdock-other");
+        QDBusMessage show = QDBusMessage::createMethodCall("com.apple.dock", "/com/apple/dock",
+                                                           "com.apple.dock.Control", "SetRunningApp");
+        show << QString("Other") << true;
+        EXPECT_EQ(other.call(show, QDBus::Block, 5000).type(), QDBusMessage::ReplyMessage);
+        EXPECT_EQ(running(), (QStringList{"Moorvane", "Other"}));
+    }
+    QDBusConnection::disconnectFromBus("refdock-other");
+    EXPECT_TRUE(pollUntil([&] { return running() == QStringList{"Moorvane"}; }))
+        << "a departed caller's tile stays";
 }
 
 TEST_F(RefDockTest, LauncherRestartsAKilledDockWithinASecondAndStops) {

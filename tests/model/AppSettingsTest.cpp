@@ -2,14 +2,13 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <string>
 #include <tuple>
 #include <vector>
 
 #include "fakes/FakeSettingsPorts.h"
-#include "fakes/Fixtures.h"
-#include "model/Log.h"
+#include "fakes/LogCapture.h"
+#include "fakes/TextFiles.h"
 
 namespace moorvane {
 namespace {
@@ -19,31 +18,6 @@ using testing::FakeLoginItems;
 using testing::FakeUserDefaults;
 using Stored = std::map<std::string, FakeUserDefaults::Value>;
 
-// Failures name the case rather than dumping its bytes.
-template <class Case>
-requires requires(const Case& c) {
-    c.name;
-}
-void PrintTo(const Case& c, std::ostream* out) {
-    *out << c.name;
-}
-
-// Points the log at a fresh file for the test's lifetime; gives its messages without their time stamps.
-class LogFile {
-  public:
-    LogFile() { setLogPath(dir_.path() / "moorvane.log"); }
-    ~LogFile() { setLogPath("/tmp/moorvane.log"); }
-    std::vector<std::string> messages() const {
-        std::vector<std::string> out;
-        std::ifstream in(dir_.path() / "moorvane.log");
-        for (std::string line; std::getline(in, line);) out.push_back(line.substr(line.find("] ") + 2));
-        return out;
-    }
-
-  private:
-    testing::TempDir dir_;
-};
-
 struct StartCase {
     const char* name;
     Stored stored;
@@ -52,14 +26,17 @@ struct StartCase {
     AppVisibility visibility;
 };
 
-class SettingsAtStart : public ::testing::TestWithParam<StartCase> {};
+struct Ports {
+    FakeUserDefaults defaults;
+    FakeLoginItems loginItems;
+    FakeAppActivation activation;
+};
+
+class SettingsAtStart : public ::testing::TestWithParam<StartCase>, protected Ports {};
 
 TEST_P(SettingsAtStart, ReadsStoredValuesOrFallsBack) {
     const StartCase& c = GetParam();
-    FakeUserDefaults defaults;
     defaults.values = c.stored;
-    FakeLoginItems loginItems;
-    FakeAppActivation activation;
     const AppSettings settings(defaults, loginItems, activation);
 
     EXPECT_EQ(settings.autoSaveDockChanges(), c.autoSave);
@@ -80,13 +57,12 @@ INSTANTIATE_TEST_SUITE_P(AppSettings, SettingsAtStart, ::testing::Values(
     StartCase{"Stored", allSet, false, true, AppVisibility::dockAndMenuBar},
     StartCase{"VisibilityDiffersInCase", {{"appVisibility", "DockAndMenuBar"}}, true, false, AppVisibility::menuBarOnly},
     StartCase{"WrongTypes", wrongTypes, true, false, AppVisibility::menuBarOnly}),
-    [](const auto& p) { return p.param.name; });
+    testing::caseName);
 // clang-format on
 
-TEST(AppSettings, ChangesPersistAndReachObservers) {
-    FakeUserDefaults defaults;
-    FakeLoginItems loginItems;
-    FakeAppActivation activation;
+class AppSettingsTest : public ::testing::Test, protected Ports {};
+
+TEST_F(AppSettingsTest, ChangesPersistAndReachObservers) {
     AppSettings settings(defaults, loginItems, activation);
     std::vector<std::string> seen;
     const auto a =
@@ -123,15 +99,12 @@ struct LoginCase {
     bool launches;
 };
 
-class LaunchAtLogin : public ::testing::TestWithParam<LoginCase> {};
+class LaunchAtLogin : public ::testing::TestWithParam<LoginCase>, protected Ports {};
 
 TEST_P(LaunchAtLogin, ShowsWhatTheSystemReports) {
     const LoginCase& c = GetParam();
-    LogFile logFile;
-    FakeUserDefaults defaults;
-    FakeLoginItems loginItems;
+    testing::LogCapture logFile;
     loginItems.current = c.initial;
-    FakeAppActivation activation;
     AppSettings settings(defaults, loginItems, activation);
     EXPECT_EQ(settings.launchesAtLogin(), c.initial == LoginItemStatus::enabled);
 
@@ -161,7 +134,7 @@ INSTANTIATE_TEST_SUITE_P(AppSettings, LaunchAtLogin, ::testing::Values(
     LoginCase{"UnregisterAccepted", LoginItemStatus::enabled, false, {}, {"unregister"}, false},
     LoginCase{"UnregisterRefused", LoginItemStatus::enabled, false, "Busy", {"unregister"}, true},
     LoginCase{"OffWhileAwaitingApproval", LoginItemStatus::requiresApproval, false, {}, {}, false}),
-    [](const auto& p) { return p.param.name; });
+    testing::caseName);
 // clang-format on
 
 struct VersionCase {
@@ -185,7 +158,7 @@ INSTANTIATE_TEST_SUITE_P(AppSettings, Version, ::testing::Values(
     VersionCase{"TextEntries", textEntries, "Version 2.3 (45)"},
     VersionCase{"EntriesNotText", numberEntries, "Version 1.0 (1)"},
     VersionCase{"NotADictionary", nlohmann::json::array({"2.3"}), "Version 1.0 (1)"}),
-    [](const auto& p) { return p.param.name; });
+    testing::caseName);
 // clang-format on
 
 }  // namespace

@@ -12,28 +12,22 @@ namespace {
 // Auto-save compares blobs byte for byte, so a captured Dock must come back from the store unchanged, every
 // key the Dock wrote included, and capturing the same Dock again must give the very same bytes.
 TEST(StoreRoundTrip, CapturedRealDockSurvivesTheStoreByteForByte) {
-    for (const char* fixture : {"dock-sequoia.xml"}) {
-        const auto domain = readPlist(testing::readFixture(fixture));
-        ASSERT_TRUE(domain) << fixture;
-        testing::FakeDockPreferences preferences;
-        for (const auto& [key, value] : *domain->dictionary()) preferences.values.emplace(key, value);
+    const auto domain = readPlist(testing::readFixture("dock-sequoia.xml"));
+    ASSERT_TRUE(domain);
+    testing::FakeDockPreferences preferences;
+    for (const auto& [key, value] : *domain->dictionary()) preferences.values.emplace(key, value);
 
-        auto captured = captureDockState(preferences);
-        ASSERT_TRUE(captured) << fixture;
-        DockProfile profile;
-        profile.persistentApps = captured->first;
-        profile.persistentOthers = captured->second;
-
-        auto stored = decodeProfiles(encodeProfiles({profile}));
-        ASSERT_TRUE(stored) << stored.error().description;
-        EXPECT_EQ((*stored)[0].persistentApps, captured->first) << fixture;
-        EXPECT_EQ((*stored)[0].persistentOthers, captured->second) << fixture;
-
-        auto reread = readPlist((*stored)[0].persistentApps);
-        ASSERT_TRUE(reread);
-        EXPECT_EQ(*reread, *domain->dictionary()->find(persistentAppsKey)) << fixture;
-        EXPECT_EQ(captureDockState(preferences), captured) << fixture;
-    }
+    auto captured = captureDockState(preferences);
+    ASSERT_TRUE(captured);
+    DockProfile profile;
+    profile.persistentApps = captured->first;
+    profile.persistentOthers = captured->second;
+    auto stored = decodeProfiles(encodeProfiles({profile}));
+    ASSERT_TRUE(stored) << stored.error().description;
+    EXPECT_EQ((*stored)[0].persistentApps, captured->first);
+    EXPECT_EQ((*stored)[0].persistentOthers, captured->second);
+    EXPECT_EQ(readPlist((*stored)[0].persistentApps).value(), *domain->dictionary()->find(persistentAppsKey));
+    EXPECT_EQ(captureDockState(preferences), captured);
 }
 
 TEST(EntryIcon, ResolvesTheItemThenTheApplicationThenNothing) {

@@ -2,36 +2,18 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "fakes/FakeWorkspace.h"
-#include "fakes/Fixtures.h"
-#include "model/Log.h"
+#include "fakes/LogCapture.h"
+#include "fakes/TextFiles.h"
 
 namespace moorvane {
 namespace {
 
 using testing::FakeWorkspace;
-
-// The log's messages without their time stamps.
-class LogFile {
-  public:
-    LogFile() : path_(dir_.path() / "moorvane.log") { setLogPath(path_); }
-    ~LogFile() { setLogPath("/tmp/moorvane.log"); }
-    std::vector<std::string> messages() const {
-        std::vector<std::string> out;
-        std::ifstream in(path_);
-        for (std::string line; std::getline(in, line);) out.push_back(line.substr(line.find("] ") + 2));
-        return out;
-    }
-
-  private:
-    testing::TempDir dir_;
-    std::filesystem::path path_;
-};
 
 // A tile list in XML form, which the decoder accepts as readily as the Dock's binary form.
 Bytes tileBlob(const std::vector<std::string>& bundleIdentifiers) {
@@ -52,14 +34,13 @@ struct QuitCase {
     ActivationPolicy policy;
     bool isSelf;
     bool quits;
-    friend void PrintTo(const QuitCase& c, std::ostream* os) { *os << c.name; }
 };
 
 class QuitSelection : public ::testing::TestWithParam<QuitCase> {};
 
 TEST_P(QuitSelection, QuitsOnlyOrdinaryAppsOutsideTheProfile) {
     const QuitCase& c = GetParam();
-    LogFile logFile;
+    testing::LogCapture logFile;
     FakeWorkspace workspace;
     const ProcessId process = workspace.addRunning(c.bundleIdentifier, c.policy);
     if (c.isSelf) workspace.ownProcess = process;
@@ -95,10 +76,10 @@ INSTANTIATE_TEST_SUITE_P(
         QuitCase{"Accessory", "com.example.agent", ActivationPolicy::accessory, false, false},
         QuitCase{"Prohibited", "com.example.daemon", ActivationPolicy::prohibited, false, false},
         QuitCase{"ProtectionIsCaseSensitive", "com.apple.Finder", ActivationPolicy::regular, false, true}),
-    [](const auto& row) { return std::string(row.param.name); });
+    testing::caseName);
 
 TEST(AppLaunchManager, NoOptionsDoNothing) {
-    LogFile logFile;
+    testing::LogCapture logFile;
     FakeWorkspace workspace;
     workspace.addRunning("com.example.other");
     DockProfile profile;
@@ -110,7 +91,7 @@ TEST(AppLaunchManager, NoOptionsDoNothing) {
 }
 
 TEST(AppLaunchManager, LaunchesMissingAppsAndLogsFailuresFromTheCompletion) {
-    LogFile logFile;
+    testing::LogCapture logFile;
     FakeWorkspace workspace;
     workspace.addRunning("com.example.running", ActivationPolicy::accessory);
     workspace.locations = {{"com.example.running", "/Applications/Running.app"},

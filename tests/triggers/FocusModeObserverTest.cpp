@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 #include <optional>
 #include <string>
 #include <utility>
@@ -11,13 +10,14 @@
 
 #include "fakes/Fixtures.h"
 #include "fakes/LogCapture.h"
+#include "fakes/TextFiles.h"
 
 namespace moorvane {
 namespace {
 
 namespace fs = std::filesystem;
 
-// "@name" stands for a fixture file; anything else is the file's content.
+// "@name" stands for the fixture file "focus-name.json"; anything else is the file's content.
 struct ReadCase {
     std::string name;
     std::optional<std::string> assertions;
@@ -32,8 +32,9 @@ class FocusModeObserverTest : public ::testing::Test {
 
     static void put(const fs::path& path, const std::optional<std::string>& source) {
         if (!source) return;
-        std::ofstream(path, std::ios::binary)
-            << (source->starts_with("@") ? testing::readFixture(source->substr(1)) : *source);
+        testing::writeText(path, source->starts_with("@")
+                                     ? testing::readFixture("focus-" + source->substr(1) + ".json")
+                                     : *source);
     }
     void setFiles(const std::optional<std::string>& assertions, const std::optional<std::string>& configs) {
         fs::remove(observer.assertionsPath());
@@ -69,23 +70,18 @@ const std::string nested = std::string(200'000, '[');
 INSTANTIATE_TEST_SUITE_P(
     Files, FocusReadTest,
     ::testing::Values(
-        ReadCase{"WorkPastAnEndedSleep", "@focus-assertions-work.json", "@focus-modeconfigs.json", "Work"},
-        ReadCase{"OnlyEndedSessions", "@focus-assertions-none.json", "@focus-modeconfigs.json", std::nullopt},
-        ReadCase{"EmptyRecordList", "@focus-real-empty-records.json", std::nullopt, std::nullopt},
-        ReadCase{"UserModeConfigured", "@focus-assertions-custom.json", "@focus-modeconfigs.json",
+        ReadCase{"WorkPastAnEndedSleep", "@assertions-work", "@modeconfigs", "Work"},
+        ReadCase{"OnlyEndedSessions", "@assertions-none", "@modeconfigs", std::nullopt},
+        ReadCase{"EmptyRecordList", "@real-empty-records", std::nullopt, std::nullopt},
+        ReadCase{"UserModeConfigured", "@assertions-custom", "@modeconfigs", "Deep Work"},
+        ReadCase{"UserModeWithoutEntry", "@assertions-custom", "@real-toplevel-modeconfigs",
+                 "Laptopcomputer"},
+        ReadCase{"UserModeWithoutConfigFile", "@assertions-custom", std::nullopt, "Laptopcomputer", true},
+        ReadCase{"DoNotDisturbSkippedForNewSleepIdentifier", "@real-dnd-then-sleep", std::nullopt, "Sleep"},
+        ReadCase{"DoNotDisturbAloneIsNoMode", "@real-dnd-only", "@modeconfigs", std::nullopt},
+        ReadCase{"TopLevelShapeConfigured", "@real-toplevel-custom", "@real-toplevel-modeconfigs",
                  "Deep Work"},
-        ReadCase{"UserModeWithoutEntry", "@focus-assertions-custom.json",
-                 "@focus-real-toplevel-modeconfigs.json", "Laptopcomputer"},
-        ReadCase{"UserModeWithoutConfigFile", "@focus-assertions-custom.json", std::nullopt, "Laptopcomputer",
-                 true},
-        ReadCase{"DoNotDisturbSkippedForNewSleepIdentifier", "@focus-real-dnd-then-sleep.json", std::nullopt,
-                 "Sleep"},
-        ReadCase{"DoNotDisturbAloneIsNoMode", "@focus-real-dnd-only.json", "@focus-modeconfigs.json",
-                 std::nullopt},
-        ReadCase{"TopLevelShapeConfigured", "@focus-real-toplevel-custom.json",
-                 "@focus-real-toplevel-modeconfigs.json", "Deep Work"},
-        ReadCase{"TopLevelShapeFallbackCapitalises", "@focus-real-toplevel-custom.json",
-                 "@focus-modeconfigs.json", "Deep-work"},
+        ReadCase{"TopLevelShapeFallbackCapitalises", "@real-toplevel-custom", "@modeconfigs", "Deep-work"},
         ReadCase{
             "FallbackCapitalisesEachWord",
             R"({"data":[{"storeAssertionRecords":[{"assertionDetails":{"assertionDetailsModeIdentifier":)"
@@ -101,7 +97,7 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& testCase) { return testCase.param.name; });
 
 TEST_F(FocusModeObserverTest, OversizedOrOddFilesAreNoModeAndLogOnceUntilMended) {
-    setFiles("@focus-assertions-work.json", std::nullopt);
+    setFiles("@assertions-work", std::nullopt);
     fs::resize_file(observer.assertionsPath(), FocusModeObserver::maxFileBytes + 1);
     EXPECT_EQ(observer.readCurrentFocusMode(), std::nullopt);
     EXPECT_EQ(observer.readCurrentFocusMode(), std::nullopt);
@@ -109,7 +105,7 @@ TEST_F(FocusModeObserverTest, OversizedOrOddFilesAreNoModeAndLogOnceUntilMended)
     fs::create_directory(observer.assertionsPath());
     EXPECT_EQ(observer.readCurrentFocusMode(), std::nullopt);
     fs::remove(observer.assertionsPath());
-    setFiles("@focus-assertions-work.json", std::nullopt);
+    setFiles("@assertions-work", std::nullopt);
     EXPECT_EQ(observer.readCurrentFocusMode(), "Work");
     setFiles("{", std::nullopt);
     EXPECT_EQ(observer.readCurrentFocusMode(), std::nullopt);
@@ -132,13 +128,13 @@ TEST_F(FocusModeObserverTest, SwitchesOnlyOnAChangeToAMode) {
     profiles = {lowerCase, work};
 
     const std::vector<std::pair<const char*, std::optional<std::string>>> steps = {
-        {"@focus-assertions-work.json", "Work"},
-        {"@focus-assertions-work.json", "Work"},
-        {"@focus-assertions-none.json", std::nullopt},
-        {"@focus-assertions-custom.json", "Deep Work"},
-        {"@focus-assertions-work.json", "Work"}};
+        {"@assertions-work", "Work"},
+        {"@assertions-work", "Work"},
+        {"@assertions-none", std::nullopt},
+        {"@assertions-custom", "Deep Work"},
+        {"@assertions-work", "Work"}};
     for (const auto& [file, mode] : steps) {
-        setFiles(file, "@focus-modeconfigs.json");
+        setFiles(file, "@modeconfigs");
         observer.poll();
         EXPECT_EQ(observer.currentFocusMode.get(), mode) << file;
     }
@@ -148,7 +144,7 @@ TEST_F(FocusModeObserverTest, SwitchesOnlyOnAChangeToAMode) {
 TEST_F(FocusModeObserverTest, AvailableNamesAddConfiguredModesInCodePointOrder) {
     EXPECT_EQ(observer.availableFocusModeNames(),
               (std::vector<std::string>{"Do Not Disturb", "Personal", "Sleep", "Work"}));
-    setFiles(std::nullopt, "@focus-modeconfigs.json");
+    setFiles(std::nullopt, "@modeconfigs");
     EXPECT_EQ(observer.availableFocusModeNames(),
               (std::vector<std::string>{"Deep Work", "Do Not Disturb", "Lektüre am Abend", "Personal",
                                         "Sleep", "Work"}));

@@ -7,15 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "dock/DockManager.h"
-#include "fakes/FakeDockPreferences.h"
-#include "fakes/FakeOverlay.h"
-#include "fakes/FakeProcessProbe.h"
-#include "fakes/FakeWorkspace.h"
-#include "fakes/LogCapture.h"
-#include "fakes/ManualQueue.h"
+#include "fakes/StoreRig.h"
+#include "fakes/TextFiles.h"
 #include "model/ProfileStore.h"
-#include "triggers/AppLaunchManager.h"
 
 namespace moorvane {
 namespace {
@@ -29,10 +23,6 @@ struct URLCase {
     std::optional<std::string> requested;  // the name handed to the store, if any
     Lines logged;
 };
-
-void PrintTo(const URLCase& row, std::ostream* out) {
-    *out << row.name;
-}
 
 class HandleURL : public ::testing::TestWithParam<URLCase> {};
 
@@ -53,6 +43,12 @@ TEST_P(HandleURL, RequestsTheProfileOrLogsWhy) {
 }
 
 const std::string unknownLine = "AppDelegate: URL requested unknown profile ";
+Lines unsupported(const std::string& action, const std::string& url) {
+    return {"AppDelegate: unsupported URL action '" + action + "' in " + url};
+}
+Lines missing(const std::string& url) {
+    return {"AppDelegate: " + url + " missing 'profile' parameter"};
+}
 
 INSTANTIATE_TEST_SUITE_P(
     Commands, HandleURL,
@@ -67,39 +63,31 @@ INSTANTIATE_TEST_SUITE_P(
         URLCase{"OtherAction",
                 "moorvane://open?profile=Work",
                 {},
-                {"AppDelegate: unsupported URL action 'open' in moorvane://open?profile=Work"}},
+                unsupported("open", "moorvane://open?profile=Work")},
         URLCase{"ActionIsLoweredAfterDecoding",
                 "moorvane://%C3%89CRIRE",
                 {},
-                {"AppDelegate: unsupported URL action '\u00E9crire' in moorvane://%C3%89CRIRE"}},
-        URLCase{"NoAction", "moorvane:", {}, {"AppDelegate: unsupported URL action '' in moorvane:"}},
+                unsupported("\u00E9crire", "moorvane://%C3%89CRIRE")},
+        URLCase{"NoAction", "moorvane:", {}, unsupported("", "moorvane:")},
         URLCase{"ParameterNameIsCaseSensitive",
                 "moorvane://switch?Profile=Work",
                 {},
-                {"AppDelegate: moorvane://switch?Profile=Work missing 'profile' parameter"}},
-        URLCase{"EmptyValue",
-                "moorvane://switch?profile=",
-                {},
-                {"AppDelegate: moorvane://switch?profile= missing 'profile' parameter"}},
-        URLCase{"NoValue",
-                "moorvane://switch?profile",
-                {},
-                {"AppDelegate: moorvane://switch?profile missing 'profile' parameter"}},
-        URLCase{"NoQuery",
-                "moorvane://switch",
-                {},
-                {"AppDelegate: moorvane://switch missing 'profile' parameter"}},
+                missing("moorvane://switch?Profile=Work")},
+        URLCase{"EmptyValue", "moorvane://switch?profile=", {}, missing("moorvane://switch?profile=")},
+        URLCase{"NoValue", "moorvane://switch?profile", {}, missing("moorvane://switch?profile")},
+        URLCase{"NoQuery", "moorvane://switch", {}, missing("moorvane://switch")},
         URLCase{"FirstItemDecidesEvenWhenEmpty",
                 "moorvane://switch?profile=&profile=Work",
                 {},
-                {"AppDelegate: moorvane://switch?profile=&profile=Work missing 'profile' parameter"}},
+                missing("moorvane://switch?profile=&profile=Work")},
         URLCase{"FirstOfTwoWins", "moorvane://switch?profile=Home&profile=Work", "Home", {}},
         URLCase{"OtherItemsFirst", "moorvane://switch?x=1&profile=Work", "Work", {}},
         URLCase{"UnknownName", "moorvane://switch?profile=Nope", "Nope", {unknownLine + "'Nope'"}},
         URLCase{"WhiteSpaceReachesTheStore", "moorvane://switch?profile=%20", " ", {unknownLine + "' '"}},
         URLCase{"PlusStaysPlus", "moorvane://switch?profile=Deep+Work", "Deep+Work", {}},
         URLCase{"PercentEncodedSpace", "moorvane://switch?profile=Deep%20Work", "Deep Work", {}},
-        URLCase{"EncodedAmpersand", "moorvane://switch?profile=A%26B", "A&B", {}}));
+        URLCase{"EncodedAmpersand", "moorvane://switch?profile=A%26B", "A&B", {}}),
+    testing::caseName);
 
 // Text from any program (a web page can open such links) must neither crash the handler nor write
 // anything but one whole log line.
@@ -110,10 +98,8 @@ INSTANTIATE_TEST_SUITE_P(
                 "moorvane://switch?profile=W%0A[1:00:00 PM] ProfileStore: forged",
                 {},
                 {unknownLine + "'W%0A[1:00:00 PM] ProfileStore: forged'"}},
-        URLCase{"RawLineBreakInTheAction",
-                "moorvane://op\nen",
-                {},
-                {"AppDelegate: unsupported URL action 'op%0Aen' in moorvane://op%0Aen"}},
+        URLCase{
+            "RawLineBreakInTheAction", "moorvane://op\nen", {}, unsupported("op%0Aen", "moorvane://op%0Aen")},
         URLCase{
             "EncodedNulIsNotCutOff", "moorvane://switch?profile=Work%00", {}, {unknownLine + "'Work%00'"}},
         URLCase{"RawNul", "moorvane://switch?profile=Wo\0rk"s, {}, {unknownLine + "'Wo%00rk'"}},
@@ -125,9 +111,10 @@ INSTANTIATE_TEST_SUITE_P(
         URLCase{"UnparseablePort",
                 "moorvane://switch:port?profile=Work",
                 {},
-                {"AppDelegate: unsupported URL action '' in moorvane://switch:port?profile=Work"}},
+                unsupported("", "moorvane://switch:port?profile=Work")},
         URLCase{"ForeignSchemeWithNul", "http://\0"s, {}, {}}, URLCase{"Empty", "", {}, {}},
-        URLCase{"OnlyAColon", ":", {}, {}}));
+        URLCase{"OnlyAColon", ":", {}, {}}),
+    testing::caseName);
 
 TEST(HandleURLLength, AnOverlongURLIsHandledAndEchoedShortened) {
     testing::LogCapture logged;
@@ -141,17 +128,8 @@ TEST(HandleURLLength, AnOverlongURLIsHandledAndEchoedShortened) {
 
 // The same commands through a real store: the look-up ignores case and the active profile follows.
 TEST(HandleURLStore, SwitchesTheStoreOrLeavesItAlone) {
-    testing::TempDir dir;
-    testing::LogCapture logged;
-    testing::FakeDockPreferences preferences;
-    testing::FakeWorkspace workspace;
-    testing::FakeProcessProbe probe;
-    probe.otherwise = true;
-    testing::FakeOverlay overlay;
-    testing::ManualQueue queue;
-    DockManager dock{preferences, workspace, probe, overlay, queue, queue, {}};
-    AppLaunchManager launcher{workspace};
-    ProfileStore store(dir.path() / "Moorvane", dock, launcher, queue);
+    testing::StoreRig rig;
+    ProfileStore store(rig.dir.path() / "Moorvane", rig.dock, rig.launcher, rig.queue);
     DockProfile work;
     work.name = "Work";
     DockProfile home;
@@ -161,7 +139,8 @@ TEST(HandleURLStore, SwitchesTheStoreOrLeavesItAlone) {
 
     commands.handleURL("moorvane://switch?profile=Nope");
     EXPECT_FALSE(store.activeProfileId.get().has_value());
-    EXPECT_EQ(logged.messages(), (Lines{"ProfileStore: no profile named 'Nope'", unknownLine + "'Nope'"}));
+    EXPECT_EQ(rig.logged.messages(),
+              (Lines{"ProfileStore: no profile named 'Nope'", unknownLine + "'Nope'"}));
 
     commands.handleURL("moorvane://SWITCH?profile=work");
     EXPECT_EQ(store.activeProfileId.get(), work.id);

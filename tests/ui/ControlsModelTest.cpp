@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "EditorHarness.h"
+#include "fakes/TextFiles.h"
 #include "triggers/ShortcutText.h"
 #include "ui/AppPickerModel.h"
 #include "ui/GroupEditorModel.h"
@@ -44,7 +45,7 @@ INSTANTIATE_TEST_SUITE_P(
                       SearchCase{"LowerCasePrefix", "saf", {"Safari"}},
                       SearchCase{"BundleIdentifierOnly", "iCal", {}},
                       SearchCase{"LeadingSpaceIsKept", " edit", {"Text Edit"}}),
-    [](const auto& param) { return param.param.name; });
+    testing::caseName);
 
 TEST(AppPickerModelTest, AvailableListFollowsTheProfilesAppsAndApplyHandsBackTheList) {
     DockAppEntry mail = app("Mail");
@@ -110,19 +111,7 @@ INSTANTIATE_TEST_SUITE_P(Cases, GroupDraftTest,
                                            DraftCase{
                                                "SecondClickRemoves", "Dev", {"A", "B", "A"}, true, {"B"}},
                                            DraftCase{"LineBreakIsAName", "\n", {"A"}, true, {"A"}}),
-                         [](const auto& param) { return param.param.name; });
-
-TEST(GroupEditorModelTest, SavedNameIsTrimmedOfSpacesAndTabs) {
-    AppGroup draft = editor::newGroupDraft();
-    draft.name = " \tOffice \t";
-    draft.bundleIdentifiers = {"x", "y"};
-    AppGroup saved;
-    GroupEditorModel sheet(
-        draft, {}, {}, false, [&](const AppGroup& g) { saved = g; }, [] {}, {});
-    EXPECT_FALSE(sheet.hasCandidates());
-    sheet.save();
-    EXPECT_EQ(saved.name, "Office");
-}
+                         testing::caseName);
 
 struct KeyCase {
     const char* name;
@@ -160,7 +149,7 @@ INSTANTIATE_TEST_SUITE_P(
                       KeyCase{"PlainKey", {40, 0, false}, true, true, "ctrl+opt+x"},
                       KeyCase{"KeyOutsideTheTable", {82, cmd, false}, true, true, "ctrl+opt+x"},
                       KeyCase{"CommandEscapeCancels", {53, cmd, false}, false, false, "ctrl+opt+x"}),
-    [](const auto& param) { return param.param.name; });
+    testing::caseName);
 
 TEST(HotkeyRecorderModelTest, LabelsRemovalAndSuspensionOfOtherShortcuts) {
     testing::EditorHarness h;

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "EditorHarness.h"
+#include "fakes/TextFiles.h"
 #include "ui/DockStripModel.h"
 
 namespace moorvane {
@@ -60,7 +61,7 @@ INSTANTIATE_TEST_SUITE_P(
                                {group("G1", {"A"}), group("G2", {"A"})},
                                {"G1(1)", "B"}},
                       TileCase{"GroupWithoutPresentAppsShowsNoTile", {"A"}, {group("G", {"X", "Y"})}, {"A"}}),
-    [](const auto& param) { return param.param.name; });
+    testing::caseName);
 
 struct MoveCase {
     const char* name;
@@ -95,7 +96,7 @@ INSTANTIATE_TEST_SUITE_P(Cases, DragMoveTest,
                          ::testing::Values(MoveCase{"FirstOntoFourth", 0, 3, {"2", "3", "4", "1", "5"}},
                                            MoveCase{"FourthOntoFirst", 3, 0, {"4", "1", "2", "3", "5"}},
                                            MoveCase{"OntoItself", 2, 2, {"1", "2", "3", "4", "5"}}),
-                         [](const auto& param) { return param.param.name; });
+                         testing::caseName);
 
 TEST(DockStripModelTest, CancelledDragLeavesNothingMarkedAndStopsMoving) {
     editor::EditState state;
@@ -153,12 +154,6 @@ TEST(DockStripModelTest, LeavingTheOldTileAfterEnteringTheNextKeepsTheNewHover) 
     EXPECT_EQ(strip.hoveredId(), b);
     strip.clearHovered(b);
     EXPECT_TRUE(strip.hoveredId().isEmpty());
-}
-
-TEST(DockStripModelTest, SpacerWidthsByKind) {
-    EXPECT_EQ(editor::spacerWidth(DockAppEntry::spacer(SpacerType::small)), 3.0);
-    EXPECT_EQ(editor::spacerWidth(DockAppEntry::spacer(SpacerType::regular)), 6.0);
-    EXPECT_EQ(editor::spacerWidth(DockAppEntry::spacer(SpacerType::flexibleSpace)), 6.0);
 }
 
 }  // namespace
