@@ -1,10 +1,10 @@
 #!/usr/bin/env python3
-"""Whole-app figures on a private Xvfb and bus: switch latency by URL, start-up time, idle memory and CPU.
+"""Whole-app figures on a private Xvfb and bus: switch latency by URL and by a click on a popover row, start-up
+time, the tray click until the popover shows, idle memory around the first opening, idle CPU.
 
 Usage: bench/app_timings.py BUILD_FOLDER
 """
 
-import importlib.util
 import os
 import subprocess
 import sys
@@ -12,10 +12,10 @@ import time
 
 build = os.path.abspath(sys.argv[1] if len(sys.argv) > 1 else "build/dev")
 here = os.path.dirname(os.path.abspath(__file__))
-loader = importlib.util.spec_from_file_location("e2e", os.path.join(here, "..", "tests", "e2e", "moorvane_e2e.py"))
 sys.argv = [sys.argv[0], build]
-e2e = importlib.util.module_from_spec(loader)
-loader.loader.exec_module(e2e)
+sys.path.insert(0, os.path.join(here, "..", "tests", "e2e"))
+import moorvane_e2e as e2e  # noqa: E402  (both read the build folder from the arguments)
+import person_e2e  # noqa: E402
 
 
 def cpu_seconds(pid):
@@ -30,10 +30,10 @@ def rss_mb(pid):
     return 0.0
 
 
-s = e2e.Session()
+s = person_e2e.PersonSession()
 try:
     profiles = [s.profile("P%d" % i, ["Safari", "Mail", "Notes"] if i % 2 else ["Notes", "Music"])
-                for i in range(20)]
+                for i in range(50)]
     s.seed_profiles(profiles)
     started = time.monotonic()
     app = s.start_moorvane()
@@ -60,6 +60,35 @@ try:
     cpu0, t0 = cpu_seconds(app.pid), time.monotonic()
     time.sleep(20)
     idle_cpu = (cpu_seconds(app.pid) - cpu0) / (time.monotonic() - t0) * 100
+    before_opening = rss_mb(app.pid)
+
+    def popover_shown():
+        tree = subprocess.run(["xwininfo", "-root", "-tree"], env=s.env, capture_output=True, text=True).stdout
+        return any('("moorvane" "Moorvane")  340x' in line for line in tree.splitlines())
+
+    openings, row_switches = [], []
+    for i in range(10):
+        t0 = time.monotonic()
+        s.click_tray()
+        e2e.wait_for(popover_shown, step=0.002, what="the popover")
+        openings.append(time.monotonic() - t0)
+        name = "P%d" % ((i + 1) % 2)
+        want = ["Safari", "Mail", "Notes"] if (i + 1) % 2 else ["Notes", "Music"]
+        row = s.find(name)
+        before = e2e.wait_for(s.dock_pid, what="the Dock")
+        t0 = time.monotonic()
+        s.click(row)
+        e2e.wait_for(lambda: s.domain_labels() == want, step=0.002)
+        e2e.wait_for(lambda: (p := s.dock_pid()) and p != before, step=0.002)
+        e2e.wait_for(lambda: s.bus_has("com.apple.dock"), step=0.005, what="the new Dock on the bus")
+        row_switches.append(time.monotonic() - t0)
+        s.key("Escape")
+        e2e.wait_for(lambda: not popover_shown(), what="the popover to close")
+        time.sleep(1.2)
+    time.sleep(9)
+    after_closing = rss_mb(app.pid)
+    openings.sort()
+    row_switches.sort()
     latencies.sort()
     own.sort()
     print("start-up until on the bus: %.0f ms" % (startup * 1000))
@@ -67,6 +96,12 @@ try:
           (latencies[len(latencies) // 2] * 1000, latencies[-1] * 1000))
     print("Moorvane's share (URL handed over until the domain holds the tiles): median %.0f ms" %
           (own[len(own) // 2] * 1000))
-    print("idle: %.1f MB resident, %.2f %% CPU over 20 s (four Focus polls)" % (rss_mb(app.pid), idle_cpu))
+    print("idle: %.1f MB resident before the popover first opens, %.2f %% CPU over 20 s (four Focus polls)" %
+          (before_opening, idle_cpu))
+    print("tray click until the popover is on screen (50 profiles): median %.0f ms, worst %.0f ms" %
+          (openings[len(openings) // 2] * 1000, openings[-1] * 1000))
+    print("row click to the new Dock with the new tiles: median %.0f ms, worst %.0f ms" %
+          (row_switches[len(row_switches) // 2] * 1000, row_switches[-1] * 1000))
+    print("idle after ten openings and closings: %.1f MB resident" % after_closing)
 finally:
     s.close()

@@ -222,7 +222,7 @@ PopoverModel::PopoverModel(PopoverServices services, QObject* parent)
       services_(std::move(services)),
       rows_(new ProfileListModel(services_.iconSource, this)),
       settingsPage_(new SettingsPageModel(services_.settings, text(services_.versionText),
-                                          services_.checkForUpdates, this)) {
+                                          [this] { checkForUpdates(); }, this)) {
     refreshRows();
     subscriptions_.push_back(services_.store.profiles.subscribe([this](const auto&) { refreshRows(); }));
     subscriptions_.push_back(
@@ -346,6 +346,15 @@ void PopoverModel::importProfiles() {
     ProfileIO& io = services_.profileIO;
     emit closeRequested();
     services_.queue.post([&io] { io.showImportPanel(); });
+}
+
+void PopoverModel::checkForUpdates() {
+    // Like the import: the check may show a modal window, whose event loop must not run while the click that
+    // asked for it is still being handled by the pages it would tear down.
+    if (!services_.checkForUpdates) return;
+    auto check = services_.checkForUpdates;
+    emit closeRequested();
+    services_.queue.post([check] { check(); });
 }
 
 void PopoverModel::showSettings() {

@@ -198,6 +198,7 @@ class PopoverModel : public QObject {
     Q_INVOKABLE void cancel();
     Q_INVOKABLE void selectColor(const QString& colorName);
     Q_INVOKABLE void importProfiles();
+    Q_INVOKABLE void checkForUpdates();
     Q_INVOKABLE void showSettings();
     Q_INVOKABLE void showProfiles();
     Q_INVOKABLE void quit();

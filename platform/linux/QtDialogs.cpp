@@ -1,13 +1,21 @@
 #include "platform/linux/QtDialogs.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFileDialog>
+#include <QStandardPaths>
 #include <QMessageBox>
 #include <QWindow>
 
 namespace moorvane {
 
 namespace {
+
+// The user's documents, as a save or open panel starts; never the folder the app happened to be started in.
+QString startFolder() {
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    return QDir(documents).exists() ? documents : QDir::homePath();
+}
 
 QString nameFilter(const std::vector<std::string>& contentTypes) {
     QStringList patterns;
@@ -22,7 +30,7 @@ QString nameFilter(const std::vector<std::string>& contentTypes) {
 }  // namespace
 
 std::optional<std::filesystem::path> QtDialogs::runSavePanel(const SavePanelOptions& options) {
-    QFileDialog dialog(nullptr, QString::fromStdString(options.title));
+    QFileDialog dialog(nullptr, QString::fromStdString(options.title), startFolder());
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.selectFile(QString::fromStdString(options.suggestedName));
     if (const QString filter = nameFilter(options.allowedContentTypes); !filter.isEmpty())
@@ -33,7 +41,7 @@ std::optional<std::filesystem::path> QtDialogs::runSavePanel(const SavePanelOpti
 }
 
 std::vector<std::filesystem::path> QtDialogs::runOpenPanel(const OpenPanelOptions& options) {
-    QFileDialog dialog(nullptr, QString::fromStdString(options.title));
+    QFileDialog dialog(nullptr, QString::fromStdString(options.title), startFolder());
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(options.canChooseDirectories      ? QFileDialog::Directory
                        : options.allowsMultipleSelection ? QFileDialog::ExistingFiles
