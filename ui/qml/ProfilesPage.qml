@@ -173,10 +173,10 @@ Column {
         id: list
         visible: page.popover.hasProfiles
         width: parent.width
-        height: Math.min(contentHeight, 360)
+        height: Math.min(contentHeight + topMargin + bottomMargin, 360)
         topMargin: 4
         bottomMargin: 4
-        interactive: contentHeight > height
+        interactive: contentHeight + topMargin + bottomMargin > height
         clip: true
         boundsBehavior: Flickable.StopAtBounds
         model: page.popover.rows
