@@ -317,6 +317,7 @@ void PopoverModel::openAddForm() {
     newProfileName_ = text(popover::suggestedProfileName(services_.now()));
     isAddingProfile_ = true;
     emit formChanged();
+    emit formOpened();
 }
 
 void PopoverModel::save() {

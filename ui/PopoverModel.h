@@ -208,6 +208,8 @@ class PopoverModel : public QObject {
   signals:
     void pageChanged();
     void formChanged();
+    // The add button was pressed: the name field takes the focus with the fresh suggestion selected.
+    void formOpened();
     void contentChanged();
     // The popover should go away: an action moved the user elsewhere, or Escape.
     void closeRequested();

@@ -54,7 +54,6 @@ const Stored wrongTypes{
 // clang-format off
 INSTANTIATE_TEST_SUITE_P(AppSettings, SettingsAtStart, ::testing::Values(
     StartCase{"FirstRun", {}, true, false, AppVisibility::menuBarOnly},
-    StartCase{"Stored", allSet, false, true, AppVisibility::dockAndMenuBar},
     StartCase{"VisibilityDiffersInCase", {{"appVisibility", "DockAndMenuBar"}}, true, false, AppVisibility::menuBarOnly},
     StartCase{"WrongTypes", wrongTypes, true, false, AppVisibility::menuBarOnly}),
     testing::caseName);
@@ -154,7 +153,6 @@ const nlohmann::json numberEntries{{"CFBundleShortVersionString", 2.3}, {"CFBund
 
 // clang-format off
 INSTANTIATE_TEST_SUITE_P(AppSettings, Version, ::testing::Values(
-    VersionCase{"NoEntries", nlohmann::json::object(), "Version 1.0 (1)"},
     VersionCase{"TextEntries", textEntries, "Version 2.3 (45)"},
     VersionCase{"EntriesNotText", numberEntries, "Version 1.0 (1)"},
     VersionCase{"NotADictionary", nlohmann::json::array({"2.3"}), "Version 1.0 (1)"}),

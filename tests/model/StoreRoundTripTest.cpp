@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include "dock/Plist.h"
 #include "dock/TileCodec.h"
 #include "fakes/FakeDockPreferences.h"
@@ -26,7 +28,10 @@ TEST(StoreRoundTrip, CapturedRealDockSurvivesTheStoreByteForByte) {
     ASSERT_TRUE(stored) << stored.error().description;
     EXPECT_EQ((*stored)[0].persistentApps, captured->first);
     EXPECT_EQ((*stored)[0].persistentOthers, captured->second);
+    EXPECT_TRUE(std::string(captured->first.begin(), captured->first.end()).starts_with("bplist00"));
     EXPECT_EQ(readPlist((*stored)[0].persistentApps).value(), *domain->dictionary()->find(persistentAppsKey));
+    EXPECT_EQ(readPlist((*stored)[0].persistentOthers).value(),
+              *domain->dictionary()->find(persistentOthersKey));
     EXPECT_EQ(captureDockState(preferences), captured);
 }
 

@@ -81,7 +81,6 @@ INSTANTIATE_TEST_SUITE_P(
         ReadCase{"DoNotDisturbAloneIsNoMode", "@real-dnd-only", "@modeconfigs", std::nullopt},
         ReadCase{"TopLevelShapeConfigured", "@real-toplevel-custom", "@real-toplevel-modeconfigs",
                  "Deep Work"},
-        ReadCase{"TopLevelShapeFallbackCapitalises", "@real-toplevel-custom", "@modeconfigs", "Deep-work"},
         ReadCase{
             "FallbackCapitalisesEachWord",
             R"({"data":[{"storeAssertionRecords":[{"assertionDetails":{"assertionDetailsModeIdentifier":)"

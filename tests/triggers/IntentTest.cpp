@@ -65,14 +65,12 @@ TEST_P(Perform, SwitchesAndReturnsTheRequestedTextOrFails) {
 INSTANTIATE_TEST_SUITE_P(
     Requests, Perform,
     ::testing::Values(PerformCase{"TrimmedAndCaseless", {"Gaming", "Work"}, " work ", 1u},
-                      PerformCase{"UntrimmedNameInTheError", {"Work"}, " Home ", std::nullopt},
-                      PerformCase{"EmptyStore", {}, "Work", std::nullopt}),
+                      PerformCase{"UntrimmedNameInTheError", {"Work"}, " Home ", std::nullopt}),
     testing::caseName);
 
 TEST(ProfileNameOptions, OffersTheNamesInStoreOrderWithDuplicates) {
     EXPECT_EQ(ProfileNameOptionsProvider(StoreWithProfiles({"Work", "Gaming", "Work"}).store).results(),
               (Names{"Work", "Gaming", "Work"}));
-    EXPECT_TRUE(ProfileNameOptionsProvider(StoreWithProfiles({}).store).results().empty());
 }
 
 }  // namespace

@@ -49,7 +49,6 @@ TEST_F(EditorModelTest, ProfilePickerSavesWithoutReapplyThenLoadsTheOther) {
     EXPECT_EQ(h.stored(a.id).name, "A2");
     EXPECT_TRUE(h.workspace.killed.empty());
     EXPECT_EQ(editor->name(), "B");
-    EXPECT_EQ(editor->itemsCaption(), "2 items");
     EXPECT_EQ(editor->profileIndex(), 1);
 
     editor->setName("B2");
@@ -92,7 +91,6 @@ TEST_F(EditorModelTest, EveryAppHiddenStoresAnEmptyLaunchListThatReopensUnchecke
     auto editor = h.open(p.id);
     editor->setAutoLaunchApps(true);
     editor->strip()->toggleHidden(QString::fromStdString(editor->state().appEntries[0].id.text()));
-    EXPECT_EQ(editor->hiddenCaption(), "1 app hidden from the Dock while this profile is active");
     editor->save();
     ASSERT_TRUE(h.stored(p.id).appsToLaunch);
     EXPECT_TRUE(h.stored(p.id).appsToLaunch->empty());
@@ -125,8 +123,7 @@ TEST_P(ShortcutConflictTest, ComparesParsedKeysNotText) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, ShortcutConflictTest,
-                         ::testing::Values(ConflictCase{"SameTextSameKeys", "cmd+k", "cmd+k", true},
-                                           ConflictCase{"OtherSpellingSameKeys", "cmd+shift+k",
+                         ::testing::Values(ConflictCase{"OtherSpellingSameKeys", "cmd+shift+k",
                                                         "Shift+Command+K", true},
                                            ConflictCase{"TheirsDoesNotParse", "cmd+k", "cmd+nonsense", false},
                                            ConflictCase{"OtherModifiers", "cmd+k", "ctrl+k", false}),
@@ -140,20 +137,15 @@ TEST_F(EditorModelTest, AccessibilityNoticeOnlyWithoutConflictAndWithoutGlobalKe
     EXPECT_FALSE(h.open(p.id)->accessibilityNoticeVisible());
 }
 
-TEST_F(EditorModelTest, CreateGroupNeedsTwoDistinctApps) {
+TEST_F(EditorModelTest, GroupNeedsTwoDistinctAppsThenSheetsCreateRenameAndUngroup) {
     const auto p = h.addProfile("Work", {app("Mail"), DockAppEntry::spacer(SpacerType::small), app("Mail"),
                                          DockAppEntry::spacer(SpacerType::regular)});
     auto editor = h.open(p.id);
     EXPECT_FALSE(editor->canCreateGroup());
     editor->createGroup();
     EXPECT_EQ(editor->groupSheet(), nullptr);
-    editor->replaceEntries({app("Mail"), app("Notes")});
+    editor->replaceEntries({app("Mail"), app("Notes"), app("Maps")});
     EXPECT_TRUE(editor->canCreateGroup());
-}
-
-TEST_F(EditorModelTest, GroupSheetsAppendReplaceAndUngroup) {
-    const auto p = h.addProfile("Work", {app("Mail"), app("Notes"), app("Maps")});
-    auto editor = h.open(p.id);
     editor->createGroup();
     auto* sheet = editor->groupSheet();
     ASSERT_NE(sheet, nullptr);

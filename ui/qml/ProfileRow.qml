@@ -54,9 +54,12 @@ AbstractButton {
         Behavior on color { ColorAnimation { duration: 150; easing.type: Easing.InOutQuad } }
     }
 
-    TapHandler {
+    // The right button's press is taken here, so the button never sees it and a right click cannot switch.
+    MouseArea {
+        anchors.fill: parent
+        z: -1
         acceptedButtons: Qt.RightButton
-        onTapped: menu.popup()
+        onPressed: menu.popup()
     }
 
     contentItem: Item {

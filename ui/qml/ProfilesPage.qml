@@ -212,11 +212,9 @@ Column {
             Accessible.name: "Profile name"
             Connections {
                 target: page.popover
-                function onFormChanged() {
-                    if (page.popover.isAddingProfile && !nameField.activeFocus) {
-                        nameField.forceActiveFocus()
-                        nameField.selectAll()
-                    }
+                function onFormOpened() {
+                    nameField.forceActiveFocus()
+                    nameField.selectAll()
                 }
             }
         }
