@@ -45,10 +45,15 @@ void DockController::start() {
     }
     domain_ = std::move(*read);
     writable_ = true;
-    assignMissingGuids(domain_, random_);
+    const PlistDictionary asRead = domain_;
+    const bool assigned = assignMissingGuids(domain_, random_) > 0;
     apps_.reset(tileList(domain_, persistentAppsKey));
     others_.reset(tileList(domain_, persistentOthersKey));
-    if (persist()) announce();
+    // Only new identifiers need writing, and only over what was read: a switch may have written its lists
+    // since, and writing ours back would undo it (its kill restarts this Dock onto them anyway).
+    if (!assigned) return;
+    const Result<PlistDictionary> now = readDomain(file_);
+    if (now && *now == asRead && persist()) announce();
 }
 
 QString DockController::move(const QString& list, int from, int to) {

@@ -1,0 +1,452 @@
+#!/usr/bin/env python3
+"""Moorvane driven as a person drives it: a click on the tray icon, controls found by their accessible names,
+the real pointer and real keys. Each flow is checked in the store files, the Dock's domain and the log.
+
+Run by ctest with the build folder as the only argument. `--screens DIR` also saves the popover in each of its
+states as PNGs into DIR.
+"""
+
+import base64
+import json
+import os
+import plistlib
+import re
+import shutil
+import subprocess
+import sys
+import tempfile
+import time
+import unittest
+
+SCREENS = None
+if "--screens" in sys.argv:
+    at = sys.argv.index("--screens")
+    SCREENS = os.path.abspath(sys.argv[at + 1])
+    del sys.argv[at:at + 2]
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from moorvane_e2e import SOURCE, Session, log_since, log_size, wait_for  # noqa: E402  (it takes the build folder)
+
+# A Python of its own (pyenv) may run this beside the system's, which carries the accessibility bindings. They
+# are imported only once the session's bus and display are this process's own.
+sys.path.append("/usr/lib/python3/dist-packages")
+pyatspi = None
+
+
+class PersonSession(Session):
+    """The session, plus a tray host, the accessibility bus and the pointer's and keyboard's helpers."""
+
+    def __init__(self):
+        super().__init__()
+        self.env.update(QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1", QT_ACCESSIBILITY="1")
+        self.spawn(["trayer", "--edge", "top", "--align", "right", "--widthtype", "request", "--height", "24",
+                    "--SetDockType", "true", "--transparent", "false"])
+        self.spawn(["/usr/libexec/at-spi-bus-launcher", "--launch-immediately"])
+        wait_for(lambda: self.dbus("org.a11y.Bus", "/org/a11y/bus", "org.a11y.Bus.GetAddress").returncode == 0,
+                 what="the accessibility bus")
+        # The bindings find that bus through this process's own session bus and display, once, at import.
+        os.environ.update(DBUS_SESSION_BUS_ADDRESS=self.env["DBUS_SESSION_BUS_ADDRESS"], DISPLAY=self.display)
+        global pyatspi
+        import pyatspi
+
+    def xdotool(self, *arguments):
+        return subprocess.run(["xdotool", *arguments], env=self.env, capture_output=True, text=True, timeout=10)
+
+    def stop_moorvane(self):
+        self.moorvane.terminate()
+        self.moorvane.wait(10)
+        wait_for(lambda: not self.bus_has("com.moorvane.app"), what="Moorvane off the bus")
+
+    # The tray.
+
+    def tray_icon_rect(self):
+        """The icon's window embedded in trayer's panel, in root coordinates, or None while there is none."""
+        tree = subprocess.run(["xwininfo", "-root", "-tree"], env=self.env, capture_output=True,
+                              text=True).stdout.splitlines()
+        panel = next((i for i, line in enumerate(tree) if '("panel" "trayer")' in line), None)
+        if panel is None:
+            return None
+        depth = len(tree[panel]) - len(tree[panel].lstrip())
+        for line in tree[panel + 1:]:
+            if len(line) - len(line.lstrip()) <= depth:
+                break
+            if '("moorvane" "Moorvane")' in line:
+                size, origin = line.split()[-2:]
+                w, h = (int(v) for v in size.split("+")[0].split("x"))
+                x, y = (int(v) for v in origin.lstrip("+").split("+"))
+                return (x, y, w, h) if w > 1 else None
+        return None
+
+    def click_tray(self):
+        x, y, w, h = self.until(self.tray_icon_rect, "the tray icon")
+        self.xdotool("mousemove", str(x + w // 2), str(y + h // 2), "click", "1")
+
+    # The accessibility tree.
+
+    def application(self):
+        desktop = pyatspi.Registry.getDesktop(0)
+        for i in range(desktop.childCount):
+            app = desktop.getChildAtIndex(i)
+            if app is not None and (app.name or "").lower() == "moorvane":
+                return app
+        return None
+
+    def nodes(self, window_title=None, inside=None):
+        app = self.application()
+        stack = [inside] if inside else [w for w in (app or []) if w and window_title in (None, w.name)]
+        while stack:
+            node = stack.pop()
+            try:
+                if not node.getState().contains(pyatspi.STATE_SHOWING):
+                    continue
+                yield node
+                stack.extend(c for c in node if c is not None)
+            except Exception:  # the node went away while walked
+                continue
+
+    def lookup(self, name, role=None, window_title=None, inside=None):
+        matches = name if callable(name) else lambda text: text == name
+        roles = role if isinstance(role, tuple) else (role,)
+        for node in self.nodes(window_title, inside):
+            if matches(node.name) and (role is None or node.getRole() in roles):
+                return node
+        return None
+
+    def until(self, condition, what, timeout=10):
+        """wait_for, leaving a screenshot of the whole screen behind when it times out."""
+        try:
+            return wait_for(condition, timeout=timeout, what=what)
+        except AssertionError:
+            path = os.path.join(tempfile.gettempdir(), "moorvane-person-failure-%d.png" % time.time())
+            self.screenshot(path)
+            raise AssertionError("timed out waiting for %s (the screen: %s)" % (what, path)) from None
+
+    def find(self, name, role=None, window_title=None, inside=None, timeout=10):
+        return self.until(lambda: self.lookup(name, role, window_title, inside), "a showing %r" % (name,), timeout)
+
+    def gone(self, name, role=None, window_title=None):
+        self.until(lambda: self.lookup(name, role, window_title) is None, "%r to go" % (name,))
+
+    @staticmethod
+    def checked(node):
+        return node.getState().contains(pyatspi.STATE_CHECKED)
+
+    def centre(self, node):
+        # A page that is still sliding in has no extents for a moment.
+        box = self.until(lambda: self.extents(node), "where %r is" % node.name)
+        return box.x + box.width // 2, box.y + box.height // 2
+
+    @staticmethod
+    def extents(node):
+        try:
+            box = node.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+            return box if box.width > 0 else None
+        except Exception:
+            return None
+
+    # The pointer and the keys.
+
+    # No --sync: it waits for a motion that never comes when the pointer is already there.
+    def hover(self, node):
+        self.xdotool("mousemove", *map(str, self.centre(node)))
+
+    def click(self, node, button="1"):
+        self.xdotool("mousemove", *map(str, self.centre(node)), "click", button)
+
+    def right_click(self, node):
+        self.click(node, "3")
+
+    def drag(self, source, target):
+        (x0, y0), (x1, y1) = self.centre(source), self.centre(target)
+        self.xdotool("mousemove", str(x0), str(y0), "mousedown", "1")
+        # In steps: the drag begins once the pointer is past the threshold, and the target hears of it on a later move.
+        for step in range(1, 9):
+            self.xdotool("mousemove", str(x0 + (x1 - x0) * step // 8), str(y0 + (y1 - y0) * step // 8))
+        self.xdotool("mouseup", "1")
+
+    def type_text(self, text):
+        self.xdotool("type", "--delay", "20", text)
+
+    def key(self, *keys):
+        self.xdotool("key", *keys)
+
+    def screenshot(self, path, node=None):
+        """The whole screen, or only what is under `node`."""
+        crop = []
+        if node is not None:
+            box = self.until(lambda: self.extents(node), "where %r is" % node.name)
+            crop = ["-crop", "%dx%d+%d+%d" % (box.width, box.height, box.x, box.y), "+repage"]
+        subprocess.run(["import", "-display", self.display, "-window", "root", *crop, path], env=self.env,
+                       timeout=20)
+
+    # The store.
+
+    def stored(self, name):
+        profiles = read_json(os.path.join(self.store_folder, "profiles.json"), [])
+        return next((p for p in profiles if p["name"] == name), None)
+
+    def active_id(self):
+        try:
+            with open(os.path.join(self.store_folder, "active.txt")) as f:
+                return f.read().strip()
+        except OSError:
+            return None
+
+    def dock_tiles(self, tile_list="persistent-apps"):
+        """What the Dock shows; a Dock answers only once it has read (and rewritten) the domain at its start."""
+        reply = self.dbus("com.apple.dock", "/com/apple/dock", "com.apple.dock.Control.Tiles", "string:" + tile_list)
+        return re.findall(r'^\s*string "(.*)"$', reply.stdout, re.M) if reply.returncode == 0 else None
+
+    def defaults(self):
+        return read_json(os.path.join(self.env["XDG_CONFIG_HOME"], "Moorvane", "defaults.json"), {})
+
+
+def read_json(path, missing):
+    """The file's contents, or `missing` while there is none yet."""
+    try:
+        with open(path) as f:
+            return json.load(f)
+    except (OSError, ValueError):
+        return missing
+
+
+def labels(tiles):
+    """The tiles' labels, a spacer by its type; `tiles` a stored profile or the Dock's domain file."""
+    if isinstance(tiles, dict):
+        tiles = plistlib.loads(base64.b64decode(tiles["persistentApps"]))
+    else:
+        with open(tiles, "rb") as f:
+            tiles = plistlib.load(f)["persistent-apps"]
+    return [t.get("tile-data", {}).get("file-label") or t.get("tile-type") for t in tiles]
+
+
+class PersonTest(unittest.TestCase):
+    """The flows in order on one session, each going on from where the one before left the store."""
+
+    @classmethod
+    def setUpClass(cls):
+        cls.s = PersonSession()
+        cls.s.start_moorvane()
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.s.close()
+
+    def restart(self):
+        self.s.stop_moorvane()
+        self.s.start_moorvane()
+
+    def popover(self):
+        """Opens the popover unless it shows, and returns its footer's "Settings" button."""
+        s = self.s
+        if s.lookup("Settings", window_title="Moorvane") is None:
+            s.click_tray()
+        return s.find("Settings", pyatspi.ROLE_PUSH_BUTTON, "Moorvane")
+
+    @staticmethod
+    def toggles():
+        # Qt reads a checkable button as a check box; a push or toggle button is as good.
+        return pyatspi.ROLE_PUSH_BUTTON, pyatspi.ROLE_TOGGLE_BUTTON, pyatspi.ROLE_CHECK_BOX
+
+    def row(self, name):
+        """A profile row, or any other button of the popover that shows a checked state."""
+        return self.s.find(name, self.toggles(), "Moorvane")
+
+    def shot(self, state):
+        if not SCREENS:
+            return
+        os.makedirs(SCREENS, exist_ok=True)
+        path = os.path.join(SCREENS, "popover-%s.png" % state)
+
+        def drawn():  # a window that has just changed size shows one flat colour until it is redrawn
+            self.s.screenshot(path, self.s.find("Moorvane", None, "Moorvane"))
+            return int(subprocess.run(["identify", "-format", "%k", path], capture_output=True, text=True).stdout) > 8
+        self.s.until(drawn, "the popover drawn")
+
+    def text(self, name):
+        return self.s.find(name, pyatspi.ROLE_LABEL, "Moorvane")
+
+    def wait_checked(self, node, checked=True):
+        self.s.until(lambda: self.s.checked(node) == checked, "%r checked: %s" % (node.name, checked))
+
+    def test_1_welcome_then_save_current_dock(self):
+        s = self.s
+        self.popover()
+        self.text("Welcome to Moorvane")
+        self.shot("welcome")
+        s.click(s.find("Save Current Dock"))
+        s.find("Profile name", pyatspi.ROLE_TEXT)
+        green = s.find("green", window_title="Moorvane")
+        s.click(green)
+        self.wait_checked(green)
+        self.assertFalse(s.checked(s.find("blue", window_title="Moorvane")))
+        self.shot("form")
+        s.type_text("Desk")
+        s.key("Return")
+        desk = s.until(lambda: s.stored("Desk"), "Desk in profiles.json")
+        self.assertEqual((desk["colorName"], labels(desk)), ("green", ["Notes", "Music"]))
+        s.until(lambda: s.active_id() == desk["id"], "Desk to be active")
+        self.wait_checked(self.row("Desk"))
+
+    def test_2_a_click_on_a_row_switches_a_click_on_the_active_row_does_not(self):
+        s = self.s
+        s.stop_moorvane()
+        garden = s.profile("Garden", ["Notes", "Music"])
+        self.__class__.studio = s.profile("Studio", ["Safari", "Mail"])
+        s.seed_profiles([self.studio, garden], active=garden["id"])
+        db = os.path.join(s.home, "Library", "DoNotDisturb", "DB")
+        for fixture, name in (("focus-modeconfigs.json", "ModeConfigurations.json"),
+                              ("focus-assertions-work.json", "Assertions.json")):
+            shutil.copy(os.path.join(SOURCE, "tests", "fixtures", fixture), os.path.join(db, name))
+        s.start_moorvane()
+        self.popover()
+        self.text("Click a profile to switch, or hover and click the pencil to edit.")
+        s.find("Dismiss", pyatspi.ROLE_PUSH_BUTTON, "Moorvane")
+        s.until(lambda: any((n.name, n.description) == ("Work", "Focus") for n in s.nodes("Moorvane")),
+                "the Focus badge")
+        self.text("Garden")
+        self.shot("hint")
+        self.wait_checked(self.row("Garden"))
+
+        before, offset = s.until(s.dock_pid, "the Dock"), log_size()
+        studio = self.row("Studio")
+        s.click(studio)
+        s.until(lambda: labels(s.domain_path) == ["Safari", "Mail"], "the domain to hold Studio's tiles")
+        after = s.until(lambda: (p := s.dock_pid()) != before and p, "a new Dock")
+        s.until(lambda: s.dock_tiles() == ["Safari", "Mail"], "the Dock to show Studio's tiles")
+        self.assertIn("ProfileStore: switchTo 'Studio'", log_since(offset))
+        self.assertEqual(s.active_id(), self.studio["id"])
+        self.wait_checked(studio)
+        self.assertFalse(s.checked(self.row("Garden")))
+
+        offset = log_size()
+        s.click(studio)
+        # Moorvane answers the bus only after it has handled the click that came before.
+        s.dbus("com.moorvane.app", "/com/moorvane/app", "com.moorvane.app.Automation.ProfileNames")
+        self.assertNotIn("switchTo 'Studio'", log_since(offset))
+        self.assertEqual(s.dock_pid(), after)
+        self.assertTrue(s.checked(studio))
+
+    def test_3_edit_from_the_pencil_then_the_recorded_shortcut_switches(self):
+        s, title = self.s, "Edit \u2014 Studio"
+        self.popover()
+        row = self.row("Studio")
+        s.hover(row)
+        s.click(s.find("Edit profile", inside=row))
+        name = s.find("Profile Name", pyatspi.ROLE_TEXT, title)
+        s.click(name)
+        s.key("ctrl+a")
+        s.type_text("Workshop")
+        s.click(s.find("green", window_title=title))
+        s.click(s.find("Edit Dock", window_title=title))
+        s.click(s.find("Add Spacer", window_title=title))
+        s.drag(s.find("Safari", window_title=title), s.find("Mail", window_title=title))
+        s.click(s.find("Click to record", window_title=title))
+        s.key("ctrl+alt+2")
+        s.find("\u2303\u23252", window_title=title)
+        before, offset = s.until(s.dock_pid, "the Dock"), log_size()
+        s.click(s.find("Save", window_title=title))
+
+        tiles = ["Mail", "Safari", "spacer-tile"]
+        workshop = s.until(lambda: s.stored("Workshop"), "the renamed profile")
+        self.assertEqual((workshop["id"], workshop["colorName"], workshop.get("keyboardShortcut"), labels(workshop)),
+                         (self.studio["id"], "green", "ctrl+opt+2", tiles))
+        s.until(lambda: labels(s.domain_path) == tiles, "the domain to hold the edited tiles")
+        s.until(lambda: s.dock_pid() not in (None, before), "a new Dock")
+        s.until(lambda: s.dock_tiles() == ["Mail", "Safari", ""], "the Dock to show the edited tiles")
+        # The log is shared by every session on the machine; the names here are this one's own.
+        text = log_since(offset)
+        self.assertEqual(text.count("switchTo 'Workshop'"), 1, text)
+        self.assertNotIn("AppLaunchManager", text)
+
+        s.dbus("com.moorvane.app", "/com/moorvane/app", "com.moorvane.app.Automation.SwitchDockProfile",
+               "string:Garden")
+        s.until(lambda: s.dock_tiles() == ["Notes", "Music"], "the Dock to show Garden's tiles")
+        other = s.spawn(["xmessage", "-geometry", "+200+200", "another client"])
+        s.until(lambda: s.xdotool("search", "--sync", "--class", "Xmessage", "windowfocus").returncode == 0,
+                "xmessage to take the focus")
+        s.key("ctrl+alt+2")
+        s.until(lambda: labels(s.domain_path) == tiles, "the shortcut to switch back")
+        s.until(lambda: s.dock_tiles() == ["Mail", "Safari", ""], "the Dock to show Workshop's tiles")
+        other.terminate()
+
+    def test_4_manage_apps_adds_an_installed_app(self):
+        s, title, picker = self.s, "Edit \u2014 Workshop", "Manage Apps \u2014 Workshop"
+        self.popover()
+        s.right_click(self.row("Workshop"))
+        s.click(s.find("Edit\u2026", pyatspi.ROLE_MENU_ITEM, "Moorvane"))
+        s.click(s.find("Edit Dock", window_title=title))
+        s.click(s.find("Manage Apps", window_title=title))
+        s.click(s.find("Search apps...", window_title=picker))
+        s.type_text("not")
+        s.hover(s.find("Notes", window_title=picker))
+        s.click(s.find("Add", window_title=picker))
+        s.click(s.find("Apply", window_title=picker))
+        s.gone("Apply", window_title=picker)
+        s.click(s.find("Save", window_title=title))
+        s.until(lambda: "Notes" in labels(s.domain_path), "Notes in the Dock's domain")
+        self.assertIn("Notes", labels(s.stored("Workshop")))
+
+    def test_5_duplicate_delete_and_the_hint_dismissed_for_good(self):
+        s = self.s
+        self.popover()
+        known, active, offset = {p["id"] for p in s.stored_profiles()}, s.active_id(), log_size()
+        s.right_click(self.row("Garden"))
+        s.click(s.find("Duplicate", pyatspi.ROLE_MENU_ITEM, "Moorvane"))
+        copy = s.until(lambda: [p for p in s.stored_profiles() if p["id"] not in known], "the copy")[0]
+        self.assertEqual(labels(copy), ["Notes", "Music"])
+        s.right_click(self.row(copy["name"]))
+        s.click(s.find("Delete", pyatspi.ROLE_MENU_ITEM, "Moorvane"))
+        s.until(lambda: {p["id"] for p in s.stored_profiles()} == known, "the copy deleted")
+        s.gone(copy["name"], self.toggles(), "Moorvane")
+        menus = log_since(offset)
+
+        s.click(s.find("Dismiss", pyatspi.ROLE_PUSH_BUTTON, "Moorvane"))
+        s.gone("Dismiss", window_title="Moorvane")
+        self.assertIs(s.defaults().get("hasSeenProfileHint"), True)
+        self.restart()
+        self.popover()
+        self.row("Workshop")
+        self.shot("list")
+        self.assertIsNone(s.lookup("Dismiss", window_title="Moorvane"))
+        # The right button opens the menu and nothing else.
+        self.assertNotIn("switchTo 'Garden", menus)
+        self.assertEqual(s.active_id(), active)
+
+    def test_6_settings_launch_at_login_and_where_the_app_shows(self):
+        s = self.s
+        s.click(self.popover())
+        entry = os.path.join(s.env["XDG_CONFIG_HOME"], "autostart", "moorvane.desktop")
+        switch = s.find("Launch at Login", pyatspi.ROLE_CHECK_BOX, "Moorvane")
+        s.click(switch)
+        s.until(lambda: os.path.isfile(entry), "the autostart entry")
+        self.wait_checked(switch)
+        s.click(switch)
+        s.until(lambda: not os.path.exists(entry), "the autostart entry removed")
+        self.wait_checked(switch, False)
+
+        folder = os.path.dirname(entry)
+        os.rmdir(folder)
+        with open(folder, "w") as f:
+            f.write("a file where the folder belongs\n")
+        s.click(switch)
+        self.text(lambda t: (t or "").startswith("Moorvane could not be set to start at login"))
+        self.wait_checked(switch, False)
+        self.shot("settings-error")
+
+        for choice, stored, shown in (("Dock & Menu Bar", "dockAndMenuBar", True),
+                                      ("Menu Bar Only", "menuBarOnly", False),
+                                      ("Dock & Menu Bar", "dockAndMenuBar", True)):
+            segment = self.row(choice)
+            s.click(segment)
+            self.wait_checked(segment)
+            s.until(lambda: s.defaults().get("appVisibility") == stored, "appVisibility " + stored)
+            s.until(lambda: ("Moorvane" in (s.dock_tiles("running") or [])) == shown, "the Dock's running tiles")
+        self.restart()
+        s.click(self.popover())
+        self.wait_checked(self.row("Dock & Menu Bar"))
+        self.assertEqual(s.defaults().get("appVisibility"), "dockAndMenuBar")
+
+
+if __name__ == "__main__":
+    unittest.main(verbosity=2)
