@@ -67,13 +67,20 @@ try:
         return any('("moorvane" "Moorvane")  340x' in line for line in tree.splitlines())
 
     openings, row_switches = [], []
+    x, y, w, h = s.until(s.tray_icon_rect, "the tray icon")
+    # What xdotool's own click costs in this session, on the bare desktop, to tell it from the app's part.
+    t0 = time.monotonic()
+    for _ in range(5):
+        s.xdotool("mousemove", "2", "400", "click", "1")
+    bare_click = (time.monotonic() - t0) / 5
     for i in range(10):
         t0 = time.monotonic()
-        s.click_tray()
+        s.xdotool("mousemove", str(x + w // 2), str(y + h // 2), "click", "1")
         e2e.wait_for(popover_shown, step=0.002, what="the popover")
         openings.append(time.monotonic() - t0)
-        name = "P%d" % ((i + 1) % 2)
-        want = ["Safari", "Mail", "Notes"] if (i + 1) % 2 else ["Notes", "Music"]
+        # The URL loop ended on P1, so the rows alternate from P0: never a click on the active row.
+        name = "P%d" % (i % 2)
+        want = ["Safari", "Mail", "Notes"] if i % 2 else ["Notes", "Music"]
         row = s.find(name)
         before = e2e.wait_for(s.dock_pid, what="the Dock")
         t0 = time.monotonic()
@@ -98,8 +105,10 @@ try:
           (own[len(own) // 2] * 1000))
     print("idle: %.1f MB resident before the popover first opens, %.2f %% CPU over 20 s (four Focus polls)" %
           (before_opening, idle_cpu))
-    print("tray click until the popover is on screen (50 profiles): median %.0f ms, worst %.0f ms" %
+    print("tray click until the popover is on screen (50 profiles; xdotool and the polling included, the first "
+          "opening compiles the pages): median %.0f ms, worst %.0f ms" %
           (openings[len(openings) // 2] * 1000, openings[-1] * 1000))
+    print("  of which xdotool's own click on the bare desktop: %.0f ms" % (bare_click * 1000))
     print("row click to the new Dock with the new tiles: median %.0f ms, worst %.0f ms" %
           (row_switches[len(row_switches) // 2] * 1000, row_switches[-1] * 1000))
     print("idle after ten openings and closings: %.1f MB resident" % after_closing)

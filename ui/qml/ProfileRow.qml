@@ -3,7 +3,7 @@ import QtQuick.Controls
 import Moorvane
 
 // One profile in the popover: a click switches to it, the pencil (shown on hover) edits it, a right click
-// offers the rest.
+// asks for its menu.
 AbstractButton {
     id: row
 
@@ -21,8 +21,8 @@ AbstractButton {
 
     signal switchRequested()
     signal editRequested()
-    signal duplicateRequested()
-    signal deleteRequested()
+    // The page keeps one menu for all rows, rather than each row building its own.
+    signal menuRequested()
 
     readonly property color tint: Theme.profileColor(colorName)
     property bool isHovering: false
@@ -59,7 +59,7 @@ AbstractButton {
         anchors.fill: parent
         z: -1
         acceptedButtons: Qt.RightButton
-        onPressed: menu.popup()
+        onPressed: row.menuRequested()
     }
 
     contentItem: Item {
@@ -203,29 +203,6 @@ AbstractButton {
                 }
                 onClicked: row.editRequested()
             }
-        }
-    }
-
-    Menu {
-        id: menu
-        MvMenuItem {
-            text: "Switch to This Profile"
-            enabled: !row.isActive
-            onTriggered: row.switchRequested()
-        }
-        MvMenuItem {
-            text: "Edit\u2026"
-            onTriggered: row.editRequested()
-        }
-        MvMenuItem {
-            text: "Duplicate"
-            onTriggered: row.duplicateRequested()
-        }
-        MenuSeparator {}
-        MvMenuItem {
-            text: "Delete"
-            destructive: true
-            onTriggered: row.deleteRequested()
         }
     }
 }

@@ -185,8 +185,36 @@ Column {
             width: list.width
             onSwitchRequested: page.popover.activate(index)
             onEditRequested: page.popover.edit(index)
-            onDuplicateRequested: page.popover.duplicate(index)
-            onDeleteRequested: page.popover.remove(index)
+            onMenuRequested: {
+                rowMenu.row = index
+                rowMenu.rowIsActive = isActive
+                rowMenu.popup()
+            }
+        }
+    }
+
+    Menu {
+        id: rowMenu
+        property int row: -1
+        property bool rowIsActive: false
+        MvMenuItem {
+            text: "Switch to This Profile"
+            enabled: !rowMenu.rowIsActive
+            onTriggered: page.popover.activate(rowMenu.row)
+        }
+        MvMenuItem {
+            text: "Edit\u2026"
+            onTriggered: page.popover.edit(rowMenu.row)
+        }
+        MvMenuItem {
+            text: "Duplicate"
+            onTriggered: page.popover.duplicate(rowMenu.row)
+        }
+        MenuSeparator {}
+        MvMenuItem {
+            text: "Delete"
+            destructive: true
+            onTriggered: page.popover.remove(rowMenu.row)
         }
     }
 
