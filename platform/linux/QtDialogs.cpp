@@ -3,8 +3,8 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileDialog>
-#include <QStandardPaths>
 #include <QMessageBox>
+#include <QStandardPaths>
 #include <QWindow>
 
 namespace moorvane {

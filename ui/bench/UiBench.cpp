@@ -121,8 +121,15 @@ void openPopover50(benchmark::State& state) {
     for (auto _ : state) {
         QElapsedTimer timer;
         timer.start();
-        auto* model = new PopoverModel(PopoverServices{store, fixture.settings(), context.focus, fixture.ports(),
-                                                       context.profileIO, {}, {}, {}, "Version 1.0 (1)",
+        auto* model = new PopoverModel(PopoverServices{store,
+                                                       fixture.settings(),
+                                                       context.focus,
+                                                       fixture.ports(),
+                                                       context.profileIO,
+                                                       {},
+                                                       {},
+                                                       {},
+                                                       "Version 1.0 (1)",
                                                        entryIconSource(context.workspace)},
                                        view.get());
         loadPopover(*view, model);
