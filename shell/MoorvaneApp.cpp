@@ -8,7 +8,8 @@
 #include <QMessageBox>
 #include <QPainter>
 #include <QQmlContext>
-#include <QQuickView>
+#include <QQmlEngine>
+#include <QQuickWindow>
 #include <QScreen>
 #include <QSystemTrayIcon>
 #include <QUrl>
@@ -152,22 +153,12 @@ void MoorvaneApp::createStatusItem() {
 }
 
 void MoorvaneApp::createPopover() {
-    popover_ = createPopoverWindow();
-    connect(popover_, &QWindow::activeChanged, this, [this] {
-        if (!popover_->isActive() && popover_->isVisible()) popover_->close();
-    });
-    connect(popover_, &QWindow::visibleChanged, this, [this](bool visible) {
-        if (visible) return;
-        popoverClosed_.start();
-        // Nothing of an opening outlives it: the next one builds its pages afresh.
-        unloadPopover(*popover_);
-        if (popoverModel_) popoverModel_->deleteLater();
-        popoverModel_ = nullptr;
-    });
-    // The height follows the content; keep the window against the tray as it grows or shrinks.
-    connect(popover_, &QWindow::heightChanged, this, [this] {
-        if (popover_->isVisible()) placePopover();
-    });
+    popoverEngine_ = createPopoverEngine();
+    popoverEngine_->setParent(this);
+}
+
+void MoorvaneApp::closePopover() {
+    if (popover_) popover_->close();
 }
 
 void MoorvaneApp::placePopover() {
@@ -187,20 +178,39 @@ void MoorvaneApp::placePopover() {
 }
 
 void MoorvaneApp::togglePopover() {
-    if (popover_->isVisible()) {
-        popover_->close();
+    if (popover_) {
+        closePopover();
         return;
     }
     // The click that closed the popover from outside may reach the tray too; it closed it, it does not
     // reopen.
     if (popoverClosed_.isValid() && popoverClosed_.elapsed() < 300) return;
-    popoverModel_ = new PopoverModel(
+    auto* model = new PopoverModel(
         PopoverServices{*store_, *settings_, *focus_, queue_, *profileIO_,
                         [this](const Uuid& id) { openEditor(id); }, [] { QCoreApplication::quit(); },
                         [this] { updater_.checkForUpdates(); }, versionText(), entryIconSource(*workspace_)},
         this);
-    connect(popoverModel_, &PopoverModel::closeRequested, popover_, &QWindow::close, Qt::QueuedConnection);
-    loadPopover(*popover_, popoverModel_);
+    popover_ = createPopoverWindow(*popoverEngine_, model);
+    if (!popover_) {
+        delete model;
+        return;
+    }
+    connect(model, &PopoverModel::closeRequested, this, &MoorvaneApp::closePopover, Qt::QueuedConnection);
+    connect(popover_, &QWindow::activeChanged, this, [this] {
+        if (popover_ && !popover_->isActive() && popover_->isVisible()) closePopover();
+    });
+    // Nothing of an opening outlives it: the next one builds its pages and state afresh.
+    connect(popover_, &QWindow::visibleChanged, this, [this, model](bool visible) {
+        if (visible || !popover_) return;
+        popoverClosed_.start();
+        popover_->deleteLater();
+        model->deleteLater();
+        popover_ = nullptr;
+    });
+    // The height follows the content; keep the window against the tray as it grows or shrinks.
+    connect(popover_, &QWindow::heightChanged, this, [this] {
+        if (popover_ && popover_->isVisible()) placePopover();
+    });
     popoverAnchor_ = QCursor::pos();
     placePopover();
     popover_->show();

@@ -23,7 +23,8 @@
 #include "ui/EditorWindows.h"
 
 class QSystemTrayIcon;
-class QQuickView;
+class QQmlEngine;
+class QQuickWindow;
 
 namespace moorvane {
 
@@ -79,6 +80,7 @@ class MoorvaneApp final : public QObject {
     void createStatusItem();
     void createPopover();
     void placePopover();
+    void closePopover();
 
     QtMainQueue queue_{this};
     QtOverlay overlay_;
@@ -103,8 +105,8 @@ class MoorvaneApp final : public QObject {
     std::unique_ptr<EditorContext> editorContext_;
 
     QSystemTrayIcon* statusItem_ = nullptr;
-    QQuickView* popover_ = nullptr;
-    PopoverModel* popoverModel_ = nullptr;
+    QQmlEngine* popoverEngine_ = nullptr;
+    QQuickWindow* popover_ = nullptr;  // while it shows
     QElapsedTimer popoverClosed_;
     QPoint popoverAnchor_;
     QTimer focusTimer_;

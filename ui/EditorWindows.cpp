@@ -3,8 +3,8 @@
 #include <QGuiApplication>
 #include <QPointer>
 #include <QQmlApplicationEngine>
+#include <QQmlComponent>
 #include <QQmlEngine>
-#include <QQuickView>
 #include <QQuickWindow>
 #include <QScreen>
 
@@ -55,30 +55,23 @@ void centre(QQuickWindow* window) {
 
 }  // namespace
 
-QQuickView* createPopoverWindow() {
-    Theme& theme = Theme::install();
-    auto* view = new QQuickView();
-    view->setFlags(Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
-                   Qt::X11BypassWindowManagerHint);
-    view->setColor(theme.window());
-    view->setResizeMode(QQuickView::SizeViewToRootObject);
-    view->setTitle(QStringLiteral("Moorvane"));
-    view->engine()->addImageProvider(QString::fromLatin1(appIconProviderId), new AppIconProvider);
-    return view;
+QQmlEngine* createPopoverEngine() {
+    Theme::install();
+    auto* engine = new QQmlEngine;
+    engine->addImageProvider(QString::fromLatin1(appIconProviderId), new AppIconProvider);
+    return engine;
 }
 
-bool loadPopover(QQuickView& window, PopoverModel* model) {
-    window.setInitialProperties({{"popover", QVariant::fromValue<QObject*>(model)}});
-    window.setSource(QUrl(QStringLiteral("qrc:/moorvane/qml/PopoverView.qml")));
-    if (window.status() != QQuickView::Ready) {
-        log("UI: the popover could not be built");
-        return false;
+QQuickWindow* createPopoverWindow(QQmlEngine& engine, PopoverModel* model) {
+    QQmlComponent component(&engine, QUrl(QStringLiteral("qrc:/moorvane/qml/PopoverWindow.qml")));
+    QObject* made =
+        component.createWithInitialProperties({{"popover", QVariant::fromValue<QObject*>(model)}});
+    auto* window = qobject_cast<QQuickWindow*>(made);
+    if (!window) {
+        log("UI: the popover could not be built: " + component.errorString().toStdString());
+        delete made;
     }
-    return true;
-}
-
-void unloadPopover(QQuickView& window) {
-    window.setSource(QUrl());
+    return window;
 }
 
 std::function<QString(const DockAppEntry&)> entryIconSource(Workspace& workspace) {

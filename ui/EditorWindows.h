@@ -5,7 +5,7 @@
 
 #include "model/Uuid.h"
 
-class QQuickView;
+class QQmlEngine;
 class QQuickWindow;
 
 namespace moorvane {
@@ -42,13 +42,10 @@ QQuickWindow* openEditorWindow(EditorContext& context, const Uuid& profileId);
 // The "Manage Apps" window over a copy of the editor's tiles; Apply hands them back to that editor.
 QQuickWindow* openPickerWindow(EditorContext& context, ProfileEditorModel& editor);
 
-// The popover's window: frameless, on top and unmanaged like a menu, its height following its content. Not a
-// Qt::Popup, which the accessibility tree leaves out.
-QQuickView* createPopoverWindow();
-// Builds the popover's pages afresh over `model`, which the caller keeps alive while they show.
-bool loadPopover(QQuickView& window, PopoverModel* model);
-// Drops the pages, so nothing of an opening outlives it.
-void unloadPopover(QQuickView& window);
+// The engine every popover window is built in: one for the process, so what it compiles once is kept.
+QQmlEngine* createPopoverEngine();
+// A new, hidden popover window over `model`, which must outlive it; the caller places, shows and deletes it.
+QQuickWindow* createPopoverWindow(QQmlEngine& engine, PopoverModel* model);
 
 // The image source of an entry's icon: its own item's, else its application's; empty for none.
 std::function<QString(const DockAppEntry&)> entryIconSource(Workspace& workspace);

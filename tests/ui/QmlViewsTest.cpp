@@ -11,7 +11,7 @@
 #include <QTimer>
 #include <set>
 
-#include <QQuickView>
+#include <QQmlEngine>
 
 #include "EditorHarness.h"
 #include "fakes/FakeSettingsPorts.h"
@@ -154,13 +154,18 @@ TEST_F(QmlViewsTest, PopoverLoadsInEveryStateWithoutWarnings) {
     testing::FakeLoginItems loginItems;
     testing::FakeAppActivation activation;
     AppSettings settings{defaults, loginItems, activation};
-    std::unique_ptr<QQuickView> view(createPopoverWindow());
-    auto* model = new PopoverModel(
-        PopoverServices{h.store, settings, focus, h.queue, h.io, {}, {}, {}, "Version 1.0 (1)", {}},
-        view.get());
-    ASSERT_TRUE(loadPopover(*view, model));
+    std::unique_ptr<QQmlEngine> engine(createPopoverEngine());
+    PopoverModel model(
+        PopoverServices{h.store, settings, focus, h.queue, h.io, {}, {}, {}, "Version 1.0 (1)", {}});
+    std::unique_ptr<QQuickWindow> view(createPopoverWindow(*engine, &model));
+    ASSERT_TRUE(view);
     view->show();
-    deliverPosted();
+    // Drawing a frame runs the layout the window's height follows, without waiting for the render timer.
+    const auto drawn = [&] {
+        deliverPosted();
+        view->grabWindow();
+    };
+    drawn();
     const int welcome = view->height();
     EXPECT_EQ(view->width(), 340);
 
@@ -168,38 +173,50 @@ TEST_F(QmlViewsTest, PopoverLoadsInEveryStateWithoutWarnings) {
     for (int i = 0; i < 30; ++i) h.addProfile("Profile " + std::to_string(i), {});
     h.store.activeProfileId = work.id;
     focus.currentFocusMode = std::string("Work");
-    deliverPosted();
+    drawn();
     const int listed = view->height();
     EXPECT_NE(listed, welcome);
-    model->openAddForm();
-    deliverPosted();
+    model.openAddForm();
+    drawn();
     EXPECT_GT(view->height(), listed);
-    model->cancel();
+    model.cancel();
     loginItems.registerRefusal = "Not a directory";
-    model->showSettings();
-    model->settingsPage()->setLaunchAtLogin(true);
+    model.showSettings();
+    model.settingsPage()->setLaunchAtLogin(true);
     deliverPosted();
-    model->showProfiles();
-    model->dismissHint();
+    model.showProfiles();
+    model.dismissHint();
     deliverPosted();
-    unloadPopover(*view);
+    view.reset();
     deliverPosted();
     EXPECT_TRUE(qmlWarnings().isEmpty()) << qmlWarnings().join(QLatin1Char('\n')).toStdString();
 }
 
 // The views above reach every file; a new file must be reached there too.
 TEST(QmlFilesTest, EveryFileIsCoveredByTheStateTest) {
-    const QStringList reached = {"AppIcon.qml",          "AppPickerWindow.qml",
-                                 "DockStrip.qml",        "EditorWindow.qml",
-                                 "GroupEditorSheet.qml", "GroupSheetPopup.qml",
-                                 "HotkeyRecorder.qml",   "MvButton.qml",
-                                 "MvMenuItem.qml",       "MvPane.qml",
-                                 "MvSymbol.qml",         "MvText.qml",
-                                 "PopoverDivider.qml",   "PopoverFooterButton.qml",
-                                 "PopoverView.qml",      "ProfileRow.qml",
-                                 "ProfilesPage.qml",     "SettingsPage.qml",
-                                 "SettingsSwitch.qml",   "StandaloneEditView.qml",
-                                 "StripEntryTile.qml",   "StripGroupTile.qml"};
+    const QStringList reached = {"AppIcon.qml",
+                                 "AppPickerWindow.qml",
+                                 "DockStrip.qml",
+                                 "EditorWindow.qml",
+                                 "GroupEditorSheet.qml",
+                                 "GroupSheetPopup.qml",
+                                 "HotkeyRecorder.qml",
+                                 "MvButton.qml",
+                                 "MvMenuItem.qml",
+                                 "MvSymbol.qml",
+                                 "MvText.qml",
+                                 "MvWindow.qml",
+                                 "PopoverDivider.qml",
+                                 "PopoverFooterButton.qml",
+                                 "PopoverView.qml",
+                                 "PopoverWindow.qml",
+                                 "ProfileRow.qml",
+                                 "ProfilesPage.qml",
+                                 "SettingsPage.qml",
+                                 "SettingsSwitch.qml",
+                                 "StandaloneEditView.qml",
+                                 "StripEntryTile.qml",
+                                 "StripGroupTile.qml"};
     QStringList names;
     for (const auto& f : qmlFiles()) names << f.section(QLatin1Char('/'), -1);
     EXPECT_EQ(names, reached);

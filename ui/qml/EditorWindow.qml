@@ -3,19 +3,16 @@ import QtQuick.Controls
 import Moorvane
 
 // The profile editor window.
-ApplicationWindow {
+MvWindow {
     id: window
     required property QtObject editor
 
     title: editor.windowTitle
     width: 560
     height: 560
-    color: Theme.window
-    MvPane {
+
+    StandaloneEditView {
         anchors.fill: parent
-        StandaloneEditView {
-            anchors.fill: parent
-            editor: window.editor
-        }
+        editor: window.editor
     }
 }

@@ -3,18 +3,16 @@ import QtQuick.Controls
 import Moorvane
 
 // The popover's root: the profiles page or the settings page, sliding and fading between them.
-MvPane {
+Rectangle {
     id: root
     required property QtObject popover
     readonly property bool onSettings: popover.currentPage === "settings"
 
     width: 340
     height: onSettings ? settingsPage.height : profilesPage.height
-    background: Rectangle {
-        color: Theme.window
-        border.width: 1
-        border.color: Theme.quaternary
-    }
+    color: Theme.window
+    border.width: 1
+    border.color: Theme.quaternary
     clip: true
     focus: true
 

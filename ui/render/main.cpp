@@ -3,8 +3,8 @@
 #include <QDir>
 #include <QEventLoop>
 #include <QGuiApplication>
+#include <QQmlEngine>
 #include <QQuickItem>
-#include <QQuickView>
 #include <QQuickWindow>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -52,7 +52,9 @@ QObject* findInItems(QQuickItem* item, const QString& name) {
 
 // The popover as the shell hosts it, over the fixture's store and settings.
 struct PopoverShot {
-    std::unique_ptr<QQuickView> view{createPopoverWindow()};
+    std::unique_ptr<QQmlEngine> engine{createPopoverEngine()};
+    std::unique_ptr<QObject> owner = std::make_unique<QObject>();
+    std::unique_ptr<QQuickWindow> view;
     PopoverModel* model = nullptr;
 
     explicit PopoverShot(render::RenderFixture& fixture) {
@@ -67,9 +69,9 @@ struct PopoverShot {
                                                  {},
                                                  "Version 0.1.0 (13)",
                                                  entryIconSource(context.workspace)},
-                                 view.get());
-        loadPopover(*view, model);
-        view->show();
+                                 owner.get());
+        view.reset(createPopoverWindow(*engine, model));
+        if (view) view->show();
     }
 };
 

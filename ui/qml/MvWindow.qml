@@ -2,13 +2,10 @@ import QtQuick
 import QtQuick.Controls
 import Moorvane
 
-// The root of every view: the dark palette for the controls and popups inside it. Fusion takes its palette from
-// the desktop's light or dark setting; the app is dark whatever it is.
-Pane {
-    padding: 0
-    // Labels take their font from the nearest control; keep the application's, as a window would give.
-    font: Qt.application.font
-    background: Rectangle { color: Theme.window }
+// Every window of the app: dark whatever the desktop's. Fusion takes its palette from the desktop's light or dark
+// setting, and popups, menus and tool tips take theirs from the window, so it is set here once for all.
+ApplicationWindow {
+    color: Theme.window
     palette.window: Theme.window
     palette.windowText: Theme.primary
     palette.base: "#2A2A2C"
