@@ -26,11 +26,17 @@ if [ -z "${DISPLAY:-}" ]; then
         sleep 0.1
     done
     echo "No display was set: running on Xvfb $DISPLAY (screenshot: import -display $DISPLAY -window root shot.png)"
+    # A tray for the status item, so the popover can be opened there too.
+    trayer --edge top --align right --widthtype request --height 24 --SetDockType true --transparent true \
+        --alpha 0 --tint 0x202022 >/dev/null 2>&1 &
+    tray=$!
+    trap 'kill $tray $xvfb 2>/dev/null' EXIT INT TERM
 fi
 
 "$bin/moorvane-refdock"
 cat <<HELP
 The reference Dock runs. Moorvane starts now; drive it with:
+  the popover: click the tray icon at the top right (xdotool: search --name '^Moorvane$' in the trayer panel)
   a URL:       $bin/moorvane 'moorvane://switch?profile=Work'
   D-Bus:       dbus-send --session --print-reply --dest=com.moorvane.app /com/moorvane/app \\
                  com.moorvane.app.Automation.SwitchDockProfile string:Work
