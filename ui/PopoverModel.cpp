@@ -258,20 +258,22 @@ bool PopoverModel::hasProfiles() const {
     return !services_.store.profiles.get().empty();
 }
 
-bool PopoverModel::hasActiveProfile() const {
+const DockProfile* PopoverModel::active() const {
     return popover::activeProfile(services_.store.profiles.get(), services_.store.activeProfileId.get());
 }
 
+bool PopoverModel::hasActiveProfile() const {
+    return active() != nullptr;
+}
+
 QString PopoverModel::headerName() const {
-    const DockProfile* active =
-        popover::activeProfile(services_.store.profiles.get(), services_.store.activeProfileId.get());
-    return active ? text(active->name) : QStringLiteral("Moorvane");
+    const DockProfile* profile = active();
+    return profile ? text(profile->name) : QStringLiteral("Moorvane");
 }
 
 QString PopoverModel::headerColorName() const {
-    const DockProfile* active =
-        popover::activeProfile(services_.store.profiles.get(), services_.store.activeProfileId.get());
-    return active ? text(active->colorName) : QString();
+    const DockProfile* profile = active();
+    return profile ? text(profile->colorName) : QString();
 }
 
 QString PopoverModel::focusModeName() const {
@@ -285,7 +287,8 @@ bool PopoverModel::showsHint() const {
 
 void PopoverModel::activate(int row) {
     const DockProfile* profile = rows_->profileAt(row);
-    if (!profile || rows_->data(rows_->index(row), ProfileListModel::IsActiveRole).toBool()) return;
+    const DockProfile* current = active();
+    if (!profile || (current && current->id == profile->id)) return;
     // A copy: the switch republishes the list this pointer lives in.
     const DockProfile chosen = *profile;
     services_.store.switchTo(chosen, true);
@@ -342,20 +345,21 @@ void PopoverModel::selectColor(const QString& colorName) {
     emit formChanged();
 }
 
-void PopoverModel::importProfiles() {
-    // After this click has been handled, and with the popover gone so the open panel is not left behind it.
-    ProfileIO& io = services_.profileIO;
+void PopoverModel::closeThen(std::function<void()> task) {
+    // After this click has been handled, and with the popover gone: a window that runs an event loop of its
+    // own (an open panel, an alert) must neither be left behind the popover nor tear down the pages under the
+    // click that asked for it.
     emit closeRequested();
-    services_.queue.post([&io] { io.showImportPanel(); });
+    services_.queue.post(std::move(task));
+}
+
+void PopoverModel::importProfiles() {
+    ProfileIO& io = services_.profileIO;
+    closeThen([&io] { io.showImportPanel(); });
 }
 
 void PopoverModel::checkForUpdates() {
-    // Like the import: the check may show a modal window, whose event loop must not run while the click that
-    // asked for it is still being handled by the pages it would tear down.
-    if (!services_.checkForUpdates) return;
-    auto check = services_.checkForUpdates;
-    emit closeRequested();
-    services_.queue.post([check] { check(); });
+    if (services_.checkForUpdates) closeThen(services_.checkForUpdates);
 }
 
 void PopoverModel::showSettings() {

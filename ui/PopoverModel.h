@@ -216,6 +216,8 @@ class PopoverModel : public QObject {
 
   private:
     void refreshRows();
+    const DockProfile* active() const;
+    void closeThen(std::function<void()> task);
 
     PopoverServices services_;
     Page page_ = Page::profiles;

@@ -17,37 +17,27 @@ namespace moorvane {
 
 namespace {
 
-class SpawnFileActions {
+// One of posix_spawn's option objects, destroyed only if it was made.
+template <class T, int (*init)(T*), int (*destroy)(T*)>
+class SpawnOptions {
   public:
-    SpawnFileActions() { ok_ = ::posix_spawn_file_actions_init(&actions_) == 0; }
-    ~SpawnFileActions() {
-        if (ok_) ::posix_spawn_file_actions_destroy(&actions_);
+    SpawnOptions() { ok_ = init(&value_) == 0; }
+    ~SpawnOptions() {
+        if (ok_) destroy(&value_);
     }
-    SpawnFileActions(const SpawnFileActions&) = delete;
-    SpawnFileActions& operator=(const SpawnFileActions&) = delete;
+    SpawnOptions(const SpawnOptions&) = delete;
+    SpawnOptions& operator=(const SpawnOptions&) = delete;
     bool ok() const { return ok_; }
-    posix_spawn_file_actions_t* get() { return &actions_; }
+    T* get() { return &value_; }
 
   private:
-    posix_spawn_file_actions_t actions_{};
+    T value_{};
     bool ok_ = false;
 };
 
-class SpawnAttributes {
-  public:
-    SpawnAttributes() { ok_ = ::posix_spawnattr_init(&attributes_) == 0; }
-    ~SpawnAttributes() {
-        if (ok_) ::posix_spawnattr_destroy(&attributes_);
-    }
-    SpawnAttributes(const SpawnAttributes&) = delete;
-    SpawnAttributes& operator=(const SpawnAttributes&) = delete;
-    bool ok() const { return ok_; }
-    posix_spawnattr_t* get() { return &attributes_; }
-
-  private:
-    posix_spawnattr_t attributes_{};
-    bool ok_ = false;
-};
+using SpawnFileActions = SpawnOptions<posix_spawn_file_actions_t, ::posix_spawn_file_actions_init,
+                                      ::posix_spawn_file_actions_destroy>;
+using SpawnAttributes = SpawnOptions<posix_spawnattr_t, ::posix_spawnattr_init, ::posix_spawnattr_destroy>;
 
 // pgrep's extended regular expressions: every character that could mean something is escaped.
 std::string literalPattern(const std::string& name) {

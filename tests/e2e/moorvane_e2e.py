@@ -42,6 +42,11 @@ def app_tile(bundle_id, label, path):
             "tile-type": "file-tile"}
 
 
+def tile_labels(tiles):
+    """The tiles' labels, a spacer by its type."""
+    return [t.get("tile-data", {}).get("file-label") or t.get("tile-type") for t in tiles]
+
+
 def blob(tiles):
     return base64.b64encode(plistlib.dumps(tiles, fmt=plistlib.FMT_BINARY)).decode()
 
@@ -115,7 +120,7 @@ class Session:
                 domain = plistlib.load(f)
         except Exception:
             return None
-        return [t.get("tile-data", {}).get("file-label") for t in domain.get("persistent-apps", [])]
+        return tile_labels(domain.get("persistent-apps", []))
 
     def dock_pid(self):
         found = subprocess.run(["pgrep", "-x", "-U", str(os.getuid()), "Dock"], capture_output=True, text=True)

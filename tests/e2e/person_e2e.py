@@ -25,7 +25,7 @@ if "--screens" in sys.argv:
     del sys.argv[at:at + 2]
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from moorvane_e2e import SOURCE, Session, log_since, log_size, wait_for  # noqa: E402  (it takes the build folder)
+from moorvane_e2e import SOURCE, Session, log_since, log_size, tile_labels, wait_for  # noqa: E402  (it takes the build folder)
 
 # A Python of its own (pyenv) may run this beside the system's, which carries the accessibility bindings. They
 # are imported only once the session's bus and display are this process's own.
@@ -210,14 +210,9 @@ def read_json(path, missing):
         return missing
 
 
-def labels(tiles):
-    """The tiles' labels, a spacer by its type; `tiles` a stored profile or the Dock's domain file."""
-    if isinstance(tiles, dict):
-        tiles = plistlib.loads(base64.b64decode(tiles["persistentApps"]))
-    else:
-        with open(tiles, "rb") as f:
-            tiles = plistlib.load(f)["persistent-apps"]
-    return [t.get("tile-data", {}).get("file-label") or t.get("tile-type") for t in tiles]
+def labels(profile):
+    """A stored profile's tiles by label, a spacer by its type."""
+    return tile_labels(plistlib.loads(base64.b64decode(profile["persistentApps"])))
 
 
 class PersonTest(unittest.TestCase):
@@ -311,7 +306,7 @@ class PersonTest(unittest.TestCase):
         before, offset = s.until(s.dock_pid, "the Dock"), log_size()
         studio = self.row("Studio")
         s.click(studio)
-        s.until(lambda: labels(s.domain_path) == ["Safari", "Mail"], "the domain to hold Studio's tiles")
+        s.until(lambda: s.domain_labels() == ["Safari", "Mail"], "the domain to hold Studio's tiles")
         after = s.until(lambda: (p := s.dock_pid()) != before and p, "a new Dock")
         s.until(lambda: s.dock_tiles() == ["Safari", "Mail"], "the Dock to show Studio's tiles")
         self.assertIn("ProfileStore: switchTo 'Studio'", log_since(offset))
@@ -351,7 +346,7 @@ class PersonTest(unittest.TestCase):
         workshop = s.until(lambda: s.stored("Workshop"), "the renamed profile")
         self.assertEqual((workshop["id"], workshop["colorName"], workshop.get("keyboardShortcut"), labels(workshop)),
                          (self.studio["id"], "green", "ctrl+opt+2", tiles))
-        s.until(lambda: labels(s.domain_path) == tiles, "the domain to hold the edited tiles")
+        s.until(lambda: s.domain_labels() == tiles, "the domain to hold the edited tiles")
         s.until(lambda: s.dock_pid() not in (None, before), "a new Dock")
         s.until(lambda: s.dock_tiles() == ["Mail", "Safari", ""], "the Dock to show the edited tiles")
         # The log is shared by every session on the machine; the names here are this one's own.
@@ -366,7 +361,7 @@ class PersonTest(unittest.TestCase):
         s.until(lambda: s.xdotool("search", "--sync", "--class", "Xmessage", "windowfocus").returncode == 0,
                 "xmessage to take the focus")
         s.key("ctrl+alt+2")
-        s.until(lambda: labels(s.domain_path) == tiles, "the shortcut to switch back")
+        s.until(lambda: s.domain_labels() == tiles, "the shortcut to switch back")
         s.until(lambda: s.dock_tiles() == ["Mail", "Safari", ""], "the Dock to show Workshop's tiles")
         other.terminate()
 
@@ -384,7 +379,7 @@ class PersonTest(unittest.TestCase):
         s.click(s.find("Apply", window_title=picker))
         s.gone("Apply", window_title=picker)
         s.click(s.find("Save", window_title=title))
-        s.until(lambda: "Notes" in labels(s.domain_path), "Notes in the Dock's domain")
+        s.until(lambda: "Notes" in (s.domain_labels() or []), "Notes in the Dock's domain")
         self.assertIn("Notes", labels(s.stored("Workshop")))
 
     def test_5_duplicate_delete_and_the_hint_dismissed_for_good(self):

@@ -117,22 +117,11 @@ void openPopover50(benchmark::State& state) {
     ProfileStore& store = fixture.store();
     for (int i = 0; i < 47; ++i) fixture.largeProfile(4 + i % 9);
     std::unique_ptr<QQmlEngine> engine(createPopoverEngine());
-    EditorContext& context = fixture.context();
     for (auto _ : state) {
         QElapsedTimer timer;
         timer.start();
-        auto* model = new PopoverModel(PopoverServices{store,
-                                                       fixture.settings(),
-                                                       context.focus,
-                                                       fixture.ports(),
-                                                       context.profileIO,
-                                                       {},
-                                                       {},
-                                                       {},
-                                                       "Version 1.0 (1)",
-                                                       entryIconSource(context.workspace)},
-                                       nullptr);
-        std::unique_ptr<QQuickWindow> view(createPopoverWindow(*engine, model));
+        PopoverModel model(fixture.popoverServices());
+        std::unique_ptr<QQuickWindow> view(createPopoverWindow(*engine, &model));
         if (!view) {
             state.SkipWithError("no popover");
             break;
@@ -143,8 +132,6 @@ void openPopover50(benchmark::State& state) {
         QTimer::singleShot(5000, &loop, &QEventLoop::quit);
         loop.exec();
         state.SetIterationTime(static_cast<double>(timer.nsecsElapsed()) / 1e9);
-        view.reset();
-        delete model;
     }
     state.counters["profiles"] = static_cast<double>(store.profiles.get().size());
 }

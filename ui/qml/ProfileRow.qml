@@ -25,7 +25,7 @@ AbstractButton {
     signal menuRequested()
 
     readonly property color tint: Theme.profileColor(colorName)
-    property bool isHovering: false
+    readonly property bool isHovering: hovered
 
     hoverEnabled: true
     focusPolicy: Qt.NoFocus
@@ -34,7 +34,6 @@ AbstractButton {
     leftInset: 6
     rightInset: 6
 
-    onHoveredChanged: isHovering = hovered
     // Checkable only so that the active row reads as checked; a click never toggles it.
     checkable: true
     checked: isActive

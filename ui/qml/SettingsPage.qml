@@ -58,6 +58,7 @@ Column {
 
         Column {
             id: content
+            readonly property real lineWidth: width - 2 * padding
             width: scroll.availableWidth
             padding: 16
             spacing: 14
@@ -78,10 +79,10 @@ Column {
                 }
             }
 
-            PopoverDivider { inset: 0; width: content.width - 32 }
+            PopoverDivider { inset: 0; width: content.lineWidth }
 
             SettingsSwitch {
-                width: content.width - 32
+                width: content.lineWidth
                 title: "Launch at Login"
                 caption: "Start automatically when you log in."
                 checked: page.settings.launchesAtLogin
@@ -94,7 +95,7 @@ Column {
 
             Row {
                 visible: page.settings.launchAtLoginError.length > 0
-                width: content.width - 32
+                width: content.lineWidth
                 spacing: 5
                 MvSymbol { symbol: "exclamationmark.triangle.fill"; size: Theme.captionSize; color: Theme.orange }
                 MvText {
@@ -107,7 +108,7 @@ Column {
             }
 
             SettingsSwitch {
-                width: content.width - 32
+                width: content.lineWidth
                 title: "Auto-save Dock changes"
                 caption: "Keep the active profile in sync when you rearrange the Dock."
                 checked: page.settings.autoSaveDockChanges
@@ -117,10 +118,10 @@ Column {
                 }
             }
 
-            PopoverDivider { inset: 0; width: content.width - 32 }
+            PopoverDivider { inset: 0; width: content.lineWidth }
 
             Column {
-                width: content.width - 32
+                width: content.lineWidth
                 spacing: 6
                 Text { text: "Show App In"; color: Theme.primary; font.pixelSize: 13 }
                 Rectangle {
@@ -174,7 +175,7 @@ Column {
                 }
             }
 
-            PopoverDivider { inset: 0; width: content.width - 32 }
+            PopoverDivider { inset: 0; width: content.lineWidth }
 
             MvButton {
                 plain: true
@@ -192,7 +193,7 @@ Column {
                 onClicked: page.settings.checkForUpdates()
             }
 
-            PopoverDivider { inset: 0; width: content.width - 32 }
+            PopoverDivider { inset: 0; width: content.lineWidth }
         }
     }
 }

@@ -153,6 +153,11 @@ std::optional<Error> QuietPorts::unregisterMainApp() {
     return std::nullopt;
 }
 
+PopoverServices RenderFixture::popoverServices() {
+    return PopoverServices{
+        *store_, *settings_, *focus_, ports_, *io_, {}, {}, {}, "Version 0.1.0 (1)", entryIconSource(ports_)};
+}
+
 DockAppEntry RenderFixture::appEntry(int index) const {
     const auto& [name, identifier] = apps_.at(static_cast<std::size_t>(index) % apps_.size());
     DockAppEntry e;

@@ -18,6 +18,7 @@
 #include "triggers/FocusModeObserver.h"
 #include "triggers/HotkeyManager.h"
 #include "ui/EditorWindows.h"
+#include "ui/PopoverModel.h"
 
 namespace moorvane::render {
 
@@ -101,6 +102,8 @@ class RenderFixture {
     ProfileStore& store() { return *store_; }
     AppSettings& settings() { return *settings_; }
     QuietPorts& ports() { return ports_; }
+    // What the popover is built over here: the shell's services, without its editor, quit or update check.
+    PopoverServices popoverServices();
     // A profile of `tiles` apps (the first ten carry groups, a hidden app and a conflicting shortcut).
     Uuid showcaseProfile() const { return showcase_; }
     Uuid largeProfile(int tiles);

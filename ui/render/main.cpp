@@ -53,24 +53,12 @@ QObject* findInItems(QQuickItem* item, const QString& name) {
 // The popover as the shell hosts it, over the fixture's store and settings.
 struct PopoverShot {
     std::unique_ptr<QQmlEngine> engine{createPopoverEngine()};
-    std::unique_ptr<QObject> owner = std::make_unique<QObject>();
-    std::unique_ptr<QQuickWindow> view;
-    PopoverModel* model = nullptr;
+    std::unique_ptr<PopoverModel> model;
+    std::unique_ptr<QQuickWindow> view;  // last, so it goes before the model it shows
 
-    explicit PopoverShot(render::RenderFixture& fixture) {
-        EditorContext& context = fixture.context();
-        model = new PopoverModel(PopoverServices{fixture.store(),
-                                                 fixture.settings(),
-                                                 context.focus,
-                                                 fixture.ports(),
-                                                 context.profileIO,
-                                                 {},
-                                                 {},
-                                                 {},
-                                                 "Version 0.1.0 (13)",
-                                                 entryIconSource(context.workspace)},
-                                 owner.get());
-        view.reset(createPopoverWindow(*engine, model));
+    explicit PopoverShot(render::RenderFixture& fixture)
+        : model(std::make_unique<PopoverModel>(fixture.popoverServices())),
+          view(createPopoverWindow(*engine, model.get())) {
         if (view) view->show();
     }
 };
