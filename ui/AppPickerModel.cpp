@@ -1,5 +1,6 @@
 #include "ui/AppPickerModel.h"
 
+#include <QHash>
 #include <QVariantMap>
 #include <unordered_set>
 
@@ -34,43 +35,55 @@ AppPickerModel::AppPickerModel(QString editorName, std::vector<DockAppEntry> ent
       entries_(std::move(entries)),
       installed_(installed),
       onApply_(std::move(onApply)),
-      iconSource_(std::move(iconSource)) {}
+      iconSource_(std::move(iconSource)) {
+    entriesEdited();
+}
 
-QVariantList AppPickerModel::profileRows() const {
-    QVariantList out;
+void AppPickerModel::refreshProfileRows() {
+    std::vector<QVariantMap> rows;
+    rows.reserve(entries_.size());
+    // Two entries may share an identifier (removing one removes both); each still needs a key of its own.
+    QHash<QString, int> seen;
     for (const auto& e : entries_) {
-        out.push_back(
-            QVariantMap{{"id", QString::fromStdString(e.id.text())},
+        const QString id = QString::fromStdString(e.id.text());
+        const int occurrence = seen[id]++;
+        rows.push_back(
+            QVariantMap{{"rowId", occurrence == 0 ? id : id + QLatin1Char('#') + QString::number(occurrence)},
+                        {"id", id},
                         {"label", e.isSpacer ? QStringLiteral("Spacer") : QString::fromStdString(e.label)},
                         {"isSpacer", e.isSpacer},
                         {"iconSource", iconSource_ && !e.isSpacer ? iconSource_(e.path) : QString()}});
     }
-    return out;
+    profileRows_.sync(std::move(rows));
 }
 
 QString AppPickerModel::profileAppCount() const {
     return QString::number(editor::itemCount(entries_));
 }
 
-QVariantList AppPickerModel::available() const {
-    QVariantList out;
+void AppPickerModel::refreshAvailable() {
+    std::vector<QVariantMap> rows;
     for (const InstalledApp* app : availableApps(installed_, entries_, search_)) {
-        out.push_back(QVariantMap{{"bundleIdentifier", QString::fromStdString(app->bundleIdentifier)},
-                                  {"name", QString::fromStdString(app->name)},
-                                  {"iconSource", iconSource_ ? iconSource_(app->path) : QString()}});
+        const QString bundle = QString::fromStdString(app->bundleIdentifier);
+        rows.push_back(QVariantMap{{"rowId", bundle},
+                                   {"bundleIdentifier", bundle},
+                                   {"name", QString::fromStdString(app->name)},
+                                   {"iconSource", iconSource_ ? iconSource_(app->path) : QString()}});
     }
-    return out;
+    available_.sync(std::move(rows));
 }
 
 void AppPickerModel::setSearchText(const QString& text) {
     if (text == search_) return;
     search_ = text;
-    emit availableChanged();
+    refreshAvailable();
+    emit searchTextChanged();
 }
 
 void AppPickerModel::entriesEdited() {
+    refreshProfileRows();
+    refreshAvailable();
     emit entriesChanged();
-    emit availableChanged();
 }
 
 void AppPickerModel::add(const QString& bundleIdentifier) {
@@ -92,16 +105,19 @@ void AppPickerModel::remove(const QString& entryId) {
 void AppPickerModel::move(int from, int toOffset) {
     if (from < 0 || toOffset < 0) return;
     editor::moveRows(entries_, static_cast<std::size_t>(from), static_cast<std::size_t>(toOffset));
+    refreshProfileRows();
     emit entriesChanged();
 }
 
 void AppPickerModel::addSmallSpacer() {
     entries_.push_back(DockAppEntry::spacer(SpacerType::small));
+    refreshProfileRows();
     emit entriesChanged();
 }
 
 void AppPickerModel::addSpacer() {
     entries_.push_back(DockAppEntry::spacer(SpacerType::regular));
+    refreshProfileRows();
     emit entriesChanged();
 }
 

@@ -2,11 +2,11 @@
 
 #include <QObject>
 #include <QString>
-#include <QVariantList>
 #include <functional>
 #include <vector>
 
 #include "model/DockProfile.h"
+#include "ui/KeyedListModel.h"
 
 namespace moorvane {
 
@@ -20,10 +20,10 @@ std::vector<const InstalledApp*> availableApps(const std::vector<InstalledApp>& 
 class AppPickerModel : public QObject {
     Q_OBJECT
     Q_PROPERTY(QString title READ title CONSTANT)
-    Q_PROPERTY(QVariantList profileRows READ profileRows NOTIFY entriesChanged)
+    Q_PROPERTY(QAbstractListModel* profileRows READ profileRows CONSTANT)
     Q_PROPERTY(QString profileAppCount READ profileAppCount NOTIFY entriesChanged)
-    Q_PROPERTY(QVariantList available READ available NOTIFY availableChanged)
-    Q_PROPERTY(QString searchText READ searchText WRITE setSearchText NOTIFY availableChanged)
+    Q_PROPERTY(QAbstractListModel* available READ available CONSTANT)
+    Q_PROPERTY(QString searchText READ searchText WRITE setSearchText NOTIFY searchTextChanged)
 
   public:
     using IconSource = std::function<QString(const std::string& path)>;
@@ -34,9 +34,10 @@ class AppPickerModel : public QObject {
                    QObject* parent = nullptr);
 
     QString title() const { return title_; }
-    QVariantList profileRows() const;
+    // Rows keep their identity across edits, so neither list jumps under the pointer.
+    KeyedListModel* profileRows() { return &profileRows_; }
     QString profileAppCount() const;
-    QVariantList available() const;
+    KeyedListModel* available() { return &available_; }
     QString searchText() const { return search_; }
     void setSearchText(const QString& text);
     const std::vector<DockAppEntry>& entries() const { return entries_; }
@@ -50,11 +51,13 @@ class AppPickerModel : public QObject {
 
   signals:
     void entriesChanged();
-    void availableChanged();
+    void searchTextChanged();
     void closeRequested();
 
   private:
     void entriesEdited();
+    void refreshProfileRows();
+    void refreshAvailable();
 
     QString title_;
     std::vector<DockAppEntry> entries_;
@@ -62,6 +65,8 @@ class AppPickerModel : public QObject {
     std::function<void(const std::vector<DockAppEntry>&)> onApply_;
     IconSource iconSource_;
     QString search_;
+    KeyedListModel profileRows_{"entry", QStringLiteral("rowId")};
+    KeyedListModel available_{"app", QStringLiteral("rowId")};
 };
 
 }  // namespace moorvane

@@ -18,62 +18,6 @@ std::optional<Uuid> parseId(const QString& id) {
 
 }  // namespace
 
-int TileListModel::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : static_cast<int>(rows_.size());
-}
-
-QVariant TileListModel::data(const QModelIndex& index, int role) const {
-    if (!index.isValid() || index.row() >= rowCount()) return {};
-    const auto& row = rows_[static_cast<std::size_t>(index.row())];
-    if (role == TileIdRole) return row.value(QStringLiteral("tileId"));
-    if (role == DataRole) return row;
-    return {};
-}
-
-QHash<int, QByteArray> TileListModel::roleNames() const {
-    return {{DataRole, "tile"}, {TileIdRole, "tileId"}};
-}
-
-void TileListModel::sync(std::vector<QVariantMap> tiles) {
-    auto idOf = [](const QVariantMap& m) { return m.value(QStringLiteral("tileId")).toString(); };
-    QSet<QString> wanted;
-    for (const auto& t : tiles) wanted.insert(idOf(t));
-
-    for (int i = static_cast<int>(rows_.size()) - 1; i >= 0; --i) {
-        if (!wanted.contains(idOf(rows_[static_cast<std::size_t>(i)]))) {
-            beginRemoveRows({}, i, i);
-            rows_.erase(rows_.begin() + i);
-            endRemoveRows();
-        }
-    }
-    for (std::size_t i = 0; i < tiles.size(); ++i) {
-        const QString id = idOf(tiles[i]);
-        if (i < rows_.size() && idOf(rows_[i]) == id) {
-            if (rows_[i] != tiles[i]) {
-                rows_[i] = tiles[i];
-                emit dataChanged(index(int(i)), index(int(i)));
-            }
-            continue;
-        }
-        auto found = std::find_if(rows_.begin() + static_cast<std::ptrdiff_t>(i), rows_.end(),
-                                  [&](const QVariantMap& m) { return idOf(m) == id; });
-        if (found != rows_.end()) {
-            const int from = static_cast<int>(found - rows_.begin());
-            beginMoveRows({}, from, from, {}, int(i));
-            std::rotate(rows_.begin() + static_cast<std::ptrdiff_t>(i), found, found + 1);
-            endMoveRows();
-            if (rows_[i] != tiles[i]) {
-                rows_[i] = tiles[i];
-                emit dataChanged(index(int(i)), index(int(i)));
-            }
-        } else {
-            beginInsertRows({}, int(i), int(i));
-            rows_.insert(rows_.begin() + static_cast<std::ptrdiff_t>(i), tiles[i]);
-            endInsertRows();
-        }
-    }
-}
-
 DockStripModel::DockStripModel(editor::EditState& state, EntryIconSource iconSource, QObject* parent)
     : QObject(parent), state_(state), iconSource_(std::move(iconSource)) {
     refresh();

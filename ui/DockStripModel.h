@@ -1,7 +1,5 @@
 #pragma once
 
-#include <QAbstractListModel>
-#include <QHash>
 #include <QString>
 #include <QVariantMap>
 #include <functional>
@@ -10,27 +8,9 @@
 
 #include "model/DockProfile.h"
 #include "ui/EditorRules.h"
+#include "ui/KeyedListModel.h"
 
 namespace moorvane {
-
-// The strip's tiles as a list model that reports moves as moves, so the view can animate a reorder instead
-// of rebuilding every tile.
-class TileListModel : public QAbstractListModel {
-    Q_OBJECT
-  public:
-    enum Role { DataRole = Qt::UserRole + 1, TileIdRole };
-    using QAbstractListModel::QAbstractListModel;
-
-    int rowCount(const QModelIndex& parent = {}) const override;
-    QVariant data(const QModelIndex& index, int role) const override;
-    QHash<int, QByteArray> roleNames() const override;
-
-    // Brings the rows to `tiles` (each with a "tileId") by removals, moves and insertions.
-    void sync(std::vector<QVariantMap> tiles);
-
-  private:
-    std::vector<QVariantMap> rows_;
-};
 
 // The Dock strip over the editor's working copy: tile forming, live drag reordering, hiding, removal and the
 // group actions. It never talks to the store.
@@ -83,7 +63,7 @@ class DockStripModel : public QObject {
 
     editor::EditState& state_;
     EntryIconSource iconSource_;
-    TileListModel tiles_;
+    KeyedListModel tiles_{"tile", QStringLiteral("tileId")};
     std::optional<Uuid> hoveredId_;
     std::optional<Uuid> draggingId_;
 };

@@ -18,7 +18,9 @@ GroupEditorModel::GroupEditorModel(AppGroup draft, std::vector<DockAppEntry> can
       isNew_(isNew),
       onSave_(std::move(onSave)),
       onDelete_(std::move(onDelete)),
-      iconSource_(std::move(iconSource)) {}
+      iconSource_(std::move(iconSource)) {
+    refreshCandidates();
+}
 
 void GroupEditorModel::setName(const QString& name) {
     const std::string text = name.toStdString();
@@ -41,18 +43,20 @@ QStringList GroupEditorModel::symbols() const {
     return out;
 }
 
-QVariantList GroupEditorModel::candidates() const {
-    QVariantList out;
+void GroupEditorModel::refreshCandidates() {
+    std::vector<QVariantMap> out;
     for (const auto& c : candidates_) {
         const bool selected = std::find(draft_.bundleIdentifiers.begin(), draft_.bundleIdentifiers.end(),
                                         c.bundleIdentifier) != draft_.bundleIdentifiers.end();
-        out.push_back(QVariantMap{{"bundleIdentifier", QString::fromStdString(c.bundleIdentifier)},
+        const QString bundle = QString::fromStdString(c.bundleIdentifier);
+        out.push_back(QVariantMap{{"rowId", bundle},
+                                  {"bundleIdentifier", bundle},
                                   {"label", QString::fromStdString(c.label)},
                                   {"iconSource", iconSource_ ? iconSource_(c) : QString()},
                                   {"selected", selected},
                                   {"claimed", claimed_.count(c.bundleIdentifier) > 0}});
     }
-    return out;
+    candidateRows_.sync(std::move(out));
 }
 
 QString GroupEditorModel::selectedCaption() const {
@@ -64,7 +68,9 @@ bool GroupEditorModel::isValid() const {
 }
 
 void GroupEditorModel::toggle(const QString& bundleIdentifier) {
-    if (editor::toggleMember(draft_, bundleIdentifier.toStdString(), claimed_)) emit changed();
+    if (!editor::toggleMember(draft_, bundleIdentifier.toStdString(), claimed_)) return;
+    refreshCandidates();
+    emit changed();
 }
 
 void GroupEditorModel::save() {

@@ -3,13 +3,13 @@
 #include <QObject>
 #include <QString>
 #include <QStringList>
-#include <QVariantList>
 #include <functional>
 #include <set>
 #include <string>
 #include <vector>
 
 #include "model/DockProfile.h"
+#include "ui/KeyedListModel.h"
 
 namespace moorvane {
 
@@ -24,7 +24,7 @@ class GroupEditorModel : public QObject {
     Q_PROPERTY(QString name READ name WRITE setName NOTIFY changed)
     Q_PROPERTY(QString symbolName READ symbolName WRITE setSymbolName NOTIFY changed)
     Q_PROPERTY(QStringList symbols READ symbols CONSTANT)
-    Q_PROPERTY(QVariantList candidates READ candidates NOTIFY changed)
+    Q_PROPERTY(QAbstractListModel* candidates READ candidates CONSTANT)
     Q_PROPERTY(bool hasCandidates READ hasCandidates CONSTANT)
     Q_PROPERTY(QString selectedCaption READ selectedCaption NOTIFY changed)
     Q_PROPERTY(bool isValid READ isValid NOTIFY changed)
@@ -46,7 +46,8 @@ class GroupEditorModel : public QObject {
     QString symbolName() const { return QString::fromStdString(draft_.symbolName); }
     void setSymbolName(const QString& symbol);
     QStringList symbols() const;
-    QVariantList candidates() const;
+    // Rows change one by one on a toggle, and not at all as the name is typed, so the list keeps its place.
+    KeyedListModel* candidates() { return &candidateRows_; }
     bool hasCandidates() const { return !candidates_.empty(); }
     QString selectedCaption() const;
     bool isValid() const;
@@ -63,6 +64,8 @@ class GroupEditorModel : public QObject {
     void finished();
 
   private:
+    void refreshCandidates();
+
     AppGroup draft_;
     std::vector<DockAppEntry> candidates_;
     std::set<std::string> claimed_;
@@ -70,6 +73,7 @@ class GroupEditorModel : public QObject {
     std::function<void(const AppGroup&)> onSave_;
     std::function<void()> onDelete_;
     IconSource iconSource_;
+    KeyedListModel candidateRows_{"candidate", QStringLiteral("rowId")};
 };
 
 }  // namespace moorvane

@@ -55,17 +55,17 @@ TEST(AppPickerModelTest, AvailableListFollowsTheProfilesAppsAndApplyHandsBackThe
     int closes = 0;
     AppPickerModel picker("Work", {mail, mailTwin}, scan, [&](const auto& list) { applied = list; }, {});
     QObject::connect(&picker, &AppPickerModel::closeRequested, [&] { ++closes; });
-    EXPECT_EQ(picker.available().size(), 3);
+    EXPECT_EQ(picker.available()->rowCount(), 3);
 
     picker.remove(QString::fromStdString(mail.id.text()));
     EXPECT_TRUE(picker.entries().empty());
-    EXPECT_EQ(picker.available().at(1).toMap()["name"], "Mail");
+    EXPECT_EQ(picker.available()->rows().at(1)["name"], "Mail");
 
     picker.add("com.apple.Safari");
     picker.addSmallSpacer();
     picker.add("com.apple.iCal");
     EXPECT_EQ(picker.profileAppCount(), "2");
-    EXPECT_EQ(picker.available().size(), 2);
+    EXPECT_EQ(picker.available()->rowCount(), 2);
     picker.move(2, 0);
     EXPECT_EQ(labels(picker.entries()), (std::vector<std::string>{"Calendar", "Safari", "Small Spacer"}));
     EXPECT_TRUE(applied.empty());  // nothing reaches the editor before Apply
@@ -73,6 +73,54 @@ TEST(AppPickerModelTest, AvailableListFollowsTheProfilesAppsAndApplyHandsBackThe
     EXPECT_EQ(labels(applied), (std::vector<std::string>{"Calendar", "Safari", "Small Spacer"}));
     EXPECT_EQ(applied[0].path, "/Applications/Calendar.app");
     EXPECT_EQ(closes, 1);
+}
+
+// A list the pointer is over must not be rebuilt by an edit: every change arrives as the rows it touches, so
+// the view keeps its scroll position and the row under the pointer stays the row that was there.
+struct RowSignals {
+    explicit RowSignals(QAbstractItemModel* model) {
+        QObject::connect(model, &QAbstractItemModel::modelReset, [this] { ++resets; });
+        QObject::connect(model, &QAbstractItemModel::rowsInserted,
+                         [this](auto, int a, int) { inserted.push_back(a); });
+        QObject::connect(model, &QAbstractItemModel::rowsRemoved,
+                         [this](auto, int a, int) { removed.push_back(a); });
+        QObject::connect(model, &QAbstractItemModel::rowsMoved, [this] { ++moves; });
+        QObject::connect(model, &QAbstractItemModel::dataChanged,
+                         [this](auto a, auto) { changed.push_back(a.row()); });
+    }
+    int resets = 0, moves = 0;
+    std::vector<int> inserted, removed, changed;
+};
+
+TEST(EditedListsTest, ChangeOnlyTheRowsAnEditTouches) {
+    DockAppEntry mail = app("Mail");
+    mail.bundleIdentifier = "com.apple.mail";
+    AppPickerModel picker("Work", {mail, DockAppEntry::spacer(SpacerType::small), mail}, scan, {}, {});
+    // Entries sharing an identifier are still two rows, each with its own key.
+    EXPECT_EQ(picker.profileRows()->rowCount(), 3);
+    RowSignals rows(picker.profileRows()), available(picker.available());
+
+    picker.add("com.apple.Safari");
+    EXPECT_EQ(rows.inserted, std::vector<int>{3});
+    EXPECT_EQ(available.removed, std::vector<int>{1});  // Calendar, Safari, Text Edit: Safari leaves in place
+    picker.move(3, 0);
+    EXPECT_EQ(rows.moves, 1);
+    EXPECT_EQ(picker.profileRows()->rows().front()["label"], "Safari");
+    picker.setSearchText("t");
+    EXPECT_EQ(available.removed, (std::vector<int>{1, 0}));  // Calendar has no "t"
+    picker.setSearchText("");
+    EXPECT_EQ(available.inserted, std::vector<int>{0});
+    EXPECT_EQ(rows.resets + available.resets, 0);
+
+    const std::vector<DockAppEntry> candidates = {app("A"), app("B"), app("C")};
+    GroupEditorModel sheet(editor::newGroupDraft(), candidates, {}, true, {}, {}, {});
+    RowSignals members(sheet.candidates());
+    sheet.setName("Typed");
+    sheet.toggle("com.example.B");
+    EXPECT_EQ(members.changed, std::vector<int>{1});
+    EXPECT_TRUE(sheet.candidates()->rows().at(1)["selected"].toBool());
+    EXPECT_EQ(members.resets + members.moves, 0);
+    EXPECT_TRUE(members.inserted.empty() && members.removed.empty());
 }
 
 struct DraftCase {

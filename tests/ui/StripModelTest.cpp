@@ -13,7 +13,7 @@ using testing::labels;
 std::vector<std::string> tileLabels(QAbstractListModel* tiles) {
     std::vector<std::string> out;
     for (int i = 0; i < tiles->rowCount(); ++i) {
-        const auto tile = tiles->data(tiles->index(i), TileListModel::DataRole).toMap();
+        const auto tile = tiles->data(tiles->index(i), KeyedListModel::DataRole).toMap();
         out.push_back(tile["label"].toString().toStdString() +
                       (tile["kind"] == "group" ? "(" + tile["badge"].toString().toStdString() + ")" : ""));
     }

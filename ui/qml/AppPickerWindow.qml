@@ -64,33 +64,89 @@ MvWindow {
                 }
                 ListView {
                     id: profileList
+                    // The row being dragged; rows make way for it live, as the strip's tiles do.
+                    property string dragRowId: ""
+                    readonly property int rowHeight: 32
+
                     Layout.fillWidth: true
                     Layout.fillHeight: true
                     clip: true
                     model: window.picker.profileRows
+                    boundsBehavior: Flickable.StopAtBounds
                     ScrollBar.vertical: ScrollBar {}
+                    moveDisplaced: Transition { NumberAnimation { properties: "y"; duration: 150; easing.type: Easing.OutQuad } }
+                    displaced: Transition { NumberAnimation { properties: "y"; duration: 150; easing.type: Easing.OutQuad } }
+
+                    // Moves the row at `from` so that it sits at `to`.
+                    function moveRow(from, to) {
+                        to = Math.max(0, Math.min(count - 1, to))
+                        if (to !== from)
+                            window.picker.move(from, to > from ? to + 1 : to)
+                    }
+
                     delegate: Rectangle {
                         id: profileRow
-                        required property var modelData
+                        required property var entry
                         required property int index
+                        readonly property bool dragged: profileList.dragRowId === entry.rowId
                         Accessible.role: Accessible.ListItem
-                        Accessible.name: modelData.label
+                        Accessible.name: entry.label
                         width: ListView.view.width
-                        height: 32
-                        color: index % 2 === 0 ? "transparent" : Qt.rgba(1, 1, 1, 0.03)
+                        height: profileList.rowHeight
+                        z: dragged ? 2 : 1
+                        color: dragged ? Theme.withAlpha(Theme.accent, 0.3)
+                                       : index % 2 === 0 ? "transparent" : Qt.rgba(1, 1, 1, 0.03)
+                        border.width: dragged ? 1 : 0
+                        border.color: Theme.withAlpha(Theme.accent, 0.8)
+                        radius: dragged ? 5 : 0
+                        activeFocusOnTab: true
+                        Keys.onDeletePressed: window.picker.remove(profileRow.entry.id)
+                        Keys.onPressed: function (event) {
+                            if (event.key === Qt.Key_Backspace) {
+                                window.picker.remove(profileRow.entry.id)
+                            } else if ((event.modifiers & Qt.AltModifier) && event.key === Qt.Key_Up) {
+                                profileList.moveRow(profileRow.index, profileRow.index - 1)
+                            } else if ((event.modifiers & Qt.AltModifier) && event.key === Qt.Key_Down) {
+                                profileList.moveRow(profileRow.index, profileRow.index + 1)
+                            } else if (event.key === Qt.Key_Up && profileRow.index > 0) {
+                                profileList.itemAtIndex(profileRow.index - 1).forceActiveFocus()
+                            } else if (event.key === Qt.Key_Down && profileRow.index < profileList.count - 1) {
+                                profileList.itemAtIndex(profileRow.index + 1).forceActiveFocus()
+                            } else {
+                                return
+                            }
+                            event.accepted = true
+                        }
+                        onActiveFocusChanged: if (activeFocus) profileList.positionViewAtIndex(index, ListView.Contain)
+                        MvFocusRing { inset: 1; radius: 4 }
                         HoverHandler { id: rowHover }
                         MouseArea {
                             id: rowDrag
                             anchors.fill: parent
-                            property int startIndex: -1
-                            onPressed: startIndex = profileRow.index
-                            onReleased: function (mouse) {
-                                // The row under the pointer is where the moved row is reinserted before.
-                                const target = profileList.indexAt(mouse.x + profileRow.x, profileRow.y + mouse.y)
-                                if (startIndex >= 0 && target >= 0 && target !== startIndex)
-                                    window.picker.move(startIndex, target > startIndex ? target + 1 : target)
-                                startIndex = -1
+                            // The list would otherwise take the gesture as a flick once it passes the threshold.
+                            preventStealing: true
+                            cursorShape: profileRow.dragged ? Qt.ClosedHandCursor : Qt.OpenHandCursor
+                            property real pressY: 0
+                            onPressed: function (mouse) { pressY = mouse.y }
+                            onPositionChanged: function (mouse) {
+                                if (!profileRow.dragged) {
+                                    if (Math.abs(mouse.y - pressY) < Qt.styleHints.startDragDistance) return
+                                    profileList.dragRowId = profileRow.entry.rowId
+                                }
+                                // Rows are all one height and the dragged row never animates, so the slot under the
+                                // pointer follows from the geometry, not from rows still sliding out of the way.
+                                const inList = mapToItem(profileList, mouse.x, mouse.y)
+                                if (inList.y < 16)
+                                    profileList.contentY = Math.max(profileList.originY, profileList.contentY - 8)
+                                else if (inList.y > profileList.height - 16)
+                                    profileList.contentY = Math.min(profileList.originY + profileList.contentHeight - profileList.height,
+                                                                    profileList.contentY + 8)
+                                const first = profileRow.y - profileRow.index * profileList.rowHeight
+                                const inContent = mapToItem(profileList.contentItem, mouse.x, mouse.y)
+                                profileList.moveRow(profileRow.index, Math.floor((inContent.y - first) / profileList.rowHeight))
                             }
+                            onReleased: profileList.dragRowId = ""
+                            onCanceled: profileList.dragRowId = ""
                         }
                         RowLayout {
                             anchors.fill: parent
@@ -102,33 +158,33 @@ MvWindow {
                                 Layout.preferredHeight: 24
                                 MvSymbol {
                                     anchors.centerIn: parent
-                                    visible: profileRow.modelData.isSpacer
+                                    visible: profileRow.entry.isSpacer
                                     symbol: "minus"
                                     size: 16
                                     color: Theme.tertiary
                                 }
                                 AppIcon {
                                     anchors.fill: parent
-                                    visible: !profileRow.modelData.isSpacer
-                                    source: profileRow.modelData.iconSource
+                                    visible: !profileRow.entry.isSpacer
+                                    source: profileRow.entry.iconSource
                                 }
                             }
                             Text {
                                 Layout.fillWidth: true
-                                text: profileRow.modelData.label
-                                font.italic: profileRow.modelData.isSpacer
-                                color: profileRow.modelData.isSpacer ? Theme.secondary : Theme.primary
+                                text: profileRow.entry.label
+                                font.italic: profileRow.entry.isSpacer
+                                color: profileRow.entry.isSpacer ? Theme.secondary : Theme.primary
                                 font.pixelSize: Theme.bodySize
                                 elide: Text.ElideRight
                             }
                             MvButton {
-                                visible: rowHover.hovered
+                                visible: rowHover.hovered && !profileRow.dragged || profileRow.activeFocus
                                 plain: true
                                 symbol: "xmark.circle.fill"
                                 symbolSize: 14
                                 tint: Theme.secondary
                                 help: "Remove"
-                                onClicked: window.picker.remove(profileRow.modelData.id)
+                                onClicked: window.picker.remove(profileRow.entry.id)
                             }
                         }
                     }
@@ -196,42 +252,51 @@ MvWindow {
                     }
                 }
                 ListView {
+                    id: availableList
                     Layout.fillWidth: true
                     Layout.fillHeight: true
                     clip: true
                     model: window.picker.available
+                    boundsBehavior: Flickable.StopAtBounds
                     ScrollBar.vertical: ScrollBar {}
+                    displaced: Transition { NumberAnimation { properties: "y"; duration: 150; easing.type: Easing.OutQuad } }
                     delegate: Rectangle {
                         id: appRow
-                        required property var modelData
+                        required property var app
                         required property int index
                         Accessible.role: Accessible.ListItem
-                        Accessible.name: modelData.name
+                        Accessible.name: app.name
                         width: ListView.view.width
                         height: 32
                         color: index % 2 === 0 ? "transparent" : Qt.rgba(1, 1, 1, 0.03)
+                        activeFocusOnTab: true
+                        Keys.onSpacePressed: window.picker.add(appRow.app.bundleIdentifier)
+                        Keys.onUpPressed: if (index > 0) availableList.itemAtIndex(index - 1).forceActiveFocus()
+                        Keys.onDownPressed: if (index < availableList.count - 1) availableList.itemAtIndex(index + 1).forceActiveFocus()
+                        onActiveFocusChanged: if (activeFocus) availableList.positionViewAtIndex(index, ListView.Contain)
+                        MvFocusRing { inset: 1; radius: 4 }
                         HoverHandler { id: appHover }
                         RowLayout {
                             anchors.fill: parent
                             anchors.leftMargin: 10
                             anchors.rightMargin: 10
                             spacing: 8
-                            AppIcon { Layout.preferredWidth: 24; Layout.preferredHeight: 24; source: appRow.modelData.iconSource }
+                            AppIcon { Layout.preferredWidth: 24; Layout.preferredHeight: 24; source: appRow.app.iconSource }
                             Text {
                                 Layout.fillWidth: true
-                                text: appRow.modelData.name
+                                text: appRow.app.name
                                 color: Theme.primary
                                 font.pixelSize: Theme.bodySize
                                 elide: Text.ElideRight
                             }
                             MvButton {
-                                visible: appHover.hovered
+                                visible: appHover.hovered || appRow.activeFocus
                                 plain: true
                                 symbol: "plus.circle.fill"
                                 symbolSize: 14
                                 tint: Theme.accent
                                 help: "Add"
-                                onClicked: window.picker.add(appRow.modelData.bundleIdentifier)
+                                onClicked: window.picker.add(appRow.app.bundleIdentifier)
                             }
                         }
                     }

@@ -31,10 +31,47 @@ Rectangle {
         displaced: Transition { NumberAnimation { properties: "x"; duration: 150; easing.type: Easing.OutQuad } }
         add: Transition { NumberAnimation { property: "opacity"; from: 0; to: 1; duration: 150; easing.type: Easing.OutQuad } }
 
+        // Most mice have only a vertical wheel: it, and Shift with it, scroll the strip sideways.
+        WheelHandler {
+            id: wheel
+            target: null
+            onWheel: function (event) {
+                const pixels = event.pixelDelta.x !== 0 || event.pixelDelta.y !== 0
+                const dx = pixels ? event.pixelDelta.x : event.angleDelta.x / 120 * 48
+                const dy = pixels ? event.pixelDelta.y : event.angleDelta.y / 120 * 48
+                const delta = Math.abs(dx) > Math.abs(dy) ? dx : dy
+                const first = list.originX - list.leftMargin
+                const last = list.originX + list.contentWidth + list.rightMargin - list.width
+                list.contentX = Math.max(first, Math.min(Math.max(first, last), list.contentX - delta))
+                scrolling.restart()
+                event.accepted = true
+            }
+        }
+        Timer { id: scrolling; interval: 800 }
+
+        ScrollBar.horizontal: ScrollBar {
+            id: bar
+            height: 6
+            policy: ScrollBar.AsNeeded
+            active: hovered || pressed || scrolling.running || list.moving
+            contentItem: Rectangle {
+                implicitHeight: 4
+                radius: 2
+                color: Qt.rgba(1, 1, 1, bar.pressed ? 0.5 : 0.35)
+                opacity: bar.active && bar.size < 1 ? 1 : 0
+                Behavior on opacity { NumberAnimation { duration: 200 } }
+            }
+            background: Item {}
+        }
+
         delegate: Item {
             id: cell
             required property var tile
             required property string tileId
+            required property int index
+            // A tile reached by Tab scrolls into view.
+            readonly property bool keyFocus: loader.item ? loader.item.keyFocus : false
+            onKeyFocusChanged: if (keyFocus) list.positionViewAtIndex(index, ListView.Contain)
 
             width: loader.item ? loader.item.implicitWidth : 0
             height: ListView.view.height

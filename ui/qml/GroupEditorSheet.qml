@@ -7,8 +7,8 @@ import Moorvane
 ColumnLayout {
     id: root
     required property QtObject sheet
+    readonly property Item nameField: nameField
 
-    width: 380
     spacing: 14
 
     Item { Layout.preferredHeight: 6 }
@@ -33,6 +33,7 @@ ColumnLayout {
             MvSymbol { anchors.centerIn: parent; symbol: root.sheet.symbolName; size: 20; color: Theme.accent }
         }
         TextField {
+            id: nameField
             Layout.fillWidth: true
             text: root.sheet.name
             placeholderText: "Group name"
@@ -60,6 +61,8 @@ ColumnLayout {
                 Accessible.name: modelData
                 Accessible.onPressAction: cell.clicked()
                 onClicked: root.sheet.symbolName = modelData
+                focusPolicy: Qt.TabFocus
+                MvFocusRing { inset: -2 }
                 background: Rectangle {
                     radius: 6
                     color: root.sheet.symbolName === cell.modelData ? Theme.withAlpha(Theme.accent, 0.25)
@@ -100,39 +103,55 @@ ColumnLayout {
         radius: 8
         color: Theme.withAlpha(Theme.primary, 0.05)
         ListView {
+            id: candidateList
             anchors.fill: parent
+            anchors.margins: 2
             clip: true
+            boundsBehavior: Flickable.StopAtBounds
             model: root.sheet.candidates
             ScrollBar.vertical: ScrollBar { policy: ScrollBar.AsNeeded }
             delegate: AbstractButton {
                 id: row
-                required property var modelData
+                required property var candidate
+                required property int index
                 width: ListView.view.width
                 height: 30
-                opacity: modelData.claimed ? 0.4 : 1
+                focusPolicy: Qt.TabFocus
                 Accessible.role: Accessible.CheckBox
-                Accessible.name: modelData.label
-                Accessible.checked: modelData.selected
+                Accessible.name: candidate.label
+                Accessible.checked: candidate.selected
                 Accessible.onPressAction: row.clicked()
-                onClicked: root.sheet.toggle(modelData.bundleIdentifier)
+                onClicked: root.sheet.toggle(candidate.bundleIdentifier)
+                onActiveFocusChanged: if (activeFocus) candidateList.positionViewAtIndex(index, ListView.Contain)
+                leftPadding: 10
+                rightPadding: 10
+                topPadding: 5
+                bottomPadding: 5
                 background: Item {}
+                MvFocusRing { inset: 1; radius: 5 }
                 contentItem: RowLayout {
                     spacing: 8
-                    Item { Layout.preferredWidth: 2 }
+                    opacity: row.candidate.claimed ? 0.4 : 1
                     MvSymbol {
-                        symbol: row.modelData.selected ? "checkmark.circle.fill" : "circle"
+                        symbol: row.candidate.selected ? "checkmark.circle.fill" : "circle"
                         size: 14
-                        color: row.modelData.selected ? Theme.accent : Theme.tertiary
+                        color: row.candidate.selected ? Theme.accent : Theme.tertiary
                     }
-                    AppIcon { Layout.preferredWidth: 20; Layout.preferredHeight: 20; source: row.modelData.iconSource }
-                    Text { text: row.modelData.label; font.pixelSize: Theme.bodySize; color: Theme.primary }
+                    AppIcon { Layout.preferredWidth: 20; Layout.preferredHeight: 20; source: row.candidate.iconSource }
                     Text {
-                        visible: row.modelData.claimed
+                        Layout.fillWidth: true
+                        Layout.minimumWidth: 40
+                        text: row.candidate.label
+                        font.pixelSize: Theme.bodySize
+                        color: Theme.primary
+                        elide: Text.ElideRight
+                    }
+                    Text {
+                        visible: row.candidate.claimed
                         text: "in another group"
                         font.pixelSize: Theme.captionSize - 1
                         color: Theme.tertiary
                     }
-                    Item { Layout.fillWidth: true }
                 }
             }
         }

@@ -9,12 +9,16 @@ Popup {
 
     parent: Overlay.overlay
     anchors.centerIn: parent
+    // Fixed: sized from its content it would shrink and move under the pointer as members are picked.
+    width: 380
     modal: true
+    focus: true
     visible: true
     closePolicy: Popup.CloseOnEscape
     padding: 0
+    onOpened: content.nameField.forceActiveFocus()
     background: Rectangle { radius: 10; color: "#2A2A2C"; border.color: Qt.rgba(1, 1, 1, 0.1) }
     Overlay.modal: Rectangle { color: Qt.rgba(0, 0, 0, 0.35) }
     onClosed: popup.editor.dismissGroupSheet()
-    contentItem: GroupEditorSheet { sheet: popup.sheet }
+    contentItem: GroupEditorSheet { id: content; sheet: popup.sheet }
 }

@@ -8,6 +8,105 @@ Item {
     id: root
     required property QtObject editor
 
+    // The pickers in the window's dark style; `dotColor(index)`, when set, draws a profile's colour dot
+    // before each option.
+    component DarkComboBox: ComboBox {
+        id: combo
+        property var dotColor: null
+
+        hoverEnabled: true
+        implicitHeight: 24
+        leftPadding: 8
+        rightPadding: 26
+        font.pixelSize: Theme.bodySize
+
+        background: Rectangle {
+            radius: 5
+            color: combo.down || combo.popup.visible ? Qt.lighter(Theme.control, 1.25)
+                                                     : combo.hovered ? Qt.lighter(Theme.control, 1.12) : Theme.control
+            border.width: 1
+            border.color: Qt.rgba(1, 1, 1, 0.08)
+            MvFocusRing { target: combo }
+        }
+        indicator: MvSymbol {
+            x: combo.width - width - 8
+            anchors.verticalCenter: combo.verticalCenter
+            symbol: "chevron.down"
+            size: 10
+            color: Theme.secondary
+        }
+        contentItem: Row {
+            spacing: 6
+            Rectangle {
+                visible: combo.dotColor !== null && combo.currentIndex >= 0
+                width: 8
+                height: 8
+                radius: 4
+                color: visible ? combo.dotColor(combo.currentIndex) : "transparent"
+                anchors.verticalCenter: parent.verticalCenter
+            }
+            Text {
+                width: combo.availableWidth - (combo.dotColor !== null ? 14 : 0)
+                text: combo.displayText
+                elide: Text.ElideRight
+                color: Theme.primary
+                font: combo.font
+                anchors.verticalCenter: parent.verticalCenter
+            }
+        }
+        // Spelled out: Qt 6.4 does not wrap a delegate in a component inside an inline component.
+        delegate: Component {
+            ItemDelegate {
+                id: option
+                required property int index
+                required property var modelData
+                width: ListView.view ? ListView.view.width : combo.width
+                height: 26
+                leftPadding: 8
+                highlighted: combo.highlightedIndex === index
+                // A neutral highlight: an accent one would swallow the blue profile's dot.
+                background: Rectangle {
+                    radius: 4
+                    color: option.highlighted ? Qt.rgba(1, 1, 1, 0.12) : "transparent"
+                }
+                contentItem: Row {
+                    spacing: 6
+                    Rectangle {
+                        visible: combo.dotColor !== null
+                        width: 8
+                        height: 8
+                        radius: 4
+                        color: visible ? combo.dotColor(option.index) : "transparent"
+                        border.width: 1
+                        border.color: Qt.rgba(1, 1, 1, 0.35)
+                        anchors.verticalCenter: parent.verticalCenter
+                    }
+                    Text {
+                        text: combo.textRole.length > 0 ? option.modelData[combo.textRole] : option.modelData
+                        color: Theme.primary
+                        font: combo.font
+                        anchors.verticalCenter: parent.verticalCenter
+                    }
+                }
+            }
+        }
+        popup: Popup {
+            y: combo.height + 2
+            width: Math.max(combo.width, 160)
+            implicitHeight: Math.min(contentItem.implicitHeight + 8, 300)
+            padding: 4
+            contentItem: ListView {
+                clip: true
+                implicitHeight: contentHeight
+                model: combo.popup.visible ? combo.delegateModel : null
+                currentIndex: combo.highlightedIndex
+                boundsBehavior: Flickable.StopAtBounds
+                ScrollIndicator.vertical: ScrollIndicator {}
+            }
+            background: Rectangle { radius: 6; color: "#2C2C2E"; border.color: Qt.rgba(1, 1, 1, 0.12) }
+        }
+    }
+
     Shortcut {
         sequences: ["Return", "Enter"]
         enabled: root.editor.groupSheet === null && !root.editor.recorder.isRecording
@@ -63,70 +162,66 @@ Item {
                     Text { text: root.editor.itemsCaption; font.pixelSize: Theme.captionSize + 1; color: Theme.secondary }
                 }
             }
-            ComboBox {
+            DarkComboBox {
                 id: profilePicker
                 Layout.maximumWidth: 140
                 Layout.preferredWidth: 140
                 model: root.editor.profiles
                 textRole: "name"
                 currentIndex: root.editor.profileIndex
+                dotColor: function (index) {
+                    const profiles = root.editor.profiles
+                    return Theme.profileColor(index >= 0 && index < profiles.length ? profiles[index].colorName : "")
+                }
                 Accessible.name: "Profile"
                 onActivated: function (index) { root.editor.selectProfile(index) }
+            }
+            // A borderless menu button; its label is its name, so it carries no tool tip.
+            AbstractButton {
+                id: editDock
+                hoverEnabled: true
+                focusPolicy: Qt.TabFocus
+                leftPadding: 6
+                rightPadding: 6
+                topPadding: 3
+                bottomPadding: 3
+                Accessible.role: Accessible.ButtonMenu
+                Accessible.name: "Edit Dock"
+                Accessible.onPressAction: editDock.clicked()
+                onClicked: editMenu.opened ? editMenu.close() : editMenu.popup(editDock, 0, editDock.height + 2)
+                Keys.onDownPressed: editDock.clicked()
+                background: Rectangle {
+                    radius: 5
+                    color: editDock.down || editMenu.opened ? Qt.rgba(1, 1, 1, 0.14)
+                                                            : editDock.hovered ? Qt.rgba(1, 1, 1, 0.08) : "transparent"
+                    MvFocusRing { target: editDock }
+                }
                 contentItem: Row {
-                    leftPadding: 8
-                    spacing: 6
-                    Rectangle {
-                        width: 8
-                        height: 8
-                        radius: 4
-                        color: Theme.profileColor(profilePicker.currentIndex >= 0
-                                                  ? root.editor.profiles[profilePicker.currentIndex].colorName : "")
-                        anchors.verticalCenter: parent.verticalCenter
-                    }
+                    spacing: 4
                     Text {
-                        width: profilePicker.width - 50
-                        text: profilePicker.displayText
-                        elide: Text.ElideRight
+                        text: "Edit Dock"
                         color: Theme.primary
                         font.pixelSize: Theme.bodySize
                         anchors.verticalCenter: parent.verticalCenter
                     }
-                }
-                delegate: ItemDelegate {
-                    id: profileRow
-                    required property var modelData
-                    required property int index
-                    width: ListView.view ? ListView.view.width : 140
-                    highlighted: profilePicker.highlightedIndex === index
-                    contentItem: Row {
-                        spacing: 6
-                        Rectangle {
-                            width: 8
-                            height: 8
-                            radius: 4
-                            color: Theme.profileColor(profileRow.modelData.colorName)
-                            anchors.verticalCenter: parent.verticalCenter
-                        }
-                        Text { text: profileRow.modelData.name; color: Theme.primary; font.pixelSize: Theme.bodySize }
+                    MvSymbol {
+                        symbol: "chevron.down"
+                        size: 10
+                        color: Theme.secondary
+                        anchors.verticalCenter: parent.verticalCenter
                     }
-                }
-            }
-            MvButton {
-                id: editDock
-                plain: true
-                text: "Edit Dock"
-                help: "Edit Dock"
-                onClicked: editMenu.popup(editDock, 0, editDock.height)
-                Accessible.name: "Edit Dock"
-                MvSymbol {
-                    anchors.left: parent.right
-                    anchors.verticalCenter: parent.verticalCenter
-                    symbol: "chevron.down"
-                    size: 12
-                    color: Theme.primary
                 }
                 Menu {
                     id: editMenu
+                    // As wide as its widest item: a menu's own width is a fixed default that cuts long items.
+                    onAboutToShow: {
+                        let widest = 0
+                        for (let i = 0; i < count; ++i) {
+                            const item = itemAt(i)
+                            if (item) widest = Math.max(widest, item.implicitWidth)
+                        }
+                        width = widest + leftPadding + rightPadding
+                    }
                     MvMenuItem { text: "Manage Apps"; symbol: "square.grid.2x2"; onTriggered: root.editor.manageApps() }
                     MvMenuItem {
                         text: "Create Group\u2026"
@@ -145,7 +240,6 @@ Item {
                     }
                 }
             }
-            Item { Layout.preferredWidth: 8 }
         }
 
         DockStrip {
@@ -176,7 +270,7 @@ Item {
             columnSpacing: 10
             rowSpacing: 10
 
-            Text { Layout.preferredWidth: 50; text: "Color"; color: Theme.secondary; font.pixelSize: Theme.bodySize }
+            Text { Layout.preferredWidth: 50; text: "Color"; color: Theme.secondary; font.pixelSize: Theme.calloutSize }
             Row {
                 spacing: 8
                 Repeater {
@@ -190,6 +284,8 @@ Item {
                         Accessible.name: modelData
                         Accessible.onPressAction: swatch.clicked()
                         onClicked: root.editor.colorName = modelData
+                        focusPolicy: Qt.TabFocus
+                        MvFocusRing { radius: width / 2 }
                         background: Rectangle {
                             radius: 9
                             color: Theme.profileColor(swatch.modelData)
@@ -200,8 +296,8 @@ Item {
                 }
             }
 
-            Text { Layout.preferredWidth: 50; text: "Focus"; color: Theme.secondary; font.pixelSize: Theme.bodySize }
-            ComboBox {
+            Text { Layout.preferredWidth: 50; text: "Focus"; color: Theme.secondary; font.pixelSize: Theme.calloutSize }
+            DarkComboBox {
                 Layout.maximumWidth: 180
                 Layout.preferredWidth: 180
                 model: root.editor.focusOptions
@@ -216,7 +312,7 @@ Item {
                 topPadding: 3
                 text: "Shortcut"
                 color: Theme.secondary
-                font.pixelSize: Theme.bodySize
+                font.pixelSize: Theme.calloutSize
             }
             ColumnLayout {
                 Layout.fillWidth: true
@@ -263,7 +359,7 @@ Item {
                 topPadding: 6
                 text: "Apps"
                 color: Theme.secondary
-                font.pixelSize: Theme.bodySize
+                font.pixelSize: Theme.calloutSize
             }
             ColumnLayout {
                 Layout.fillWidth: true
@@ -279,6 +375,7 @@ Item {
                     ToolTip.visible: hovered
                     ToolTip.text: root.editor.autoLaunchTooltip
                     ToolTip.delay: 600
+                    MvFocusRing { inset: 0 }
                 }
                 CheckBox {
                     id: quitOthers
@@ -287,10 +384,13 @@ Item {
                     onToggled: root.editor.quitOtherApps = checked
                     Accessible.name: text
                     Accessible.onPressAction: quitOthers.toggle()
+                    MvFocusRing { inset: 0 }
                 }
                 RowLayout {
                     visible: root.editor.quitOtherApps
                     Layout.fillWidth: true
+                    // In line with the check boxes, which sit inside their own padding.
+                    Layout.leftMargin: quitOthers.leftPadding
                     spacing: 4
                     MvSymbol { symbol: "exclamationmark.triangle.fill"; size: 11; color: Theme.orange }
                     Text {
@@ -342,15 +442,22 @@ Item {
 
     // The group sheet: a modal dialog over the editor for as long as the editor has a sheet open. The sheet
     // is handed over once, at creation, so no binding ever reads a sheet that is already gone.
+    // While it is open the sheet holds the keyboard; when it goes, focus goes back where it was.
     Loader {
         id: sheetLoader
+        property Item focusBefore: null
         Connections {
             target: root.editor
             function onGroupSheetChanged() {
-                if (root.editor.groupSheet)
+                if (root.editor.groupSheet) {
+                    sheetLoader.focusBefore = root.Window.activeFocusItem
                     sheetLoader.setSource("GroupSheetPopup.qml", { "sheet": root.editor.groupSheet, "editor": root.editor })
-                else
+                } else {
                     sheetLoader.source = ""
+                    if (sheetLoader.focusBefore)
+                        sheetLoader.focusBefore.forceActiveFocus()
+                    sheetLoader.focusBefore = null
+                }
             }
         }
     }

@@ -18,6 +18,20 @@ Item {
     Accessible.role: Accessible.ListItem
     Accessible.name: isSpacer ? "Spacer" : tile.label
 
+    // By keyboard: Delete removes the tile, the menu key or Shift+F10 opens its menu.
+    activeFocusOnTab: true
+    Keys.onPressed: function (event) {
+        if (event.key === Qt.Key_Delete || event.key === Qt.Key_Backspace)
+            root.strip.remove(root.tile.tileId)
+        else if (!root.isSpacer && (event.key === Qt.Key_Menu || (event.key === Qt.Key_F10 && (event.modifiers & Qt.ShiftModifier))))
+            menu.popup(root, root.width / 2, root.height / 2)
+        else
+            return
+        event.accepted = true
+    }
+    readonly property bool keyFocus: activeFocus
+    MvFocusRing { inset: 1; radius: 8 }
+
     HoverHandler {
         onHoveredChanged: hovered ? root.strip.setHovered(root.tile.tileId) : root.strip.clearHovered(root.tile.tileId)
     }
@@ -78,6 +92,7 @@ Item {
     }
 
     Column {
+        id: iconColumn
         visible: !root.isSpacer
         anchors.centerIn: parent
         spacing: 3
@@ -105,23 +120,29 @@ Item {
         }
     }
 
-    // Remove button at the icon's (or bar's) top-right corner.
+    // The badges overlap the corners of what they act on, as the group tile's count does, so each is plainly
+    // its tile's and none reaches past the tile.
+    readonly property real markLeft: isSpacer ? (width - tile.spacerWidth) / 2 : (width - 48) / 2
+    readonly property real markRight: isSpacer ? markLeft + tile.spacerWidth : markLeft + 48
+    readonly property real markTop: isSpacer ? (height - 40) / 2 : iconColumn.y
+    readonly property real markBottom: markTop + (isSpacer ? 40 : 48)
+
+    // Remove button on the icon's (or bar's) top-right corner.
     MvButton {
         visible: root.isHovered
         plain: true
-        padding: 0
+        padding: 1
         symbol: "xmark.circle.fill"
         symbolSize: 14
         help: "Remove from Profile"
-        x: root.isSpacer ? root.width / 2 + root.tile.spacerWidth / 2 - width / 2 + 8
-                         : root.width / 2 + 24 - width / 2 + 6
-        y: root.isSpacer ? (root.height - 40) / 2 - height / 2 - 8 : (root.height - 60) / 2 - height / 2 - 6
+        x: Math.min(root.width - width, root.markRight - width / 2 - 2)
+        y: Math.max(0, root.markTop - height / 2 + 2)
         z: 2
-        background: Rectangle { radius: width / 2; color: Qt.rgba(0, 0, 0, 0.5) }
+        background: Rectangle { radius: width / 2; color: Qt.rgba(0, 0, 0, 0.6) }
         onClicked: root.strip.remove(root.tile.tileId)
     }
 
-    // Eye button at the icon's bottom-left corner.
+    // Eye button on the icon's bottom-left corner, above the label.
     MvButton {
         visible: !root.isSpacer && root.tile.canHide && (root.isHovered || root.tile.isHidden)
         plain: true
@@ -129,10 +150,10 @@ Item {
         symbol: root.tile.isHidden ? "eye.slash.fill" : "eye"
         symbolSize: 10
         help: root.tile.eyeTooltip
-        x: root.width / 2 - 24 - width / 2 - 4
-        y: (root.height - 60) / 2 + 48 - height / 2 + 4
+        x: Math.max(0, root.markLeft - width / 2 + 2)
+        y: root.markBottom - height + 1
         z: 2
-        background: Rectangle { radius: width / 2; color: Qt.rgba(0, 0, 0, 0.55) }
+        background: Rectangle { radius: width / 2; color: Qt.rgba(0, 0, 0, 0.6) }
         onClicked: root.strip.toggleHidden(root.tile.tileId)
     }
 

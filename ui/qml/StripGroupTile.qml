@@ -8,6 +8,8 @@ Item {
     required property var tile
     required property QtObject strip
 
+    readonly property bool keyFocus: face.activeFocus
+
     implicitWidth: 60
     implicitHeight: 66
 
@@ -21,6 +23,8 @@ Item {
             height: 48
             anchors.horizontalCenter: parent.horizontalCenter
             hoverEnabled: true
+            focusPolicy: Qt.TabFocus
+            MvFocusRing { radius: 13 }
             Accessible.role: Accessible.Button
             Accessible.name: root.tile.label
             Accessible.onPressAction: face.clicked()
@@ -103,6 +107,8 @@ Item {
         x: (root.width - width) / 2
         width: 220
         padding: 12
+        // Kept off the window's edges when the group sits at either end of the strip.
+        margins: 8
         background: Rectangle { radius: 10; color: "#2C2C2E"; border.color: Qt.rgba(1, 1, 1, 0.12) }
         contentItem: Column {
             spacing: 8
