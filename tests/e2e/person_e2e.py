@@ -33,11 +33,19 @@ sys.path.append("/usr/lib/python3/dist-packages")
 pyatspi = None
 
 
+# Enough installed apps that the picker's lists and a crowded strip scroll; none has "not" in its name, which the
+# picker flow searches for.
+MORE_APPS = ("Books", "Calendar", "Contacts", "Maps", "Numbers", "Pages", "Photos", "Podcasts", "Reminders",
+             "Stocks", "Terminal", "Weather", "Xcode")
+
+
 class PersonSession(Session):
     """The session, plus a tray host, the accessibility bus and the pointer's and keyboard's helpers."""
 
     def __init__(self):
         super().__init__()
+        for name in MORE_APPS:
+            self.apps[name] = self.make_bundle(name, self.apps_id(name))
         self.env.update(QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1", QT_ACCESSIBILITY="1")
         self.spawn(["trayer", "--edge", "top", "--align", "right", "--widthtype", "request", "--height", "24",
                     "--SetDockType", "true", "--transparent", "false"])
@@ -48,6 +56,10 @@ class PersonSession(Session):
         os.environ.update(DBUS_SESSION_BUS_ADDRESS=self.env["DBUS_SESSION_BUS_ADDRESS"], DISPLAY=self.display)
         global pyatspi
         import pyatspi
+
+    @staticmethod
+    def apps_id(name):
+        return "com.example." + name if name in MORE_APPS else Session.apps_id(name)
 
     def xdotool(self, *arguments):
         return subprocess.run(["xdotool", *arguments], env=self.env, capture_output=True, text=True, timeout=10)
@@ -441,6 +453,135 @@ class PersonTest(unittest.TestCase):
         s.click(self.popover())
         self.wait_checked(self.row("Dock & Menu Bar"))
         self.assertEqual(s.defaults().get("appVisibility"), "dockAndMenuBar")
+
+    # The editing views by pointer, wheel and keys.
+
+    def edit(self, name):
+        """Opens the editor of a profile from its row's menu; gives the window's title."""
+        s, title = self.s, "Edit \u2014 " + name
+
+        def on_screen(name):  # a page slid aside stays in the tree, showing, outside the window
+            node, window = s.lookup(name, pyatspi.ROLE_PUSH_BUTTON, "Moorvane"), s.lookup("Moorvane", None, "Moorvane")
+            box, frame = node and s.extents(node), window and s.extents(window)
+            return bool(box and frame) and frame.x <= box.x < frame.x + frame.width
+
+        def profiles_shown():  # the popover may be closed, or still on its settings page
+            if on_screen("Settings"):
+                return True
+            if on_screen("Back"):
+                s.click(s.lookup("Back", pyatspi.ROLE_PUSH_BUTTON, "Moorvane"))
+            elif s.lookup("Moorvane", None, "Moorvane") is None:
+                s.click_tray()
+            time.sleep(0.5)
+            return False
+        s.until(profiles_shown, "the popover's profiles")
+        s.right_click(self.row(name))
+        s.click(s.find("Edit\u2026", pyatspi.ROLE_MENU_ITEM, "Moorvane"))
+        s.find("Profile Name", pyatspi.ROLE_TEXT, title)
+        return title
+
+    def manage_apps(self, title):
+        s = self.s
+        s.click(s.find("Edit Dock", window_title=title))
+        s.click(s.find("Manage Apps", window_title=title))
+        return title.replace("Edit", "Manage Apps", 1)
+
+    @staticmethod
+    def focused(node):
+        return node.getState().contains(pyatspi.STATE_FOCUSED)
+
+    def test_8a_a_picker_row_dragged_to_another_place_reorders_the_profile(self):
+        s = self.s
+        title = self.edit("Workshop")
+        picker = self.manage_apps(title)
+        s.drag(s.find("Mail", window_title=picker), s.find("Notes", window_title=picker))
+        s.click(s.find("Apply", window_title=picker))
+        s.gone("Apply", window_title=picker)
+        s.click(s.find("Save", window_title=title))
+        s.until(lambda: labels(s.stored("Workshop")) == ["Safari", "spacer-tile", "Notes", "Mail"],
+                "the dragged row's order stored")
+
+    def test_8b_an_open_group_sheet_holds_the_keyboard_and_escape_gives_it_back(self):
+        s = self.s
+        title = self.edit("Workshop")
+        s.click(s.find("Edit Dock", window_title=title))
+        s.click(s.find("Create Group\u2026", window_title=title))
+        field = s.find("Group name", pyatspi.ROLE_TEXT, title)
+        s.until(lambda: self.focused(field), "the sheet's name field to take the keyboard")
+        s.key("ctrl+a")
+        s.type_text("Tools")
+        s.until(lambda: field.queryText().getText(0, -1) == "Tools", "the typed name in the sheet")
+        profile_name = s.find("Profile Name", pyatspi.ROLE_TEXT, title)
+        edit_dock = s.find("Edit Dock", window_title=title)
+        for _ in range(40):  # more than the sheet has controls: Tab goes round inside it
+            s.key("Tab")
+        self.assertIsNotNone(s.lookup("Group name", pyatspi.ROLE_TEXT, title))
+        self.assertFalse(self.focused(profile_name) or self.focused(edit_dock))
+        s.key("Escape")
+        s.gone("Group name", pyatspi.ROLE_TEXT, title)
+        s.until(lambda: self.focused(edit_dock), "the keyboard back on the button the sheet came from")
+        self.assertEqual(profile_name.queryText().getText(0, -1), "Workshop")
+        s.click(s.find("Cancel", window_title=title))
+        s.gone("Profile Name", pyatspi.ROLE_TEXT, title)
+        self.assertNotIn("appGroups", s.stored("Workshop"))
+
+    def test_8c_an_add_in_a_scrolled_picker_leaves_the_list_where_it_was(self):
+        s = self.s
+        title = self.edit("Workshop")
+        picker = self.manage_apps(title)
+        search = s.find("Search apps...", window_title=picker)
+        books = s.find("Books", pyatspi.ROLE_LIST_ITEM, picker)
+        s.hover(books)
+        s.xdotool("click", "5")
+        top = s.extents(search).y + s.extents(search).height
+        s.until(lambda: s.extents(books).y < top, "the available list scrolled")
+        time.sleep(0.5)  # the wheel's scroll runs out
+        # Still short of its end, where a shorter list would have to move down whatever it kept.
+        window = s.extents(s.find(picker, None, picker))
+        last = s.lookup("Xcode", pyatspi.ROLE_LIST_ITEM, picker)
+        self.assertTrue(last is None or s.extents(last).y > window.y + window.height - 80)
+        # The row two below the list's top edge is added; the one above it must stay put.
+        pane = s.extents(books).x  # rows right of here are available apps, left of it the profile's
+        rows = sorted((n for n in s.nodes(picker) if n.getRole() == pyatspi.ROLE_LIST_ITEM
+                       and s.extents(n) and s.extents(n).y > top and s.extents(n).x >= pane),
+                      key=lambda n: s.extents(n).y)
+        above, chosen = rows[1], rows[2]
+        above_y, name = s.extents(above).y, chosen.name
+        s.hover(chosen)
+        add = s.find("Add", inside=chosen)
+        row = s.extents(chosen)
+        s.until(lambda: s.extents(add).x > row.x + row.width // 2, "the Add button laid out")
+        s.click(add)
+        s.until(lambda: s.lookup(name, pyatspi.ROLE_LIST_ITEM, picker) is not None
+                and s.extents(s.lookup(name, pyatspi.ROLE_LIST_ITEM, picker)).x < pane,
+                "%s in the profile's list" % name)
+        self.assertEqual(s.extents(above).y, above_y)
+        self.assertLess(s.extents(books).y, top)
+        s.click(s.find("Apply", window_title=picker))
+        s.click(s.find("Cancel", window_title=title))
+        s.gone("Profile Name", pyatspi.ROLE_TEXT, title)
+
+    def test_8d_a_vertical_wheel_scrolls_a_crowded_strip_to_its_last_tile(self):
+        s = self.s
+        crowd = ["Safari", "Mail", "Notes", "Music"] + list(MORE_APPS[:9])
+        s.stop_moorvane()
+        s.seed_profiles(s.stored_profiles() + [s.profile("Crowd", crowd)], active=s.active_id())
+        s.start_moorvane()
+        title = self.edit("Crowd")
+        window = s.extents(s.find(title, None, title))
+
+        def in_view(name):
+            node = s.lookup(name, pyatspi.ROLE_LIST_ITEM, title)
+            box = node and s.extents(node)
+            return bool(box) and box.x >= window.x and box.x + box.width <= window.x + window.width
+
+        self.assertFalse(in_view(crowd[-1]))
+        s.hover(s.find(crowd[0], pyatspi.ROLE_LIST_ITEM, title))
+        for _ in range(8):
+            s.xdotool("click", "5")
+        s.until(lambda: in_view(crowd[-1]), "the last tile in view")
+        self.assertFalse(in_view(crowd[0]))
+        s.click(s.find("Cancel", window_title=title))
 
 
 if __name__ == "__main__":

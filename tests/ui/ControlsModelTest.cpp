@@ -104,8 +104,11 @@ TEST(EditedListsTest, ChangeOnlyTheRowsAnEditTouches) {
     EXPECT_EQ(rows.inserted, std::vector<int>{3});
     EXPECT_EQ(available.removed, std::vector<int>{1});  // Calendar, Safari, Text Edit: Safari leaves in place
     picker.move(3, 0);
-    EXPECT_EQ(rows.moves, 1);
-    EXPECT_EQ(picker.profileRows()->rows().front()["label"], "Safari");
+    picker.move(1, 3);  // a drag one row down: Safari, Small Spacer, Mail, Mail
+    EXPECT_EQ(rows.moves, 2);
+    std::vector<QString> shown;
+    for (const auto& row : picker.profileRows()->rows()) shown.push_back(row["label"].toString());
+    EXPECT_EQ(shown, (std::vector<QString>{"Safari", "Spacer", "Mail", "Mail"}));
     picker.setSearchText("t");
     EXPECT_EQ(available.removed, (std::vector<int>{1, 0}));  // Calendar has no "t"
     picker.setSearchText("");

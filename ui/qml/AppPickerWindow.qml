@@ -66,6 +66,8 @@ MvWindow {
                     id: profileList
                     // The row being dragged; rows make way for it live, as the strip's tiles do.
                     property string dragRowId: ""
+                    // Where the first row's top is in the content, taken while the rows are at rest.
+                    property real dragOriginY: 0
                     readonly property int rowHeight: 32
 
                     Layout.fillWidth: true
@@ -79,7 +81,7 @@ MvWindow {
 
                     // Moves the row at `from` so that it sits at `to`.
                     function moveRow(from, to) {
-                        to = Math.max(0, Math.min(count - 1, to))
+                        to = Math.max(0, Math.min(profileList.count - 1, to))
                         if (to !== from)
                             window.picker.move(from, to > from ? to + 1 : to)
                     }
@@ -131,19 +133,20 @@ MvWindow {
                             onPositionChanged: function (mouse) {
                                 if (!profileRow.dragged) {
                                     if (Math.abs(mouse.y - pressY) < Qt.styleHints.startDragDistance) return
+                                    profileList.dragOriginY = profileRow.y - profileRow.index * profileList.rowHeight
                                     profileList.dragRowId = profileRow.entry.rowId
                                 }
-                                // Rows are all one height and the dragged row never animates, so the slot under the
-                                // pointer follows from the geometry, not from rows still sliding out of the way.
+                                // Rows are all one height, so the slot under the pointer follows from the geometry,
+                                // not from rows still sliding out of the way or not yet laid out after a move.
                                 const inList = mapToItem(profileList, mouse.x, mouse.y)
                                 if (inList.y < 16)
                                     profileList.contentY = Math.max(profileList.originY, profileList.contentY - 8)
                                 else if (inList.y > profileList.height - 16)
                                     profileList.contentY = Math.min(profileList.originY + profileList.contentHeight - profileList.height,
                                                                     profileList.contentY + 8)
-                                const first = profileRow.y - profileRow.index * profileList.rowHeight
                                 const inContent = mapToItem(profileList.contentItem, mouse.x, mouse.y)
-                                profileList.moveRow(profileRow.index, Math.floor((inContent.y - first) / profileList.rowHeight))
+                                profileList.moveRow(profileRow.index,
+                                                    Math.floor((inContent.y - profileList.dragOriginY) / profileList.rowHeight))
                             }
                             onReleased: profileList.dragRowId = ""
                             onCanceled: profileList.dragRowId = ""
@@ -259,7 +262,7 @@ MvWindow {
                     model: window.picker.available
                     boundsBehavior: Flickable.StopAtBounds
                     ScrollBar.vertical: ScrollBar {}
-                    displaced: Transition { NumberAnimation { properties: "y"; duration: 150; easing.type: Easing.OutQuad } }
+                    // No sliding here: rows change as the search is typed, and a row must be where it is drawn.
                     delegate: Rectangle {
                         id: appRow
                         required property var app

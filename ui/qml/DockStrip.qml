@@ -37,8 +37,8 @@ Rectangle {
             target: null
             onWheel: function (event) {
                 const pixels = event.pixelDelta.x !== 0 || event.pixelDelta.y !== 0
-                const dx = pixels ? event.pixelDelta.x : event.angleDelta.x / 120 * 48
-                const dy = pixels ? event.pixelDelta.y : event.angleDelta.y / 120 * 48
+                const dx = pixels ? event.pixelDelta.x : event.angleDelta.x / 120 * 60
+                const dy = pixels ? event.pixelDelta.y : event.angleDelta.y / 120 * 60
                 const delta = Math.abs(dx) > Math.abs(dy) ? dx : dy
                 const first = list.originX - list.leftMargin
                 const last = list.originX + list.contentWidth + list.rightMargin - list.width

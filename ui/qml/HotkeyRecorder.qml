@@ -22,6 +22,8 @@ Row {
         ToolTip.text: root.recorder.helpText
         ToolTip.delay: 600
         anchors.verticalCenter: parent.verticalCenter
+        focusPolicy: Qt.TabFocus
+        MvFocusRing { }
 
         contentItem: Text {
             text: record.text

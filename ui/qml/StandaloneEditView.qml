@@ -26,8 +26,8 @@ Item {
                                                      : combo.hovered ? Qt.lighter(Theme.control, 1.12) : Theme.control
             border.width: 1
             border.color: Qt.rgba(1, 1, 1, 0.08)
-            MvFocusRing { target: combo }
         }
+        MvFocusRing { }
         indicator: MvSymbol {
             x: combo.width - width - 8
             anchors.verticalCenter: combo.verticalCenter
@@ -188,14 +188,22 @@ Item {
                 Accessible.role: Accessible.ButtonMenu
                 Accessible.name: "Edit Dock"
                 Accessible.onPressAction: editDock.clicked()
-                onClicked: editMenu.opened ? editMenu.close() : editMenu.popup(editDock, 0, editDock.height + 2)
+                // Right edges aligned, so the menu opens inside the window below the button.
+                onClicked: {
+                    if (editMenu.opened) {
+                        editMenu.close()
+                        return
+                    }
+                    editMenu.fitWidth()
+                    editMenu.popup(editDock, editDock.width - editMenu.width, editDock.height + 2)
+                }
                 Keys.onDownPressed: editDock.clicked()
                 background: Rectangle {
                     radius: 5
                     color: editDock.down || editMenu.opened ? Qt.rgba(1, 1, 1, 0.14)
                                                             : editDock.hovered ? Qt.rgba(1, 1, 1, 0.08) : "transparent"
-                    MvFocusRing { target: editDock }
                 }
+                MvFocusRing { }
                 contentItem: Row {
                     spacing: 4
                     Text {
@@ -213,14 +221,15 @@ Item {
                 }
                 Menu {
                     id: editMenu
-                    // As wide as its widest item: a menu's own width is a fixed default that cuts long items.
-                    onAboutToShow: {
+                    // As wide as its widest item, with room after it: a menu's own width is a fixed default
+                    // that cuts long items.
+                    function fitWidth() {
                         let widest = 0
                         for (let i = 0; i < count; ++i) {
                             const item = itemAt(i)
                             if (item) widest = Math.max(widest, item.implicitWidth)
                         }
-                        width = widest + leftPadding + rightPadding
+                        width = widest + leftPadding + rightPadding + 16
                     }
                     MvMenuItem { text: "Manage Apps"; symbol: "square.grid.2x2"; onTriggered: root.editor.manageApps() }
                     MvMenuItem {
@@ -270,7 +279,7 @@ Item {
             columnSpacing: 10
             rowSpacing: 10
 
-            Text { Layout.preferredWidth: 50; text: "Color"; color: Theme.secondary; font.pixelSize: Theme.calloutSize }
+            Text { Layout.preferredWidth: 50; text: "Color"; color: Theme.secondary; font.pixelSize: Theme.subheadlineSize }
             Row {
                 spacing: 8
                 Repeater {
@@ -296,7 +305,7 @@ Item {
                 }
             }
 
-            Text { Layout.preferredWidth: 50; text: "Focus"; color: Theme.secondary; font.pixelSize: Theme.calloutSize }
+            Text { Layout.preferredWidth: 50; text: "Focus"; color: Theme.secondary; font.pixelSize: Theme.subheadlineSize }
             DarkComboBox {
                 Layout.maximumWidth: 180
                 Layout.preferredWidth: 180
@@ -312,7 +321,7 @@ Item {
                 topPadding: 3
                 text: "Shortcut"
                 color: Theme.secondary
-                font.pixelSize: Theme.calloutSize
+                font.pixelSize: Theme.subheadlineSize
             }
             ColumnLayout {
                 Layout.fillWidth: true
@@ -359,7 +368,7 @@ Item {
                 topPadding: 6
                 text: "Apps"
                 color: Theme.secondary
-                font.pixelSize: Theme.calloutSize
+                font.pixelSize: Theme.subheadlineSize
             }
             ColumnLayout {
                 Layout.fillWidth: true
@@ -454,8 +463,9 @@ Item {
                     sheetLoader.setSource("GroupSheetPopup.qml", { "sheet": root.editor.groupSheet, "editor": root.editor })
                 } else {
                     sheetLoader.source = ""
-                    if (sheetLoader.focusBefore)
-                        sheetLoader.focusBefore.forceActiveFocus()
+                    // A menu item that opened the sheet is gone with its menu: the Edit Dock button stands in for it.
+                    const back = sheetLoader.focusBefore && sheetLoader.focusBefore.visible ? sheetLoader.focusBefore : editDock
+                    back.forceActiveFocus(Qt.TabFocusReason)
                     sheetLoader.focusBefore = null
                 }
             }
