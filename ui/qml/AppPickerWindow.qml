@@ -182,6 +182,8 @@ MvWindow {
                             }
                             MvButton {
                                 visible: rowHover.hovered && !profileRow.dragged || profileRow.activeFocus
+                                // The row is the stop for Tab and takes Delete; this button shows only with it.
+                                focusPolicy: Qt.NoFocus
                                 plain: true
                                 symbol: "xmark.circle.fill"
                                 symbolSize: 14
@@ -294,6 +296,8 @@ MvWindow {
                             }
                             MvButton {
                                 visible: appHover.hovered || appRow.activeFocus
+                                // The row is the stop for Tab and takes Space; this button shows only with it.
+                                focusPolicy: Qt.NoFocus
                                 plain: true
                                 symbol: "plus.circle.fill"
                                 symbolSize: 14
