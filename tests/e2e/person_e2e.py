@@ -246,8 +246,15 @@ class PersonTest(unittest.TestCase):
     def popover(self):
         """Opens the popover unless it shows, and returns its footer's "Settings" button."""
         s = self.s
-        if s.lookup("Settings", window_title="Moorvane") is None:
+
+        def shown():
+            if s.lookup("Settings", window_title="Moorvane") is not None:
+                return True
+            # Just after a start the tray may not act on a click yet; a lost click is repeated.
             s.click_tray()
+            time.sleep(2)
+            return False
+        s.until(shown, "the popover", timeout=15)
         return s.find("Settings", pyatspi.ROLE_PUSH_BUTTON, "Moorvane")
 
     @staticmethod
