@@ -117,11 +117,15 @@ ColumnLayout {
                 width: ListView.view.width
                 height: 30
                 focusPolicy: Qt.TabFocus
-                Accessible.role: Accessible.CheckBox
+                // Checkable, so a screen reader hears a check box and its state; the model decides the state.
+                checkable: true
+                checked: candidate.selected
                 Accessible.name: candidate.label
-                Accessible.checked: candidate.selected
                 Accessible.onPressAction: row.clicked()
-                onClicked: root.sheet.toggle(candidate.bundleIdentifier)
+                onClicked: {
+                    root.sheet.toggle(candidate.bundleIdentifier)
+                    row.checked = Qt.binding(function () { return row.candidate.selected })
+                }
                 onActiveFocusChanged: if (activeFocus) candidateList.positionViewAtIndex(index, ListView.Contain)
                 leftPadding: 10
                 rightPadding: 10
@@ -157,8 +161,10 @@ ColumnLayout {
         }
     }
 
+    // Its line stays when the hint goes, so the sheet keeps its height and nothing moves under the pointer.
     Text {
-        visible: !root.sheet.isValid
+        opacity: root.sheet.isValid ? 0 : 1
+        Accessible.ignored: root.sheet.isValid
         Layout.leftMargin: 20
         text: root.sheet.validityHint
         font.pixelSize: Theme.captionSize

@@ -289,10 +289,15 @@ Item {
                         required property string modelData
                         width: 18
                         height: 18
-                        Accessible.role: Accessible.Button
+                        // Checkable, so the chosen colour reads as checked; the editor holds the choice.
+                        checkable: true
+                        checked: root.editor.colorName === modelData
                         Accessible.name: modelData
                         Accessible.onPressAction: swatch.clicked()
-                        onClicked: root.editor.colorName = modelData
+                        onClicked: {
+                            root.editor.colorName = modelData
+                            swatch.checked = Qt.binding(function () { return root.editor.colorName === swatch.modelData })
+                        }
                         focusPolicy: Qt.TabFocus
                         MvFocusRing { radius: width / 2 }
                         background: Rectangle {
