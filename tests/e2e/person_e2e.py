@@ -472,10 +472,11 @@ class PersonTest(unittest.TestCase):
             box, frame = node and s.extents(node), window and s.extents(window)
             return bool(box and frame) and frame.x <= box.x < frame.x + frame.width
 
-        def profiles_shown():  # the popover may be closed, or still on its settings page
-            if on_screen("Settings"):
+        def profiles_shown():  # the popover may be closed, on its settings page, or sliding between the two
+            settings, back = on_screen("Settings"), on_screen("Back")
+            if settings and not back:
                 return True
-            if on_screen("Back"):
+            if back and not settings:
                 s.click(s.lookup("Back", pyatspi.ROLE_PUSH_BUTTON, "Moorvane"))
             elif s.lookup("Moorvane", None, "Moorvane") is None:
                 s.click_tray()
