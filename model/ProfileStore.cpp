@@ -5,7 +5,6 @@
 #include <unicode/unistr.h>
 
 #include <chrono>
-#include <fstream>
 #include <iterator>
 #include <sstream>
 #include <system_error>
@@ -15,6 +14,7 @@
 #include "dock/TileCodec.h"
 #include "model/AppSettings.h"
 #include "model/AtomicFile.h"
+#include "model/BoundedRead.h"
 #include "model/Log.h"
 #include "model/ProfileJson.h"
 #include "triggers/AppLaunchManager.h"
@@ -35,13 +35,10 @@ std::string_view trimmed(std::string_view text) {
     return text.substr(first, last - first + 1);
 }
 
-Result<std::string> readWholeFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return Error{"cannot open " + path.string()};
-    std::string content((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad()) return Error{"cannot read " + path.string()};
-    return content;
-}
+// Far beyond any real store (a profile is a few kilobytes); a larger file is not read into memory whole.
+constexpr std::size_t maxStoreBytes = std::size_t{256} << 20;
+// A UUID with some white space around it; anything much longer is not an identifier.
+constexpr std::size_t maxActiveIdBytes = 4096;
 
 bool isSpacerTile(const PlistValue& tile) {
     const auto entry = entryFromTile(tile);
@@ -119,7 +116,7 @@ void ProfileStore::keepUnreadableStoreAside() {
 void ProfileStore::load() {
     std::error_code error;
     if (!fs::exists(storageURL_, error)) return;
-    auto content = readWholeFile(storageURL_);
+    auto content = readBoundedFile(storageURL_, maxStoreBytes);
     if (!content) {
         log("ProfileStore: Failed to load: " + content.error().description);
         keepUnreadableStoreAside();
@@ -129,7 +126,7 @@ void ProfileStore::load() {
     } else {
         profiles = std::move(*decoded);
     }
-    auto active = readWholeFile(activeIdURL_);
+    auto active = readBoundedFile(activeIdURL_, maxActiveIdBytes);
     if (!active) return;
     if (auto id = Uuid::parse(trimmed(*active))) activeProfileId = *id;
 }

@@ -171,6 +171,25 @@ TEST_F(ProfileStoreTest, UnreadableStoreIsKeptAsideBeforeAnySave) {
     EXPECT_EQ(readText(aside[0]), "{not a store") << "a save never touches the kept copy";
 }
 
+// A folder in a file's place fails every read with EISDIR, as an I/O error or a refused permission does.
+TEST_F(ProfileStoreTest, UnreadableFilesLoadAsNothingWithoutStoppingTheApp) {
+    fs::create_directories(folder() / "profiles.json");
+    std::ofstream(folder() / "active.txt") << Uuid::random().text();
+    auto store = makeStore();
+    EXPECT_TRUE(store->profiles.get().empty());
+    ASSERT_FALSE(messages().empty());
+    EXPECT_TRUE(messages().front().starts_with("ProfileStore: Failed to load: ")) << messages().front();
+    EXPECT_TRUE(store->activeProfileId.get()) << "the identifier is still read";
+
+    store->profiles = {named("Kept")};
+    store->save();
+    fs::remove(folder() / "active.txt");
+    fs::create_directories(folder() / "active.txt");
+    store = makeStore();
+    EXPECT_EQ(store->profiles.get().size(), 1u);
+    EXPECT_FALSE(store->activeProfileId.get());
+}
+
 TEST_F(ProfileStoreTest, EditsReleaseShortcutsDuplicateInPlaceAndDeleteTheActiveProfile) {
     auto store = makeStore();
     DockProfile a = named("A"), b = named("B"), c = named("C");
