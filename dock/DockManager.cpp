@@ -168,19 +168,19 @@ const std::vector<InstalledApp>& DockManager::installedApps() {
     return *cachedInstalledApps_;
 }
 
-void DockManager::apply(const DockProfile& profile) {
-    apply(profile, decodeTiles(profile.persistentApps));
+bool DockManager::apply(const DockProfile& profile) {
+    return apply(profile, decodeTiles(profile.persistentApps));
 }
 
-void DockManager::apply(const DockProfile& profile, Result<PlistArray> apps) {
+bool DockManager::apply(const DockProfile& profile, Result<PlistArray> apps) {
     if (!apps) {
         log("DockManager: Failed to apply profile: " + apps.error().description);
-        return;
+        return false;
     }
     Result<PlistArray> others = decodeTiles(profile.persistentOthers);
     if (!others) {
         log("DockManager: Failed to apply profile: " + others.error().description);
-        return;
+        return false;
     }
 
     PlistArray appTiles = std::move(*apps);
@@ -198,9 +198,13 @@ void DockManager::apply(const DockProfile& profile, Result<PlistArray> apps) {
 
     preferences_.set(persistentAppsKey, std::move(appTiles));
     preferences_.set(persistentOthersKey, std::move(*others));
-    // The Dock still reads the lists through the live domain, so the restart goes ahead; the line says why a
-    // switch that does not stick may have failed.
-    if (!preferences_.synchronize()) log("DockManager: Failed to synchronise com.apple.dock");
+    // A restart now would bring the Dock back with the old lists, and a capture would read the unwritten
+    // ones as if the Dock showed them; so the switch ends here with the domain as it was.
+    if (!preferences_.synchronize()) {
+        preferences_.discardPendingChanges();
+        log("DockManager: Failed to apply profile: com.apple.dock could not be written");
+        return false;
+    }
 
     const std::vector<RunningApplication> running = workspace_.runningApplications();
     const auto dock = std::find_if(running.begin(), running.end(), [](const RunningApplication& app) {
@@ -220,6 +224,7 @@ void DockManager::apply(const DockProfile& profile, Result<PlistArray> apps) {
     }
 
     queue_.post([this, name = profile.name] { showSwitchingOverlay(name); });
+    return true;
 }
 
 std::optional<std::pair<Bytes, Bytes>> DockManager::captureDockState() {

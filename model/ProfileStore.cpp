@@ -150,7 +150,7 @@ void ProfileStore::reenableAutoSaveAfter(double seconds, bool logIt) {
     });
 }
 
-void ProfileStore::switchTo(const DockProfile& profile, bool launchApps) {
+bool ProfileStore::switchTo(const DockProfile& profile, bool launchApps) {
     isAutoSaveEnabled = false;
     DockProfile current = profile;
     for (const auto& p : profiles.get()) {
@@ -163,11 +163,18 @@ void ProfileStore::switchTo(const DockProfile& profile, bool launchApps) {
     const auto entries = tiles ? entriesFromTiles(*tiles) : std::vector<DockAppEntry>{};
     log("ProfileStore: switchTo '" + current.name + "' with " + std::to_string(entries.size()) +
         " entries: " + entryListText(entries));
-    dock_.apply(current, std::move(tiles));
-    if (launchApps) launcher_.applyLaunchOptions(current, entries);
-    activeProfileId = current.id;
-    save();
+    // Made active while the Dock still shows another layout, the profile would take that layout at the next
+    // auto-save; so a switch whose Dock was not written goes no further.
+    const bool applied = dock_.apply(current, std::move(tiles));
+    if (applied) {
+        if (launchApps) launcher_.applyLaunchOptions(current, entries);
+        activeProfileId = current.id;
+        save();
+    } else {
+        log("ProfileStore: switch to '" + current.name + "' stopped: the Dock was not changed");
+    }
     reenableAutoSaveAfter(switchSettleSeconds, true);
+    return applied;
 }
 
 bool ProfileStore::switchToProfileNamed(const std::string& name) {

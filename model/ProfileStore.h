@@ -54,7 +54,9 @@ class ProfileStore {
     void load();
     void save();
 
-    void switchTo(const DockProfile& profile, bool launchApps);
+    // False when the Dock could not be written: then nothing else happened (no apps quit or launched, the
+    // active profile unchanged), and auto-save still comes back after the usual pause.
+    bool switchTo(const DockProfile& profile, bool launchApps);
     bool switchToProfileNamed(const std::string& name);
     // Trimmed, ignoring letter case; the first in list order wins.
     std::optional<DockProfile> profileNamed(std::string_view name) const;
