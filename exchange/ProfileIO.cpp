@@ -66,13 +66,18 @@ std::string suggestedFileName(const DockProfile& profile) {
 }
 
 std::string uniqueImportName(const std::string& name, const std::vector<DockProfile>& stored) {
-    std::set<std::string, std::less<>> taken;
-    for (const auto& profile : stored) taken.insert(profile.name);
-    if (!taken.count(name)) return name;
+    // Taken as the URL command and the automation action look names up, so every profile stays reachable
+    // by its name.
+    const auto taken = [&stored](const std::string& candidate) {
+        return std::any_of(stored.begin(), stored.end(), [&candidate](const DockProfile& p) {
+            return profileNameMatches(p.name, candidate);
+        });
+    };
+    if (!taken(name)) return name;
     // At most one more candidate than there are stored names, so this ends.
     for (std::size_t suffix = 2;; ++suffix) {
         std::string candidate = name + " " + std::to_string(suffix);
-        if (!taken.count(candidate)) return candidate;
+        if (!taken(candidate)) return candidate;
     }
 }
 

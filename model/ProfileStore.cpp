@@ -187,12 +187,17 @@ bool ProfileStore::switchToProfileNamed(const std::string& name) {
     return true;
 }
 
+bool profileNameMatches(std::string_view storedName, std::string_view asked) {
+    const std::string_view wanted = trimmed(asked);
+    const auto text = [](std::string_view s) {
+        return icu::UnicodeString::fromUTF8(icu::StringPiece(s.data(), static_cast<int32_t>(s.size())));
+    };
+    return text(storedName).caseCompare(text(wanted), U_FOLD_CASE_DEFAULT) == 0;
+}
+
 std::optional<DockProfile> ProfileStore::profileNamed(std::string_view name) const {
-    const std::string_view wanted = trimmed(name);
-    const auto folded =
-        icu::UnicodeString::fromUTF8(icu::StringPiece(wanted.data(), static_cast<int32_t>(wanted.size())));
     for (const auto& p : profiles.get()) {
-        if (icu::UnicodeString::fromUTF8(p.name).caseCompare(folded, U_FOLD_CASE_DEFAULT) == 0) return p;
+        if (profileNameMatches(p.name, name)) return p;
     }
     return std::nullopt;
 }

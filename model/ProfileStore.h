@@ -21,6 +21,10 @@ class AppLaunchManager;
 class AppSettings;
 class DockManager;
 
+// Whether a stored profile name answers to `asked` the way every name look-up compares: `asked` trimmed of
+// white space and line breaks at both ends (the stored name is not), then equal ignoring letter case.
+bool profileNameMatches(std::string_view storedName, std::string_view asked);
+
 // `["Safari", "[spacer]"]`: the application tiles of a profile as the log shows them.
 std::string entryListText(const std::vector<DockAppEntry>& entries);
 

@@ -108,6 +108,19 @@ TEST_F(ProfileIOTest, RepeatedImportsNumberTheNameAndAStoreElementImportsBare) {
     EXPECT_TRUE(dialogs.alerts.empty());
 }
 
+// Names are looked up trimmed and ignoring case, so a second "work" beside "Work" could never be reached.
+TEST_F(ProfileIOTest, ImportedNameIsFreeAsNameLookUpsCompare) {
+    const auto names = [](Lines list) {
+        std::vector<DockProfile> stored;
+        for (auto& name : list) stored.push_back(sample(name));
+        return stored;
+    };
+    EXPECT_EQ(uniqueImportName("work", names({"Work"})), "work 2");
+    EXPECT_EQ(uniqueImportName("work", names({"Work", "WORK 2"})), "work 3");
+    EXPECT_EQ(uniqueImportName("\u00E4rger", names({"\u00C4rger"})), "\u00E4rger 2");
+    EXPECT_EQ(uniqueImportName("Work", names({"Work "})), "Work") << "stored names are not trimmed";
+}
+
 struct ShortcutCase {
     const char* name;
     std::string stored;
