@@ -7,7 +7,6 @@
 #include <algorithm>
 #include <cstdint>
 #include <filesystem>
-#include <fstream>
 #include <memory>
 #include <set>
 #include <system_error>
@@ -16,6 +15,7 @@
 
 #include "dock/Plist.h"
 #include "dock/TileCodec.h"
+#include "model/BoundedRead.h"
 #include "model/Log.h"
 
 namespace moorvane {
@@ -25,7 +25,7 @@ namespace {
 constexpr std::string_view appSuffix = ".app";
 constexpr std::string_view dockBundleIdentifier = "com.apple.dock";
 // Far beyond any real information dictionary; keeps a planted giant file from being read whole.
-constexpr std::uintmax_t maxInfoPlistBytes = 8 * 1024 * 1024;
+constexpr std::size_t maxInfoPlistBytes = 8 * 1024 * 1024;
 
 struct BundleInfo {
     std::string identifier;
@@ -48,18 +48,10 @@ std::optional<BundleInfo> bundleInfo(const Bytes& infoPlist) {
 }
 
 std::optional<Bytes> readInfoPlist(const std::filesystem::path& bundle) {
-    const std::filesystem::path file = bundle / "Contents" / "Info.plist";
-    std::error_code error;
     // Only a regular file: a FIFO or device planted under that name would block or never end.
-    if (!std::filesystem::is_regular_file(file, error)) return std::nullopt;
-    const std::uintmax_t size = std::filesystem::file_size(file, error);
-    if (error || size > maxInfoPlistBytes) return std::nullopt;
-    std::ifstream in(file, std::ios::binary);
-    if (!in) return std::nullopt;
-    Bytes bytes(static_cast<std::size_t>(size));
-    in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    if (in.gcount() != static_cast<std::streamsize>(bytes.size())) return std::nullopt;
-    return bytes;
+    Result<std::string> text = readBoundedFile(bundle / "Contents" / "Info.plist", maxInfoPlistBytes);
+    if (!text) return std::nullopt;
+    return Bytes(text->begin(), text->end());
 }
 
 // Every ".app" removed in one pass from left to right, so "My.app.app" gives "My".
@@ -176,19 +168,19 @@ const std::vector<InstalledApp>& DockManager::installedApps() {
     return *cachedInstalledApps_;
 }
 
-void DockManager::apply(const DockProfile& profile) {
-    apply(profile, decodeTiles(profile.persistentApps));
+bool DockManager::apply(const DockProfile& profile) {
+    return apply(profile, decodeTiles(profile.persistentApps));
 }
 
-void DockManager::apply(const DockProfile& profile, Result<PlistArray> apps) {
+bool DockManager::apply(const DockProfile& profile, Result<PlistArray> apps) {
     if (!apps) {
         log("DockManager: Failed to apply profile: " + apps.error().description);
-        return;
+        return false;
     }
     Result<PlistArray> others = decodeTiles(profile.persistentOthers);
     if (!others) {
         log("DockManager: Failed to apply profile: " + others.error().description);
-        return;
+        return false;
     }
 
     PlistArray appTiles = std::move(*apps);
@@ -206,9 +198,13 @@ void DockManager::apply(const DockProfile& profile, Result<PlistArray> apps) {
 
     preferences_.set(persistentAppsKey, std::move(appTiles));
     preferences_.set(persistentOthersKey, std::move(*others));
-    // The Dock still reads the lists through the live domain, so the restart goes ahead; the line says why a
-    // switch that does not stick may have failed.
-    if (!preferences_.synchronize()) log("DockManager: Failed to synchronise com.apple.dock");
+    // A restart now would bring the Dock back with the old lists, and a capture would read the unwritten
+    // ones as if the Dock showed them; so the switch ends here with the domain as it was.
+    if (!preferences_.synchronize()) {
+        preferences_.discardPendingChanges();
+        log("DockManager: Failed to apply profile: com.apple.dock could not be written");
+        return false;
+    }
 
     const std::vector<RunningApplication> running = workspace_.runningApplications();
     const auto dock = std::find_if(running.begin(), running.end(), [](const RunningApplication& app) {
@@ -228,6 +224,7 @@ void DockManager::apply(const DockProfile& profile, Result<PlistArray> apps) {
     }
 
     queue_.post([this, name = profile.name] { showSwitchingOverlay(name); });
+    return true;
 }
 
 std::optional<std::pair<Bytes, Bytes>> DockManager::captureDockState() {

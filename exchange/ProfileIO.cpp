@@ -4,12 +4,13 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <set>
 
 #include <nlohmann/json.hpp>
 
+#include "dock/TileCodec.h"
 #include "model/FileDescriptor.h"
 #include "model/Log.h"
 #include "model/ProfileJson.h"
@@ -65,13 +66,18 @@ std::string suggestedFileName(const DockProfile& profile) {
 }
 
 std::string uniqueImportName(const std::string& name, const std::vector<DockProfile>& stored) {
-    std::set<std::string, std::less<>> taken;
-    for (const auto& profile : stored) taken.insert(profile.name);
-    if (!taken.count(name)) return name;
+    // Taken as the URL command and the automation action look names up, so every profile stays reachable
+    // by its name.
+    const auto taken = [&stored](const std::string& candidate) {
+        return std::any_of(stored.begin(), stored.end(), [&candidate](const DockProfile& p) {
+            return profileNameMatches(p.name, candidate);
+        });
+    };
+    if (!taken(name)) return name;
     // At most one more candidate than there are stored names, so this ends.
     for (std::size_t suffix = 2;; ++suffix) {
         std::string candidate = name + " " + std::to_string(suffix);
-        if (!taken.count(candidate)) return candidate;
+        if (!taken(candidate)) return candidate;
     }
 }
 
@@ -94,11 +100,20 @@ Result<std::string> encodeProfileDocument(const DockProfile& profile, Date expor
 Result<DockProfile> decodeImportedProfile(std::string_view bytes) {
     const json parsed = json::parse(bytes.begin(), bytes.end(), nullptr, false);
     if (parsed.is_discarded()) return Error{"the file is not valid JSON"};
-    auto fromDocument = documentProfile(parsed);
-    if (fromDocument) return fromDocument;
-    auto bare = profileFromJson(parsed, DateEncoding::referenceSeconds);
-    if (bare) return bare;
-    return fromDocument.error();
+    auto decoded = documentProfile(parsed);
+    if (!decoded) {
+        auto bare = profileFromJson(parsed, DateEncoding::referenceSeconds);
+        if (!bare) return decoded.error();
+        decoded = std::move(bare);
+    }
+    // Such a profile could never be switched to, and would only stand in the list as if it could.
+    for (const auto& [key, blob] : {std::pair{"persistentApps", &decoded->persistentApps},
+                                    std::pair{"persistentOthers", &decoded->persistentOthers}}) {
+        if (auto tiles = decodeTiles(*blob); !tiles) {
+            return Error{std::string("\"") + key + "\" is not a property list: " + tiles.error().description};
+        }
+    }
+    return decoded;
 }
 
 Result<std::string> readImportFile(const std::filesystem::path& location) {

@@ -25,7 +25,7 @@ inline constexpr std::uintmax_t maxImportBytes = 64u * 1024u * 1024u;
 
 // The name's "/" and ":" become "-"; an empty result gives "Profile". Without the extension.
 std::string suggestedFileName(const DockProfile& profile);
-// The name itself when no stored profile has it (exact match), else the first free "name 2", "name 3", ...
+// The name itself when no stored profile answers to it by name, else the first free "name 2", "name 3", ...
 std::string uniqueImportName(const std::string& name, const std::vector<DockProfile>& stored);
 
 // The document: pretty-printed, keys sorted at every level, dates as ISO 8601 text.

@@ -17,8 +17,9 @@ Date currentDate();
 double secondsSinceReferenceDate(Date date);
 Date dateFromReferenceSeconds(double seconds);
 
-// ISO 8601 in UTC without fraction (2026-12-06T11:43:46Z), the document's form. Reading accepts an internet
-// date-time with "Z" or a numeric offset, with or without a fraction.
+// ISO 8601 in UTC without fraction (2026-12-06T11:43:46Z), the document's form; a date outside the years
+// 0000 to 9999 is written as the nearest end of that span. Reading accepts an internet date-time with "Z" or
+// a numeric offset ("+01:00"), with or without a fraction, and nothing else.
 std::string iso8601(Date date);
 std::optional<Date> parseIso8601(std::string_view text);
 

@@ -5,7 +5,6 @@
 #include <unicode/unistr.h>
 
 #include <chrono>
-#include <fstream>
 #include <iterator>
 #include <sstream>
 #include <system_error>
@@ -15,6 +14,7 @@
 #include "dock/TileCodec.h"
 #include "model/AppSettings.h"
 #include "model/AtomicFile.h"
+#include "model/BoundedRead.h"
 #include "model/Log.h"
 #include "model/ProfileJson.h"
 #include "triggers/AppLaunchManager.h"
@@ -35,13 +35,10 @@ std::string_view trimmed(std::string_view text) {
     return text.substr(first, last - first + 1);
 }
 
-Result<std::string> readWholeFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return Error{"cannot open " + path.string()};
-    std::string content((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad()) return Error{"cannot read " + path.string()};
-    return content;
-}
+// Far beyond any real store (a profile is a few kilobytes); a larger file is not read into memory whole.
+constexpr std::size_t maxStoreBytes = std::size_t{256} << 20;
+// A UUID with some white space around it; anything much longer is not an identifier.
+constexpr std::size_t maxActiveIdBytes = 4096;
 
 bool isSpacerTile(const PlistValue& tile) {
     const auto entry = entryFromTile(tile);
@@ -119,7 +116,7 @@ void ProfileStore::keepUnreadableStoreAside() {
 void ProfileStore::load() {
     std::error_code error;
     if (!fs::exists(storageURL_, error)) return;
-    auto content = readWholeFile(storageURL_);
+    auto content = readBoundedFile(storageURL_, maxStoreBytes);
     if (!content) {
         log("ProfileStore: Failed to load: " + content.error().description);
         keepUnreadableStoreAside();
@@ -129,7 +126,7 @@ void ProfileStore::load() {
     } else {
         profiles = std::move(*decoded);
     }
-    auto active = readWholeFile(activeIdURL_);
+    auto active = readBoundedFile(activeIdURL_, maxActiveIdBytes);
     if (!active) return;
     if (auto id = Uuid::parse(trimmed(*active))) activeProfileId = *id;
 }
@@ -153,7 +150,7 @@ void ProfileStore::reenableAutoSaveAfter(double seconds, bool logIt) {
     });
 }
 
-void ProfileStore::switchTo(const DockProfile& profile, bool launchApps) {
+bool ProfileStore::switchTo(const DockProfile& profile, bool launchApps) {
     isAutoSaveEnabled = false;
     DockProfile current = profile;
     for (const auto& p : profiles.get()) {
@@ -166,11 +163,18 @@ void ProfileStore::switchTo(const DockProfile& profile, bool launchApps) {
     const auto entries = tiles ? entriesFromTiles(*tiles) : std::vector<DockAppEntry>{};
     log("ProfileStore: switchTo '" + current.name + "' with " + std::to_string(entries.size()) +
         " entries: " + entryListText(entries));
-    dock_.apply(current, std::move(tiles));
-    if (launchApps) launcher_.applyLaunchOptions(current, entries);
-    activeProfileId = current.id;
-    save();
+    // Made active while the Dock still shows another layout, the profile would take that layout at the next
+    // auto-save; so a switch whose Dock was not written goes no further.
+    const bool applied = dock_.apply(current, std::move(tiles));
+    if (applied) {
+        if (launchApps) launcher_.applyLaunchOptions(current, entries);
+        activeProfileId = current.id;
+        save();
+    } else {
+        log("ProfileStore: switch to '" + current.name + "' stopped: the Dock was not changed");
+    }
     reenableAutoSaveAfter(switchSettleSeconds, true);
+    return applied;
 }
 
 bool ProfileStore::switchToProfileNamed(const std::string& name) {
@@ -183,12 +187,17 @@ bool ProfileStore::switchToProfileNamed(const std::string& name) {
     return true;
 }
 
+bool profileNameMatches(std::string_view storedName, std::string_view asked) {
+    const std::string_view wanted = trimmed(asked);
+    const auto text = [](std::string_view s) {
+        return icu::UnicodeString::fromUTF8(icu::StringPiece(s.data(), static_cast<int32_t>(s.size())));
+    };
+    return text(storedName).caseCompare(text(wanted), U_FOLD_CASE_DEFAULT) == 0;
+}
+
 std::optional<DockProfile> ProfileStore::profileNamed(std::string_view name) const {
-    const std::string_view wanted = trimmed(name);
-    const auto folded =
-        icu::UnicodeString::fromUTF8(icu::StringPiece(wanted.data(), static_cast<int32_t>(wanted.size())));
     for (const auto& p : profiles.get()) {
-        if (icu::UnicodeString::fromUTF8(p.name).caseCompare(folded, U_FOLD_CASE_DEFAULT) == 0) return p;
+        if (profileNameMatches(p.name, name)) return p;
     }
     return std::nullopt;
 }

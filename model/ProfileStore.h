@@ -21,6 +21,10 @@ class AppLaunchManager;
 class AppSettings;
 class DockManager;
 
+// Whether a stored profile name answers to `asked` the way every name look-up compares: `asked` trimmed of
+// white space and line breaks at both ends (the stored name is not), then equal ignoring letter case.
+bool profileNameMatches(std::string_view storedName, std::string_view asked);
+
 // `["Safari", "[spacer]"]`: the application tiles of a profile as the log shows them.
 std::string entryListText(const std::vector<DockAppEntry>& entries);
 
@@ -54,7 +58,9 @@ class ProfileStore {
     void load();
     void save();
 
-    void switchTo(const DockProfile& profile, bool launchApps);
+    // False when the Dock could not be written: then nothing else happened (no apps quit or launched, the
+    // active profile unchanged), and auto-save still comes back after the usual pause.
+    bool switchTo(const DockProfile& profile, bool launchApps);
     bool switchToProfileNamed(const std::string& name);
     // Trimmed, ignoring letter case; the first in list order wins.
     std::optional<DockProfile> profileNamed(std::string_view name) const;

@@ -17,6 +17,8 @@ class DockPreferences {
     virtual void set(std::string_view key, PlistValue value) = 0;
     // Writes pending changes; false when they could not be written.
     virtual bool synchronize() = 0;
+    // Forgets the changes set since the last successful synchronize(), so reads see the stored domain again.
+    virtual void discardPendingChanges() = 0;
 };
 
 }  // namespace moorvane

@@ -1,15 +1,12 @@
 #include "refdock/DockDomain.h"
 
 #include <algorithm>
-#include <cerrno>
-#include <cstring>
-#include <fstream>
-#include <iterator>
 #include <set>
 #include <system_error>
 
 #include "dock/TileCodec.h"
 #include "model/AtomicFile.h"
+#include "model/BoundedRead.h"
 
 namespace moorvane::refdock {
 
@@ -17,9 +14,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
-Error systemError(const std::string& what, const fs::path& path) {
-    return Error{what + " " + path.string() + ": " + std::strerror(errno)};
-}
+// A real Dock domain is a few hundred kilobytes at most.
+constexpr std::size_t maxDomainBytes = std::size_t{32} << 20;
 
 std::optional<std::uint64_t> guidOf(const PlistValue& tile) {
     const PlistDictionary* dictionary = tile.dictionary();
@@ -42,10 +38,10 @@ fs::path domainFile(const fs::path& home) {
 Result<PlistDictionary> readDomain(const fs::path& file) {
     std::error_code error;
     if (!fs::exists(file, error) && !error) return PlistDictionary{};
-    std::ifstream stream(file, std::ios::binary);
-    if (!stream) return systemError("cannot open", file);
-    Bytes bytes{std::istreambuf_iterator<char>(stream), std::istreambuf_iterator<char>()};
-    if (stream.bad()) return systemError("cannot read", file);
+    // A folder or an I/O error in the file's place comes back as an error, where a stream would throw.
+    Result<std::string> text = readBoundedFile(file, maxDomainBytes);
+    if (!text) return text.error();
+    const Bytes bytes(text->begin(), text->end());
     // An empty file is what a crash during a non-atomic write by some other tool leaves; nothing is lost by
     // starting afresh from it.
     if (bytes.empty()) return PlistDictionary{};

@@ -28,7 +28,10 @@ using nlohmann::json;
 
 constexpr std::string_view doNotDisturbDefault = "com.apple.donotdisturb.mode.default";
 
-constexpr std::array<std::pair<std::string_view, std::string_view>, 12> builtInModes = {{
+using ModeRow = std::pair<std::string_view, std::string_view>;
+
+// Looked up before the user's configurations.
+constexpr std::array<ModeRow, 9> builtInModes = {{
     {"com.apple.focus.work", "Work"},
     {"com.apple.focus.personal-time", "Personal"},
     {"com.apple.focus.sleep", "Sleep"},
@@ -38,11 +41,22 @@ constexpr std::array<std::pair<std::string_view, std::string_view>, 12> builtInM
     {"com.apple.focus.driving", "Driving"},
     {"com.apple.focus.gaming", "Gaming"},
     {"com.apple.focus.mindfulness", "Mindfulness"},
-    // The identifiers recent systems write for the same three modes.
+}};
+
+// The identifiers recent systems write for the same three modes. Looked up only after the configurations
+// file, whose name for them is the one the user gave and the one the editor offers.
+constexpr std::array<ModeRow, 3> laterSystemModes = {{
     {"com.apple.sleep.sleep-mode", "Sleep"},
     {"com.apple.donotdisturb.mode.workout", "Fitness"},
     {"com.apple.donotdisturb.mode.driving", "Driving"},
 }};
+
+template <std::size_t N>
+std::optional<std::string> nameIn(const std::array<ModeRow, N>& rows, std::string_view identifier) {
+    for (const auto& [id, name] : rows)
+        if (id == identifier) return std::string(name);
+    return std::nullopt;
+}
 
 class FileDescriptor {
   public:
@@ -171,9 +185,8 @@ const std::string* configuredName(const json& configuration) {
 }  // namespace
 
 std::optional<std::string> builtInFocusModeName(std::string_view identifier) {
-    for (const auto& [id, name] : builtInModes)
-        if (id == identifier) return std::string(name);
-    return std::nullopt;
+    if (auto name = nameIn(builtInModes, identifier)) return name;
+    return nameIn(laterSystemModes, identifier);
 }
 
 std::string fallbackFocusModeName(std::string_view identifier) {
@@ -237,7 +250,7 @@ std::optional<std::string> FocusModeObserver::readCurrentFocusMode() {
         }
     }
     if (!identifier) return std::nullopt;
-    if (auto name = builtInFocusModeName(*identifier)) return name;
+    if (auto name = nameIn(builtInModes, *identifier)) return name;
 
     const ReadOutcome configs = readJsonFile(modeConfigPath_);
     if (const json* configFile = accept(configs, configFailure_)) {
@@ -247,6 +260,7 @@ std::optional<std::string> FocusModeObserver::readCurrentFocusMode() {
             }
         }
     }
+    if (auto name = nameIn(laterSystemModes, *identifier)) return name;
     return fallbackFocusModeName(*identifier);
 }
 

@@ -15,7 +15,8 @@ namespace moorvane {
 
 class ProfileStore;
 
-// The name the user sees for a system mode identifier, from the built-in table only.
+// The name the user sees for a system mode identifier, from the built-in tables only (the user's
+// configurations may name some of these identifiers otherwise).
 std::optional<std::string> builtInFocusModeName(std::string_view identifier);
 // The last "."-separated piece with the first letter of each space-separated word in upper case and the rest
 // in lower case, so "com.example.deep-work" gives "Deep-work".

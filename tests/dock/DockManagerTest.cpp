@@ -99,7 +99,7 @@ TEST_F(DockManagerTest, UnreadableBlobStopsEverything) {
         SCOPED_TRACE(appsBroken ? "applications blob" : "right-hand blob");
         DockProfile p = profile({appTile("com.example.a")});
         (appsBroken ? p.persistentApps : p.persistentOthers) = garbage;
-        manager.apply(p);
+        EXPECT_FALSE(manager.apply(p));
         queue.advance(10);
         EXPECT_TRUE(preferences.setKeys.empty());
         EXPECT_EQ(preferences.synchronizeCalls, 0);
@@ -141,10 +141,24 @@ INSTANTIATE_TEST_SUITE_P(
                  "DockManager: Wrote prefs; not signalling invalid Dock pid -1"}),
     testing::caseName);
 
-TEST_F(DockManagerTest, FailedSyncIsLogged) {
+// A Dock restarted now would show the old lists while the switch went on as if it had worked.
+TEST_F(DockManagerTest, DomainThatCannotBeWrittenFailsTheApplyAndLeavesTheDockAlone) {
+    const PlistArray before = {appTile("com.example.before")};
+    preferences.values.insert_or_assign(std::string(persistentAppsKey), before);
+    workspace.addRunning("com.apple.dock");
     preferences.failSynchronize = true;
-    manager.apply(profile({}));
-    EXPECT_EQ(messages(), std::vector<std::string>{"DockManager: Failed to synchronise com.apple.dock"});
+
+    EXPECT_FALSE(manager.apply(profile({appTile("com.example.after")})));
+    queue.advance(10);
+    EXPECT_TRUE(workspace.killed.empty());
+    EXPECT_TRUE(overlay.showings.empty());
+    EXPECT_EQ(messages(), std::vector<std::string>{
+                              "DockManager: Failed to apply profile: com.apple.dock could not be written"});
+    EXPECT_EQ(written(persistentAppsKey), before) << "a capture reads what the Dock shows";
+    EXPECT_FALSE(preferences.values.contains(persistentOthersKey));
+
+    preferences.failSynchronize = false;
+    EXPECT_TRUE(manager.apply(profile({appTile("com.example.after")})));
 }
 
 TEST_F(DockManagerTest, OverlayFadesHalfASecondAfterTheDockIsBack) {

@@ -108,6 +108,19 @@ TEST_F(ProfileIOTest, RepeatedImportsNumberTheNameAndAStoreElementImportsBare) {
     EXPECT_TRUE(dialogs.alerts.empty());
 }
 
+// Names are looked up trimmed and ignoring case, so a second "work" beside "Work" could never be reached.
+TEST_F(ProfileIOTest, ImportedNameIsFreeAsNameLookUpsCompare) {
+    const auto names = [](Lines list) {
+        std::vector<DockProfile> stored;
+        for (auto& name : list) stored.push_back(sample(name));
+        return stored;
+    };
+    EXPECT_EQ(uniqueImportName("work", names({"Work"})), "work 2");
+    EXPECT_EQ(uniqueImportName("work", names({"Work", "WORK 2"})), "work 3");
+    EXPECT_EQ(uniqueImportName("\u00E4rger", names({"\u00C4rger"})), "\u00E4rger 2");
+    EXPECT_EQ(uniqueImportName("Work", names({"Work "})), "Work") << "stored names are not trimmed";
+}
+
 struct ShortcutCase {
     const char* name;
     std::string stored;
@@ -169,6 +182,7 @@ TEST_P(ImportFailure, IsReportedOnceAndAddsNothing) {
     EXPECT_TRUE(store.profiles.get().empty());
     EXPECT_FALSE(fs::exists(store.storageURL()));
     ASSERT_EQ(dialogs.alerts.size(), 1u);
+    EXPECT_EQ(dialogs.alerts[0].message, "Couldn\u2019t import \u201Cin.dockprofile\u201D");
     EXPECT_NE(dialogs.alerts[0].informativeText.find(GetParam().reason), std::string::npos)
         << dialogs.alerts[0].informativeText;
 }
@@ -176,6 +190,13 @@ TEST_P(ImportFailure, IsReportedOnceAndAddsNothing) {
 std::string documentWithout(const char* key) {
     auto document = nlohmann::json::parse(*encodeProfileDocument(sample("Work"), longAgo));
     document.erase(key);
+    return document.dump();
+}
+
+// A profile whose tiles could never reach the Dock.
+std::string documentWithBlob(const char* key) {
+    auto document = nlohmann::json::parse(*encodeProfileDocument(sample("Work"), longAgo));
+    document["profile"][key] = "bm90IGEgcGxpc3Q=";  // "not a plist"
     return document.dump();
 }
 
@@ -201,6 +222,12 @@ INSTANTIATE_TEST_SUITE_P(
                         fs::resize_file(p, maxImportBytes + 1);
                     },
                     "is larger than 64 MiB"},
+        FailureCase{"AppsNotAPropertyList",
+                    [](const fs::path& p) { writeText(p, documentWithBlob("persistentApps")); },
+                    "\"persistentApps\" is not a property list"},
+        FailureCase{"OthersNotAPropertyList",
+                    [](const fs::path& p) { writeText(p, documentWithBlob("persistentOthers")); },
+                    "\"persistentOthers\" is not a property list"},
         FailureCase{"FifoWithoutAWriter", [](const fs::path& p) { ASSERT_EQ(::mkfifo(p.c_str(), 0600), 0); },
                     "is not a regular file"}),
     testing::caseName);

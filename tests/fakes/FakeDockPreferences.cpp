@@ -12,12 +12,26 @@ std::optional<PlistValue> FakeDockPreferences::copyValue(std::string_view key) {
 
 void FakeDockPreferences::set(std::string_view key, PlistValue value) {
     setKeys.emplace_back(key);
+    if (!replaced_.contains(key)) replaced_.emplace(std::string(key), copyValue(key));
     values.insert_or_assign(std::string(key), std::move(value));
 }
 
 bool FakeDockPreferences::synchronize() {
     ++synchronizeCalls;
-    return !failSynchronize;
+    if (failSynchronize) return false;
+    replaced_.clear();
+    return true;
+}
+
+void FakeDockPreferences::discardPendingChanges() {
+    for (auto& [key, old] : replaced_) {
+        if (old) {
+            values.insert_or_assign(key, std::move(*old));
+        } else {
+            values.erase(key);
+        }
+    }
+    replaced_.clear();
 }
 
 }  // namespace moorvane::testing

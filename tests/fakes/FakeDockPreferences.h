@@ -18,12 +18,18 @@ class FakeDockPreferences final : public DockPreferences {
     // Keys passed to set(), in call order.
     std::vector<std::string> setKeys;
     int synchronizeCalls = 0;
-    // When set, synchronize() reports failure (the values set stay in memory, as with the real domain).
+    // When set, synchronize() reports failure (the values set stay in memory, as with the real domain,
+    // until discardPendingChanges() puts back what they replaced).
     bool failSynchronize = false;
 
     std::optional<PlistValue> copyValue(std::string_view key) override;
     void set(std::string_view key, PlistValue value) override;
     bool synchronize() override;
+    void discardPendingChanges() override;
+
+  private:
+    // What each key set since the last successful synchronize() held before (none: it was absent).
+    std::map<std::string, std::optional<PlistValue>, std::less<>> replaced_;
 };
 
 }  // namespace moorvane::testing

@@ -91,6 +91,11 @@ TEST(LinuxDockPreferences, MalformedFileIsKeptAsideAndAFailedWriteKeepsThePendin
     fs::remove(folder);
     ASSERT_TRUE(preferences.synchronize());
     EXPECT_EQ(readDictionary(file).find("persistent-apps")->array()->size(), 1u);
+
+    preferences.set("persistent-apps", PlistArray{"given up"});
+    preferences.discardPendingChanges();
+    EXPECT_EQ(preferences.copyValue("persistent-apps"), PlistValue(PlistArray{"kept"}))
+        << "reads see the stored file again";
 }
 
 // ---- Workspace

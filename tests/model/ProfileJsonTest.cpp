@@ -162,8 +162,23 @@ TEST(Base64, RoundTripsEveryLengthAndRejectsNonCanonicalText) {
 TEST(Dates, ReferenceSecondsAndIsoTextsConvert) {
     EXPECT_EQ(iso8601(dateFromReferenceSeconds(789478426)), "2026-01-07T11:33:46Z");
     EXPECT_EQ(parseIso8601("2026-12-06T11:43:46Z"), parseIso8601("2026-12-06T12:43:46+01:00"));
-    EXPECT_FALSE(parseIso8601("2026-12-06 11:43:46"));
-    EXPECT_FALSE(parseIso8601("2026-12-06T11:43:46Zjunk"));
+    EXPECT_EQ(parseIso8601("2026-12-06T11:43:46.5Z"), parseIso8601("2026-12-06T11:43:46.500000001Z"));
+    // "4-Z" once reached the calendar code as an offset of INT64_MIN minutes.
+    for (const char* bad :
+         {"2026-12-06 11:43:46", "2026-12-06T11:43:46Zjunk", "2026-12-06T11:43:4-Z", "2026-02-30T11:43:46Z",
+          "2026-12-06T24:00:00Z", "2026-12-06T11:43:46.Z", "2026-12-06T11:43:46+1:00",
+          "2026-12-06T11:43:46+01:0", "+2026-12-06T11:43:46Z"}) {
+        EXPECT_FALSE(parseIso8601(bad)) << bad;
+    }
+    // Every date a store file can hold writes text that reads back to a date writing the same text.
+    for (const double seconds : {-1e300, -9e12, 7.275e11, 1e300}) {
+        const std::string text = iso8601(dateFromReferenceSeconds(seconds));
+        const auto read = parseIso8601(text);
+        ASSERT_TRUE(read) << text;
+        EXPECT_EQ(iso8601(*read), text);
+    }
+    EXPECT_EQ(iso8601(dateFromReferenceSeconds(7.275e11)), "9999-12-31T23:59:59Z");
+    EXPECT_EQ(iso8601(dateFromReferenceSeconds(-9e12)), "0000-01-01T00:00:00Z");
     // Hostile numbers in a hand-edited store must not overflow the date.
     EXPECT_EQ(dateFromReferenceSeconds(std::numeric_limits<double>::quiet_NaN()),
               dateFromReferenceSeconds(0));

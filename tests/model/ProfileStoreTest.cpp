@@ -90,6 +90,38 @@ TEST_F(ProfileStoreTest, RoadOfOneSwitch) {
               store->profiles.get()[0].persistentApps);
 }
 
+// Made active over a Dock that still showed A, B would take A's tiles at the next auto-save.
+TEST_F(ProfileStoreTest, SwitchWhoseApplyFailedStopsThereAndAutoSaveKeepsBothProfiles) {
+    const auto mail = workspace.addRunning("com.apple.mail");
+    auto store = makeStore();
+    DockProfile a = named("A"), b = named("B");
+    b.persistentOthers = {'n', 'o', 'p', 'e'};
+    b.quitOtherApps = true;
+    b.appsToLaunch = std::vector<std::string>{"com.apple.Safari"};
+    workspace.locations["com.apple.Safari"] = "/Applications/Safari.app";
+    store->profiles = {a, b};
+    ASSERT_TRUE(store->switchTo(a, false));
+    queue.advance(10);
+    const std::string activeFile = readText(store->activeIdURL());
+
+    EXPECT_FALSE(store->switchTo(b, true));
+    EXPECT_EQ(messages().back(), "ProfileStore: switch to 'B' stopped: the Dock was not changed");
+    EXPECT_TRUE(workspace.terminated.empty()) << "mail (pid " << mail << ") keeps running";
+    EXPECT_TRUE(workspace.openedLocations().empty());
+    EXPECT_EQ(store->activeProfileId.get(), a.id);
+    EXPECT_EQ(readText(store->activeIdURL()), activeFile);
+
+    queue.advance(7.9);
+    store->handleDockChange();
+    EXPECT_EQ(messages().back(), "ProfileStore: auto-save blocked (disabled)");
+    queue.advance(0.1);
+    EXPECT_TRUE(store->isAutoSaveEnabled);
+    setDock({appTile("com.example.A"), appTile("com.example.Notes")});
+    store->handleDockChange();
+    EXPECT_EQ(store->profiles.get()[1].persistentApps, b.persistentApps) << "B keeps its tiles";
+    EXPECT_EQ(decodeTiles(store->profiles.get()[0].persistentApps)->size(), 2u) << "A follows the Dock";
+}
+
 TEST_F(ProfileStoreTest, CaptureReenablesAfterThreeSecondsWithoutALogLine) {
     setDock({appTile("com.example.a")});
     auto store = makeStore();
@@ -169,6 +201,25 @@ TEST_F(ProfileStoreTest, UnreadableStoreIsKeptAsideBeforeAnySave) {
 
     store->save();
     EXPECT_EQ(readText(aside[0]), "{not a store") << "a save never touches the kept copy";
+}
+
+// A folder in a file's place fails every read with EISDIR, as an I/O error or a refused permission does.
+TEST_F(ProfileStoreTest, UnreadableFilesLoadAsNothingWithoutStoppingTheApp) {
+    fs::create_directories(folder() / "profiles.json");
+    std::ofstream(folder() / "active.txt") << Uuid::random().text();
+    auto store = makeStore();
+    EXPECT_TRUE(store->profiles.get().empty());
+    ASSERT_FALSE(messages().empty());
+    EXPECT_TRUE(messages().front().starts_with("ProfileStore: Failed to load: ")) << messages().front();
+    EXPECT_TRUE(store->activeProfileId.get()) << "the identifier is still read";
+
+    store->profiles = {named("Kept")};
+    store->save();
+    fs::remove(folder() / "active.txt");
+    fs::create_directories(folder() / "active.txt");
+    store = makeStore();
+    EXPECT_EQ(store->profiles.get().size(), 1u);
+    EXPECT_FALSE(store->activeProfileId.get());
 }
 
 TEST_F(ProfileStoreTest, EditsReleaseShortcutsDuplicateInPlaceAndDeleteTheActiveProfile) {

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "dock/DockManager.h"
+#include "dock/TileCodec.h"
 #include "fakes/StoreRig.h"
 #include "fakes/TextFiles.h"
 #include "model/ProfileStore.h"
@@ -25,6 +26,7 @@ class StoreWithProfiles : public testing::StoreRig {
         for (const auto& name : names) {
             DockProfile p;
             p.name = name;
+            p.persistentApps = p.persistentOthers = *encodeTiles({});
             profiles.push_back(p);
         }
         store.profiles = profiles;

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "dock/TileCodec.h"
 #include "fakes/StoreRig.h"
 #include "fakes/TextFiles.h"
 #include "model/ProfileStore.h"
@@ -125,6 +126,7 @@ TEST(HandleURLStore, SwitchesTheStoreOrLeavesItAlone) {
     ProfileStore store(rig.dir.path() / "Moorvane", rig.dock, rig.launcher, rig.queue);
     DockProfile work;
     work.name = "Work";
+    work.persistentApps = work.persistentOthers = *encodeTiles({});
     DockProfile home;
     home.name = "Home";
     store.profiles = {home, work};

@@ -42,6 +42,7 @@ class QuietPorts final : public DockPreferences,
     std::optional<PlistValue> copyValue(std::string_view key) override;
     void set(std::string_view key, PlistValue value) override;
     bool synchronize() override { return true; }
+    void discardPendingChanges() override {}
 
     std::vector<RunningApplication> runningApplications() override { return {}; }
     void terminate(ProcessId) override {}
