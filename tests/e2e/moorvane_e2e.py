@@ -190,8 +190,11 @@ class Session:
                     process.wait(5)
                 except subprocess.TimeoutExpired:
                     process.kill()
+        # SIGTERM lets the bus remove its socket under /tmp; it is not our child, so its socket tells it is gone.
         try:
             os.kill(self.bus_pid, signal.SIGTERM)
+            socket = self.env["DBUS_SESSION_BUS_ADDRESS"].partition("unix:path=")[2].split(",")[0]
+            wait_for(lambda: not socket or not os.path.exists(socket), timeout=5, what="the bus to stop")
         except ProcessLookupError:
             pass
         shutil.rmtree(self.root, ignore_errors=True)
