@@ -19,6 +19,7 @@
 #include "platform/linux/LinuxDockPreferences.h"
 #include "platform/linux/LinuxProcessProbe.h"
 #include "platform/linux/LinuxWorkspace.h"
+#include "platform/linux/QtDialogs.h"
 #include "platform/linux/XRecordKeyMonitor.h"
 #include "platform/linux/XdgPaths.h"
 
@@ -292,6 +293,19 @@ TEST(AutostartLoginItems, RefusesRelativeOrUnwritablePlacesAndEscapesTheExecLine
     EXPECT_NE(error->description.find("blocker"), std::string::npos);
     EXPECT_EQ(AutostartLoginItems::execValue("/a \"b\"/$c\\d"), R"("/a \\"b\\"/\\$c\\\\d")");
     EXPECT_EQ(AutostartLoginItems::execValue("/a\nb"), std::nullopt);
+}
+
+// ---- Dialogs
+
+TEST(QtDialogs, SavePanelAddsTheDocumentExtensionToABareName) {
+    const std::vector<std::string> document{"com.moorvane.dockprofile"};
+    EXPECT_EQ(withAllowedExtension("/d/Work", document), fs::path("/d/Work.dockprofile"));
+    EXPECT_EQ(withAllowedExtension("/d/Work.v2", document), fs::path("/d/Work.v2.dockprofile"));
+    EXPECT_EQ(withAllowedExtension("/d/.dockprofile", document), fs::path("/d/.dockprofile.dockprofile"));
+    EXPECT_EQ(withAllowedExtension("/d/Work.DockProfile", document), fs::path("/d/Work.DockProfile"));
+    EXPECT_EQ(withAllowedExtension("/d/Work.json", {"com.moorvane.dockprofile", "public.json"}),
+              fs::path("/d/Work.json"));
+    EXPECT_EQ(withAllowedExtension("/d/Work", {}), fs::path("/d/Work")) << "no types, nothing to add";
 }
 
 // ---- Key monitor
