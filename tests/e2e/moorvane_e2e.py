@@ -342,6 +342,24 @@ class SwitchingTest(unittest.TestCase):
         self.assertEqual(handed.returncode, 0)
         wait_for(lambda: any(p["name"] == "Work 2" for p in s.stored_profiles()), what="the import")
 
+    def test_8_relative_paths_are_read_where_they_were_typed(self):
+        s = self.s
+        downloads = os.path.join(s.root, "Downloads")
+        os.makedirs(downloads)
+        with open(os.path.join(downloads, "Typed.dockprofile"), "w") as f:
+            json.dump(dict(self.home, name="Typed"), f)
+        offset = log_size()
+        for argument in ("Typed.dockprofile", "Missing.dockprofile", "ftp://example.com/x"):
+            handed = subprocess.run([MOORVANE, argument], env=s.env, cwd=downloads, timeout=15)
+            self.assertEqual(handed.returncode, 0, argument)
+        wait_for(lambda: any(p["name"] == "Typed" for p in s.stored_profiles()), what="the relative import")
+        text = wait_for(lambda: (t := log_since(offset)) and "ftp:" in t and t, what="the log lines")
+        self.assertIn("imported 'Typed' from " + os.path.join(downloads, "Typed.dockprofile"), text)
+        self.assertIn("ProfileIO: Couldn\u2019t import \u201cMissing.dockprofile\u201d", text)
+        self.assertIn("Moorvane: ignored \u201cftp://example.com/x\u201d", text)
+        alert = ["xdotool", "search", "--name", "Couldn\u2019t import"]
+        wait_for(lambda: subprocess.run(alert, env=s.env, capture_output=True).returncode == 0, what="the alert")
+
 
 class BurstTest(unittest.TestCase):
     def test_killing_moorvane_during_a_burst_leaves_whole_files(self):
