@@ -22,7 +22,7 @@ BUILD = os.path.abspath(sys.argv.pop(1)) if len(sys.argv) > 1 else os.getcwd()
 SOURCE = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 MOORVANE = os.path.join(BUILD, "bin", "moorvane")
 REFDOCK = os.path.join(BUILD, "bin", "moorvane-refdock")
-LOG = "/tmp/moorvane.log"
+SHARED_LOG = "/tmp/moorvane.log"
 REFERENCE_EPOCH = 978307200  # 2001-01-01T00:00:00Z
 
 
@@ -61,9 +61,10 @@ class Session:
         os.makedirs(os.path.join(self.home, "Library", "DoNotDisturb", "DB"))
         runtime = os.path.join(self.root, "run")
         os.makedirs(runtime, mode=0o700)
-        self.display = ":%d" % (40 + os.getpid() % 200)
+        self.display = None
         self.env = {k: v for k, v in os.environ.items() if not k.startswith(("XDG_", "DBUS_", "WAYLAND"))}
-        self.env.update(HOME=self.home, DISPLAY=self.display, XDG_RUNTIME_DIR=runtime,
+        self.env.pop("DISPLAY", None)
+        self.env.update(HOME=self.home, XDG_RUNTIME_DIR=runtime,
                         XDG_DATA_HOME=os.path.join(self.home, ".local", "share"),
                         XDG_CONFIG_HOME=os.path.join(self.home, ".config"),
                         QT_QPA_PLATFORM="xcb", LANG="C.UTF-8")
@@ -73,8 +74,18 @@ class Session:
         for name, bundle_id in (("Safari", "com.apple.Safari"), ("Mail", "com.apple.mail"),
                                 ("Notes", "com.apple.Notes"), ("Music", "com.apple.Music")):
             self.apps[name] = self.make_bundle(name, bundle_id)
-        self.xvfb = self.spawn(["Xvfb", self.display, "-screen", "0", "1280x800x24",
-                                "-screen", "1", "1024x768x24", "-nolisten", "tcp"])
+        # Xvfb takes the first free display and names it: a fixed number could meet another run's server or a
+        # lock file another user's run left under /tmp.
+        ready, told = os.pipe()
+        self.xvfb = self.spawn(["Xvfb", "-displayfd", str(told), "-screen", "0", "1280x800x24",
+                                "-screen", "1", "1024x768x24", "-nolisten", "tcp"], pass_fds=(told,))
+        os.close(told)
+        with os.fdopen(ready) as f:
+            number = f.readline().strip()
+        if not number:
+            raise RuntimeError("Xvfb did not start")
+        self.display = ":" + number
+        self.env["DISPLAY"] = self.display
         wait_for(lambda: subprocess.run(["xdpyinfo"], env=self.env, capture_output=True).returncode == 0,
                  what="Xvfb")
         bus = subprocess.run(["dbus-daemon", "--session", "--fork", "--print-address=1", "--print-pid=1"],
@@ -200,9 +211,19 @@ class Session:
         shutil.rmtree(self.root, ignore_errors=True)
 
 
+def log_path():
+    """The log the app writes: the shared one while it is this user's (or not there yet), else this user's own."""
+    try:
+        if os.lstat(SHARED_LOG).st_uid != os.geteuid():
+            return "/tmp/moorvane-%d.log" % os.geteuid()
+    except FileNotFoundError:
+        pass
+    return SHARED_LOG
+
+
 def log_since(offset):
     try:
-        with open(LOG, "rb") as f:
+        with open(log_path(), "rb") as f:
             f.seek(offset)
             return f.read().decode(errors="replace")
     except FileNotFoundError:
@@ -211,7 +232,7 @@ def log_since(offset):
 
 def log_size():
     try:
-        return os.path.getsize(LOG)
+        return os.path.getsize(log_path())
     except FileNotFoundError:
         return 0
 
