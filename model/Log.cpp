@@ -28,8 +28,10 @@ struct LogState {
 };
 
 LogState& state() {
-    static LogState instance;
-    return instance;
+    // Never destroyed: a thread may still log while exit() runs the static destructors (the toolkit exits
+    // when its display goes, as the key monitor's thread notes the same loss).
+    static auto* instance = new LogState;
+    return *instance;
 }
 
 std::string timeOfDay(LogState& s) {

@@ -171,43 +171,77 @@ bool isKeypadKeysym(unsigned long keysym) {
 }
 
 // Xlib's default error handler ends the process. Errors on the recorder's own connections are noted and
-// dropped; any other connection's go to whichever handler was installed before.
-std::mutex errorMutex;
-std::set<Display*> recorderDisplays;
-XErrorHandler previousHandler = nullptr;
-bool recorderErrorSeen = false;
+// dropped; any other connection's go to whichever handler was installed before. Never destroyed: the toolkit
+// may end the process (exit() when its display goes) while the recording thread still closes its connections.
+struct ErrorTrap {
+    std::mutex mutex;
+    std::set<Display*> displays;
+    XErrorHandler previous = nullptr;
+    XIOErrorHandler previousIO = nullptr;
+};
+
+ErrorTrap& errorTrap() {
+    static auto* trap = new ErrorTrap;
+    return *trap;
+}
 
 int recorderErrorHandler(Display* display, XErrorEvent* event) {
     XErrorHandler forward = nullptr;
     {
-        std::lock_guard lock(errorMutex);
-        if (recorderDisplays.contains(display)) {
-            recorderErrorSeen = true;
-            return 0;
-        }
-        forward = previousHandler;
+        ErrorTrap& trap = errorTrap();
+        std::lock_guard lock(trap.mutex);
+        if (trap.displays.contains(display)) return 0;
+        forward = trap.previous;
     }
     return forward != nullptr ? forward(display, event) : 0;
 }
 
-void trapErrorsOn(Display* display) {
+bool isRecorderDisplay(Display* display) {
+    ErrorTrap& trap = errorTrap();
+    std::lock_guard lock(trap.mutex);
+    return trap.displays.contains(display);
+}
+
+// Xlib's default for a lost connection (and the toolkit's handler, which ends in it) calls exit() from the
+// thread that noticed, here the recording thread, while the main thread's toolkit tears its own connection
+// down (seen: a double free, Qt timers stopped from the wrong thread). For the recorder's connections the
+// handler returns, so Xlib calls the display's exit handler instead, which only notes the loss; the thread
+// then ends, and the toolkit's own loss of the display ends the app.
+int recorderIOErrorHandler(Display* display) {
+    if (isRecorderDisplay(display)) return 0;
+    XIOErrorHandler forward = nullptr;
+    {
+        std::lock_guard lock(errorTrap().mutex);
+        forward = errorTrap().previousIO;
+    }
+    return forward != nullptr ? forward(display) : 0;
+}
+
+void noteConnectionLost(Display*, void* lost) {
+    static_cast<std::atomic<bool>*>(lost)->store(true);
+}
+
+void trapErrorsOn(Display* display, std::atomic<bool>& lost) {
     static std::once_flag installed;
     std::call_once(installed, [] {
         XErrorHandler previous = XSetErrorHandler(recorderErrorHandler);
-        std::lock_guard lock(errorMutex);
-        previousHandler = previous;
+        XIOErrorHandler previousIO = XSetIOErrorHandler(recorderIOErrorHandler);
+        std::lock_guard lock(errorTrap().mutex);
+        errorTrap().previous = previous;
+        errorTrap().previousIO = previousIO;
     });
-    std::lock_guard lock(errorMutex);
-    recorderDisplays.insert(display);
+    XSetIOErrorExitHandler(display, noteConnectionLost, &lost);
+    std::lock_guard lock(errorTrap().mutex);
+    errorTrap().displays.insert(display);
 }
 
 void closeTrapped(Display* display) {
     if (display == nullptr) return;
-    {
-        std::lock_guard lock(errorMutex);
-        recorderDisplays.erase(display);
-    }
+    // Still trapped while it closes: closing syncs with a server that may have gone since the other
+    // connection noticed.
     XCloseDisplay(display);
+    std::lock_guard lock(errorTrap().mutex);
+    errorTrap().displays.erase(display);
 }
 
 // Lives on the recording thread; the record callback reaches it through its closure pointer.
@@ -216,6 +250,8 @@ struct Recorder {
     MainQueue* queue = nullptr;
     std::shared_ptr<XRecordKeyMonitor::Handlers> handlers;
     std::optional<std::promise<bool>> ready;
+    // Set by Xlib, on this thread, when either connection is lost.
+    std::atomic<bool> lost = false;
     std::set<unsigned> keysDown;
     std::unordered_map<std::uint32_t, int> held;
     bool capsLock = false;
@@ -320,8 +356,8 @@ void record(std::string displayName, MainQueue& queue, std::shared_ptr<XRecordKe
         if (control != nullptr) XCloseDisplay(control);
         return;
     }
-    trapErrorsOn(control);
-    trapErrorsOn(data);
+    trapErrorsOn(control, recorder.lost);
+    trapErrorsOn(data, recorder.lost);
     recorder.control = control;
 
     XRecordContext context = 0;
@@ -345,7 +381,7 @@ void record(std::string displayName, MainQueue& queue, std::shared_ptr<XRecordKe
             std::chrono::steady_clock::now() + std::chrono::milliseconds(startTimeoutMilliseconds);
         for (;;) {
             XRecordProcessReplies(data);
-            while (XPending(control) > 0) {
+            while (!recorder.lost && XPending(control) > 0) {
                 XEvent event;
                 XNextEvent(control, &event);
                 // Layout changes arrive here; XGetKeyboardMapping asks the server each time, so there is no
@@ -364,6 +400,10 @@ void record(std::string displayName, MainQueue& queue, std::shared_ptr<XRecordKe
                 }
                 timeout = static_cast<int>(left.count());
             }
+            if (recorder.lost) {
+                log("KeyMonitor: lost the connection to display " + displayName);
+                break;
+            }
             if (::poll(fds, 3, timeout) < 0 && errno != EINTR) break;
             if (fds[2].revents != 0) break;
             if ((fds[0].revents | fds[1].revents) & (POLLHUP | POLLERR)) {
@@ -371,10 +411,12 @@ void record(std::string displayName, MainQueue& queue, std::shared_ptr<XRecordKe
                 break;
             }
         }
-        XRecordDisableContext(control, context);
+        if (!recorder.lost) XRecordDisableContext(control, context);
     }
-    if (context != 0) XRecordFreeContext(control, context);
-    XSync(control, False);
+    if (!recorder.lost) {
+        if (context != 0) XRecordFreeContext(control, context);
+        XSync(control, False);
+    }
     recorder.handlers->recording = false;
     if (recorder.ready) fail("recording ended before it started");
     closeTrapped(data);

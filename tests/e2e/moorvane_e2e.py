@@ -74,20 +74,8 @@ class Session:
         for name, bundle_id in (("Safari", "com.apple.Safari"), ("Mail", "com.apple.mail"),
                                 ("Notes", "com.apple.Notes"), ("Music", "com.apple.Music")):
             self.apps[name] = self.make_bundle(name, bundle_id)
-        # Xvfb takes the first free display and names it: a fixed number could meet another run's server or a
-        # lock file another user's run left under /tmp.
-        ready, told = os.pipe()
-        self.xvfb = self.spawn(["Xvfb", "-displayfd", str(told), "-screen", "0", "1280x800x24",
-                                "-screen", "1", "1024x768x24", "-nolisten", "tcp"], pass_fds=(told,))
-        os.close(told)
-        with os.fdopen(ready) as f:
-            number = f.readline().strip()
-        if not number:
-            raise RuntimeError("Xvfb did not start")
-        self.display = ":" + number
+        self.xvfb, self.display = self.start_xvfb()
         self.env["DISPLAY"] = self.display
-        wait_for(lambda: subprocess.run(["xdpyinfo"], env=self.env, capture_output=True).returncode == 0,
-                 what="Xvfb")
         bus = subprocess.run(["dbus-daemon", "--session", "--fork", "--print-address=1", "--print-pid=1"],
                              env=self.env, capture_output=True, text=True, check=True).stdout.split()
         self.env["DBUS_SESSION_BUS_ADDRESS"] = bus[0]
@@ -97,6 +85,20 @@ class Session:
                            app_tile("com.apple.Music", "Music", self.apps["Music"])])
         subprocess.run([REFDOCK], env=self.env, check=True, timeout=20)
         self.moorvane = None
+
+    def start_xvfb(self):
+        """A new X server with two screens, and its display name."""
+        # Xvfb takes the first free display and names it: a fixed number could meet another run's server or a
+        # lock file another user's run left under /tmp.
+        ready, told = os.pipe()
+        xvfb = self.spawn(["Xvfb", "-displayfd", str(told), "-screen", "0", "1280x800x24",
+                           "-screen", "1", "1024x768x24", "-nolisten", "tcp"], pass_fds=(told,))
+        os.close(told)
+        with os.fdopen(ready) as f:
+            number = f.readline().strip()
+        if not number:
+            raise RuntimeError("Xvfb did not start")
+        return xvfb, ":" + number
 
     def make_bundle(self, name, bundle_id):
         bundle = os.path.join(self.home, "Applications", name + ".app")
@@ -405,6 +407,37 @@ class BurstTest(unittest.TestCase):
             for name in leftovers:
                 os.remove(os.path.join(s.store_folder, name))
             uuid.UUID(open(os.path.join(s.store_folder, "active.txt")).read().strip())
+        finally:
+            s.close()
+
+
+class XServerLossTest(unittest.TestCase):
+    def test_moorvane_ends_in_order_when_its_x_server_goes(self):
+        s = Session()
+        try:
+            # A shortcut, so the system-wide key monitor records on a connection of its own.
+            s.seed_profiles([s.profile("Work", ["Safari"], keyboardShortcut="ctrl+opt+w")])
+            for round in range(20):
+                xvfb, display = s.start_xvfb()
+                env = dict(s.env, DISPLAY=display)
+                offset = log_size()
+                app = subprocess.Popen([MOORVANE], env=env, cwd=s.root, stdout=subprocess.DEVNULL,
+                                       stderr=subprocess.PIPE, text=True)
+                wait_for(lambda: "HotkeyManager: started" in log_since(offset), timeout=15, what="the hotkeys")
+                # Killed at once or after a while, so the loss meets the app at different points.
+                time.sleep(0.1 * (round % 4))
+                xvfb.kill()
+                xvfb.wait()
+                try:
+                    _, errors = app.communicate(timeout=15)
+                except subprocess.TimeoutExpired:
+                    app.kill()
+                    raise
+                self.assertGreaterEqual(app.returncode, 0, "round %d: killed by a signal\n%s" % (round, errors))
+                for sign in ("double free", "corruption", "killTimer", "another thread"):
+                    self.assertNotIn(sign, errors, "round %d" % round)
+                wait_for(lambda: not s.bus_has("com.moorvane.app"), what="the bus name to go")
+            self.assertEqual([n for n in os.listdir(s.root) if n.startswith("core")], [])
         finally:
             s.close()
 
