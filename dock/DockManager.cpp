@@ -232,22 +232,46 @@ std::optional<std::pair<Bytes, Bytes>> DockManager::captureDockState() {
 }
 
 void DockManager::showSwitchingOverlay(const std::optional<std::string>& profileName) {
-    const OverlayId showing = overlay_.show(switchingLabel(profileName));
-    queue_.background([this, showing] {
-        waitForDock();
-        queue_.post([this, showing] { overlay_.fadeOut(showing, overlayFadeSeconds); });
+    overlayShowing_ = overlay_.show(switchingLabel(profileName));
+    ++overlayRequests_;
+    if (overlayWaiting_) return;
+    overlayWaiting_ = true;
+    waitThenFade();
+}
+
+void DockManager::waitThenFade() {
+    queue_.background([this] {
+        const std::uint64_t answered = waitForDock();
+        queue_.post([this, answered] {
+            // A switch between the wait's end and now killed the Dock again.
+            if (answered != overlayRequests_) {
+                waitThenFade();
+                return;
+            }
+            overlayWaiting_ = false;
+            overlay_.fadeOut(overlayShowing_, overlayFadeSeconds);
+        });
     });
 }
 
-void DockManager::waitForDock() {
-    const double deadline = clock_.monotonicSeconds() + dockWaitTimeout;
-    while (clock_.monotonicSeconds() < deadline) {
-        // The old Dock may not have gone yet; either way a Dock process exists and the pause lets it settle.
-        if (probe_.isRunning("Dock")) {
-            clock_.sleepFor(dockSettleDelay);
-            return;
+std::uint64_t DockManager::waitForDock() {
+    for (;;) {
+        const std::uint64_t request = overlayRequests_;
+        const double deadline = clock_.monotonicSeconds() + dockWaitTimeout;
+        bool again = false;
+        while (!again && clock_.monotonicSeconds() < deadline) {
+            // The old Dock may not have gone yet; either way a Dock process exists and the pause lets it
+            // settle.
+            if (probe_.isRunning("Dock")) {
+                clock_.sleepFor(dockSettleDelay);
+                if (request == overlayRequests_) return request;
+                again = true;
+            } else {
+                clock_.sleepFor(dockPollInterval);
+                again = request != overlayRequests_;
+            }
         }
-        clock_.sleepFor(dockPollInterval);
+        if (!again) return request;
     }
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <atomic>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -50,11 +52,13 @@ class DockManager {
     // The Dock's current two tile lists as binary blobs, or nothing when either is missing.
     std::optional<std::pair<Bytes, Bytes>> captureDockState();
 
-    // Main thread: covers the screens and starts waiting for the Dock on the background queue.
+    // Main thread: covers the screens and starts waiting for the Dock on the background queue. While a wait
+    // is under way it starts over instead, and only the last switch's wait fades the overlay: a burst of
+    // switches keeps one overlay and one waiting thread.
     void showSwitchingOverlay(const std::optional<std::string>& profileName);
     // Background queue: returns once a process named "Dock" runs (after letting it settle) or at the
-    // deadline.
-    void waitForDock();
+    // deadline, both counted afresh from the latest overlay request. Answers the request it waited for.
+    std::uint64_t waitForDock();
 
   private:
     DockPreferences& preferences_;
@@ -65,6 +69,12 @@ class DockManager {
     Clock& clock_;
     std::vector<std::string> applicationFolders_;
     std::optional<std::vector<InstalledApp>> cachedInstalledApps_;
+
+    void waitThenFade();
+    // Overlay requests so far; the background wait reads it to start over.
+    std::atomic<std::uint64_t> overlayRequests_ = 0;
+    OverlayId overlayShowing_ = 0;  // main thread
+    bool overlayWaiting_ = false;   // main thread
 };
 
 }  // namespace moorvane

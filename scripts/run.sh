@@ -41,7 +41,7 @@ The reference Dock runs. Moorvane starts now; drive it with:
   D-Bus:       dbus-send --session --print-reply --dest=com.moorvane.app /com/moorvane/app \\
                  com.moorvane.app.Automation.SwitchDockProfile string:Work
   a shortcut:  give a profile one (e.g. ctrl+opt+w) and press Ctrl+Alt+W anywhere
-  the log:     tail -f /tmp/moorvane.log
+  the log:     tail -f /tmp/moorvane.log (/tmp/moorvane-\$(id -u).log if another user owns that one)
 Stop with Ctrl+C (then $bin/moorvane-refdock --stop).
 HELP
 "$bin/moorvane" "$@"

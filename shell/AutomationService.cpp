@@ -34,7 +34,10 @@ InstanceService::InstanceService(std::function<void(const QStringList&)> open, Q
     : QObject(parent), open_(std::move(open)) {}
 
 void InstanceService::Open(const QStringList& arguments) {
-    open_(arguments);
+    // After the reply: a failed import's alert waits for the user, and the handing instance must not wait
+    // with it.
+    QMetaObject::invokeMethod(
+        this, [this, arguments] { open_(arguments); }, Qt::QueuedConnection);
 }
 
 bool InstanceService::OpenEditor(const QString& profileId) {

@@ -62,6 +62,14 @@ std::string versionText() {
                                         {"CFBundleVersion", MOORVANE_BUILD}});
 }
 
+// A URL rather than a path: "scheme://...", or one of the two schemes that need no slashes. A file name with
+// a colon ("Work: Mon.dockprofile") stays a path.
+bool isURLArgument(const QString& argument) {
+    return argument.contains(QStringLiteral("://")) ||
+           argument.startsWith(QStringLiteral("moorvane:"), Qt::CaseInsensitive) ||
+           argument.startsWith(QStringLiteral("file:"), Qt::CaseInsensitive);
+}
+
 }  // namespace
 
 void UpdateController::checkForUpdates() {
@@ -218,16 +226,29 @@ void MoorvaneApp::togglePopover() {
     popover_->requestActivate();
 }
 
+QStringList MoorvaneApp::withAbsolutePaths(const QStringList& arguments) {
+    QStringList absolute;
+    for (const QString& argument : arguments)
+        absolute << (isURLArgument(argument) ? argument : QFileInfo(argument).absoluteFilePath());
+    return absolute;
+}
+
 void MoorvaneApp::open(const QStringList& arguments) {
     for (const QString& argument : arguments) {
+        if (!isURLArgument(argument)) {
+            // A missing file or a folder gets the import's alert, which names it, and its log line.
+            profileIO_->importProfile(QFileInfo(argument).absoluteFilePath().toStdString());
+            continue;
+        }
         const QUrl url(argument);
-        if (url.isLocalFile() ||
-            (!argument.contains(QStringLiteral("://")) && QFileInfo(argument).exists())) {
-            const QString path =
-                url.isLocalFile() ? url.toLocalFile() : QFileInfo(argument).absoluteFilePath();
-            profileIO_->importProfile(path.toStdString());
-        } else {
+        if (url.isLocalFile()) {
+            profileIO_->importProfile(url.toLocalFile().toStdString());
+        } else if (url.scheme().compare(QLatin1String(URLCommands::scheme.data()), Qt::CaseInsensitive) ==
+                   0) {
             urls_->handleURL(argument.toStdString());
+        } else {
+            log("Moorvane: ignored \u201C" + loggable(argument.toStdString()) +
+                "\u201D: neither a file nor a moorvane: URL");
         }
     }
 }

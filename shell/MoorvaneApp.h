@@ -59,8 +59,12 @@ class MoorvaneApp final : public QObject {
     // The start-up sequence; run once, after the Qt application exists.
     void setUp();
     void togglePopover();
-    // URLs and paths handed over on the command line or by a second instance, in order.
+    // URLs and paths handed over on the command line or by a second instance, in order. A path not absolute
+    // is read against this process's working folder.
     void open(const QStringList& arguments);
+    // The arguments as another process can read them: each path made absolute against this process's working
+    // folder, URLs as given. Applied before the arguments are handed over.
+    static QStringList withAbsolutePaths(const QStringList& arguments);
     // A new editor window for the profile; what the popover's edit action and the tests call.
     void openEditor(const Uuid& profileId);
 

@@ -42,7 +42,8 @@ int main(int argc, char** argv) {
                                  QStringLiteral("moorvane:// URLs and .dockprofile files to open."),
                                  QStringLiteral("[URL|FILE...]"));
     parser.process(app);
-    const QStringList arguments = parser.positionalArguments();
+    // Made absolute here: the running instance that may receive them has a working folder of its own.
+    const QStringList arguments = moorvane::MoorvaneApp::withAbsolutePaths(parser.positionalArguments());
 
     QDBusConnection bus = QDBusConnection::sessionBus();
     const bool onBus = bus.isConnected();

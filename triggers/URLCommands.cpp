@@ -129,8 +129,8 @@ bool hasControlCharacter(std::string_view text) {
     return false;
 }
 
-// Shown in a log line: control characters as percent escapes, so no text from outside can end the line and
-// forge the next one; overlong text cut at a character boundary.
+}  // namespace
+
 std::string loggable(std::string_view text) {
     bool cut = false;
     if (text.size() > echoLimit) {
@@ -151,8 +151,6 @@ std::string loggable(std::string_view text) {
     if (cut) out += "\u2026";
     return out;
 }
-
-}  // namespace
 
 std::optional<CommandURL> parseCommandURL(std::string_view url) {
     CommandURL command;

@@ -28,6 +28,10 @@ struct CommandURL {
     std::string text;
 };
 
+// Text from outside as a log line may hold it: control characters percent-escaped, so it cannot end the line
+// and forge the next one; overlong text cut at a character boundary.
+std::string loggable(std::string_view text);
+
 // None when the text has no scheme. Total over any bytes, NUL included.
 std::optional<CommandURL> parseCommandURL(std::string_view url);
 

@@ -19,7 +19,6 @@ std::uint32_t macFlags(Qt::KeyboardModifiers modifiers) {
     if (modifiers & Qt::ControlModifier) flags |= 1u << 18;
     if (modifiers & Qt::AltModifier) flags |= 1u << 19;
     if (modifiers & Qt::MetaModifier) flags |= 1u << 20;
-    if (modifiers & Qt::KeypadModifier) flags |= macNumericPadFlag;
     return flags;
 }
 
@@ -68,9 +67,26 @@ bool LinuxKeyMonitor::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() != QEvent::KeyPress || local_.empty() || !watched->isWindowType())
         return QObject::eventFilter(watched, event);
     const auto* key = static_cast<QKeyEvent*>(event);
-    const auto code = macKeyCodeForKeysym(key->nativeVirtualKey());
-    if (!code) return false;
-    const KeyEvent converted{*code, macFlags(key->modifiers()), key->isAutoRepeat()};
+    // A modifier's own press is no key-down, as the system-wide monitor (and the Mac) has it.
+    switch (key->key()) {
+        case Qt::Key_Shift:
+        case Qt::Key_Control:
+        case Qt::Key_Meta:
+        case Qt::Key_Alt:
+        case Qt::Key_AltGr:
+        case Qt::Key_Super_L:
+        case Qt::Key_Super_R:
+        case Qt::Key_CapsLock:
+            return false;
+        default:
+            break;
+    }
+    // By the key's place (the X keycode), as the system-wide monitor reads it: the keysym would change with
+    // Shift and the layout.
+    const auto mac = macKeyForKeycode(key->nativeScanCode());
+    if (!mac) return false;
+    const KeyEvent converted{mac->code, macFlags(key->modifiers()) | (mac->keypad ? macNumericPadFlag : 0u),
+                             key->isAutoRepeat()};
     // A copy: a handler may remove monitors (a recorder that stops on this key).
     const auto handlers = local_;
     for (const auto& [token, handler] : handlers) {

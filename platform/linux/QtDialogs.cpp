@@ -17,17 +17,40 @@ QString startFolder() {
     return QDir(documents).exists() ? documents : QDir::homePath();
 }
 
+// The extensions of the content types the panels know, in the types' order.
+std::vector<std::string> extensionsOf(const std::vector<std::string>& contentTypes) {
+    std::vector<std::string> extensions;
+    for (const auto& type : contentTypes) {
+        if (type == "com.moorvane.dockprofile") extensions.emplace_back("dockprofile");
+        if (type == "public.json") extensions.emplace_back("json");
+    }
+    return extensions;
+}
+
 QString nameFilter(const std::vector<std::string>& contentTypes) {
     QStringList patterns;
-    for (const auto& type : contentTypes) {
-        if (type == "com.moorvane.dockprofile") patterns << QStringLiteral("*.dockprofile");
-        if (type == "public.json") patterns << QStringLiteral("*.json");
-    }
+    for (const auto& extension : extensionsOf(contentTypes))
+        patterns << QStringLiteral("*.") + QString::fromStdString(extension);
     if (patterns.isEmpty()) return {};
     return QStringLiteral("Dock profiles (%1)").arg(patterns.join(' '));
 }
 
 }  // namespace
+
+std::filesystem::path withAllowedExtension(const std::filesystem::path& chosen,
+                                           const std::vector<std::string>& allowedContentTypes) {
+    const std::vector<std::string> extensions = extensionsOf(allowedContentTypes);
+    if (extensions.empty() || chosen.filename().empty()) return chosen;
+    const QString name = QString::fromStdString(chosen.filename().string());
+    for (const auto& extension : extensions) {
+        const QString suffix = QStringLiteral(".") + QString::fromStdString(extension);
+        // ".dockprofile" alone is a hidden file with no name, not a name with the extension.
+        if (name.size() > suffix.size() && name.endsWith(suffix, Qt::CaseInsensitive)) return chosen;
+    }
+    std::filesystem::path completed = chosen;
+    completed += "." + extensions.front();
+    return completed;
+}
 
 std::optional<std::filesystem::path> QtDialogs::runSavePanel(const SavePanelOptions& options) {
     QFileDialog dialog(nullptr, QString::fromStdString(options.title), startFolder());
@@ -36,8 +59,12 @@ std::optional<std::filesystem::path> QtDialogs::runSavePanel(const SavePanelOpti
     if (const QString filter = nameFilter(options.allowedContentTypes); !filter.isEmpty())
         dialog.setNameFilter(filter);
     dialog.setOption(QFileDialog::ReadOnly, !options.canCreateDirectories);
+    // Qt's own panel adds the suffix before it asks about replacing a file; a desktop's panel may not, so the
+    // chosen path is completed again.
+    if (const auto extensions = extensionsOf(options.allowedContentTypes); !extensions.empty())
+        dialog.setDefaultSuffix(QString::fromStdString(extensions.front()));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
-    return std::filesystem::path(dialog.selectedFiles().first().toStdString());
+    return withAllowedExtension(dialog.selectedFiles().first().toStdString(), options.allowedContentTypes);
 }
 
 std::vector<std::filesystem::path> QtDialogs::runOpenPanel(const OpenPanelOptions& options) {

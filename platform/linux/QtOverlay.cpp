@@ -42,6 +42,13 @@ OverlayWindow::OverlayWindow(QScreen* screen, QString label) : label_(std::move(
     setGeometry(screen->geometry());
 }
 
+void OverlayWindow::setLabel(const QString& label) {
+    if (label == label_) return;
+    label_ = label;
+    setTitle(label_);
+    update();
+}
+
 void OverlayWindow::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.setCompositionMode(QPainter::CompositionMode_Source);
@@ -74,33 +81,50 @@ void OverlayWindow::paintEvent(QPaintEvent*) {
 }
 
 QtOverlay::QtOverlay() = default;
-QtOverlay::~QtOverlay() = default;
+QtOverlay::~QtOverlay() {
+    // A fade under way reaches for the windows at each step.
+    delete fading_.data();
+}
 
 OverlayId QtOverlay::show(const std::string& label) {
-    const OverlayId id = next_++;
-    auto& windows = showings_[id];
-    for (QScreen* screen : QGuiApplication::screens()) {
-        auto window = std::make_unique<OverlayWindow>(screen, QString::fromStdString(label));
+    // A fade under way stops where it is; its end would otherwise take the windows away.
+    // (It is deleted later; it no longer counts as fading.)
+    if (fading_) {
+        fading_->stop();
+        fading_.clear();
+    }
+    const QList<QScreen*> screens = QGuiApplication::screens();
+    bool sameScreens = windows_.size() == static_cast<std::size_t>(screens.size());
+    for (std::size_t i = 0; sameScreens && i < windows_.size(); ++i) {
+        sameScreens = windows_[i]->screen() == screens[static_cast<qsizetype>(i)] &&
+                      windows_[i]->geometry() == screens[static_cast<qsizetype>(i)]->geometry();
+    }
+    if (!sameScreens) windows_.clear();
+    const QString text = QString::fromStdString(label);
+    if (windows_.empty()) {
+        for (QScreen* screen : screens) windows_.push_back(std::make_unique<OverlayWindow>(screen, text));
+    }
+    for (const auto& window : windows_) {
+        window->setLabel(text);
+        window->setOpacity(1.0);
         window->show();
         window->raise();
-        windows.push_back(std::move(window));
     }
-    return id;
+    return ++current_;
 }
 
 void QtOverlay::fadeOut(OverlayId showing, double seconds) {
-    const auto found = showings_.find(showing);
-    if (found == showings_.end()) return;
+    if (showing != current_ || windows_.empty() || fading_) return;
     auto* animation = new QVariantAnimation();
     animation->setStartValue(1.0);
     animation->setEndValue(0.0);
     animation->setDuration(static_cast<int>(seconds * 1000));
-    std::vector<OverlayWindow*> windows;
-    for (const auto& window : found->second) windows.push_back(window.get());
-    QObject::connect(animation, &QVariantAnimation::valueChanged, [windows](const QVariant& value) {
-        for (auto* window : windows) window->setOpacity(value.toDouble());
+    QObject::connect(animation, &QVariantAnimation::valueChanged, [this](const QVariant& value) {
+        for (const auto& window : windows_) window->setOpacity(value.toDouble());
     });
-    QObject::connect(animation, &QVariantAnimation::finished, [this, showing] { showings_.erase(showing); });
+    // Only a fade that ran to its end lets the windows go (a stopped one does not finish).
+    QObject::connect(animation, &QVariantAnimation::finished, [this] { windows_.clear(); });
+    fading_ = animation;
     animation->start(QAbstractAnimation::DeleteWhenStopped);
 }
 

@@ -1,9 +1,10 @@
 #pragma once
 
 #include <QFont>
+#include <QPointer>
 #include <QRasterWindow>
+#include <QVariantAnimation>
 
-#include <map>
 #include <memory>
 #include <vector>
 
@@ -16,6 +17,7 @@ namespace moorvane {
 class OverlayWindow final : public QRasterWindow {
   public:
     OverlayWindow(QScreen* screen, QString label);
+    void setLabel(const QString& label);
 
   protected:
     void paintEvent(QPaintEvent* event) override;
@@ -33,8 +35,10 @@ class QtOverlay final : public Overlay {
     void fadeOut(OverlayId showing, double seconds) override;
 
   private:
-    std::map<OverlayId, std::vector<std::unique_ptr<OverlayWindow>>> showings_;
-    OverlayId next_ = 1;
+    // The current showing's windows, one per screen; empty once it has faded.
+    std::vector<std::unique_ptr<OverlayWindow>> windows_;
+    OverlayId current_ = 0;
+    QPointer<QVariantAnimation> fading_;
 };
 
 }  // namespace moorvane

@@ -19,6 +19,7 @@
 #include <X11/Xlib.h>
 #include <X11/extensions/record.h>
 #include <X11/keysym.h>
+#include <linux/input-event-codes.h>
 
 namespace moorvane {
 
@@ -31,183 +32,143 @@ constexpr std::uint32_t commandFlag = 1u << 20;
 // The wait for the server's first recorded reply; a local server answers at once.
 constexpr int startTimeoutMilliseconds = 5000;
 
-const std::unordered_map<unsigned long, std::uint16_t>& keyCodeTable() {
-    static const std::unordered_map<unsigned long, std::uint16_t> table = [] {
-        std::unordered_map<unsigned long, std::uint16_t> codes = {
-            {XK_a, 0},
-            {XK_s, 1},
-            {XK_d, 2},
-            {XK_f, 3},
-            {XK_h, 4},
-            {XK_g, 5},
-            {XK_z, 6},
-            {XK_x, 7},
-            {XK_c, 8},
-            {XK_v, 9},
-            {XK_b, 11},
-            {XK_q, 12},
-            {XK_w, 13},
-            {XK_e, 14},
-            {XK_r, 15},
-            {XK_y, 16},
-            {XK_t, 17},
-            {XK_1, 18},
-            {XK_2, 19},
-            {XK_3, 20},
-            {XK_4, 21},
-            {XK_6, 22},
-            {XK_5, 23},
-            {XK_equal, 24},
-            {XK_9, 25},
-            {XK_7, 26},
-            {XK_minus, 27},
-            {XK_8, 28},
-            {XK_0, 29},
-            {XK_bracketright, 30},
-            {XK_o, 31},
-            {XK_u, 32},
-            {XK_bracketleft, 33},
-            {XK_i, 34},
-            {XK_p, 35},
-            {XK_Return, 36},
-            {XK_l, 37},
-            {XK_j, 38},
-            {XK_apostrophe, 39},
-            {XK_k, 40},
-            {XK_semicolon, 41},
-            {XK_backslash, 42},
-            {XK_comma, 43},
-            {XK_slash, 44},
-            {XK_n, 45},
-            {XK_m, 46},
-            {XK_period, 47},
-            {XK_Tab, 48},
-            {XK_ISO_Left_Tab, 48},
-            {XK_space, 49},
-            {XK_grave, 50},
-            {XK_BackSpace, 51},
-            {XK_Escape, 53},
-            {XK_Super_R, 54},
-            {XK_Super_L, 55},
-            {XK_Shift_L, 56},
-            {XK_Caps_Lock, 57},
-            {XK_Alt_L, 58},
-            {XK_Control_L, 59},
-            {XK_Shift_R, 60},
-            {XK_Alt_R, 61},
-            {XK_Control_R, 62},
-            {XK_F17, 64},
-            {XK_F18, 79},
-            {XK_F19, 80},
-            {XK_F20, 90},
-            {XK_F5, 96},
-            {XK_F6, 97},
-            {XK_F7, 98},
-            {XK_F3, 99},
-            {XK_F8, 100},
-            {XK_F9, 101},
-            {XK_F11, 103},
-            {XK_F13, 105},
-            {XK_F16, 106},
-            {XK_F14, 107},
-            {XK_F10, 109},
-            {XK_F12, 111},
-            {XK_F15, 113},
-            {XK_Help, 114},
-            {XK_Insert, 114},
-            {XK_Home, 115},
-            {XK_Prior, 116},
-            {XK_Delete, 117},
-            {XK_F4, 118},
-            {XK_End, 119},
-            {XK_F2, 120},
-            {XK_Next, 121},
-            {XK_F1, 122},
-            {XK_Left, 123},
-            {XK_Right, 124},
-            {XK_Down, 125},
-            {XK_Up, 126},
-            // The keypad, under both of its Num Lock levels.
-            {XK_KP_Decimal, 65},
-            {XK_KP_Delete, 65},
-            {XK_KP_Multiply, 67},
-            {XK_KP_Add, 69},
-            {XK_KP_Divide, 75},
-            {XK_KP_Enter, 76},
-            {XK_KP_Subtract, 78},
-            {XK_KP_Equal, 81},
-            {XK_KP_0, 82},
-            {XK_KP_Insert, 82},
-            {XK_KP_1, 83},
-            {XK_KP_End, 83},
-            {XK_KP_2, 84},
-            {XK_KP_Down, 84},
-            {XK_KP_3, 85},
-            {XK_KP_Next, 85},
-            {XK_KP_4, 86},
-            {XK_KP_Left, 86},
-            {XK_KP_5, 87},
-            {XK_KP_Begin, 87},
-            {XK_KP_6, 88},
-            {XK_KP_Right, 88},
-            {XK_KP_7, 89},
-            {XK_KP_Home, 89},
-            {XK_KP_8, 91},
-            {XK_KP_Up, 91},
-            {XK_KP_9, 92},
-            {XK_KP_Prior, 92},
-        };
-        // A layout whose first level is a capital still names the same key.
-        for (unsigned long letter = XK_A; letter <= XK_Z; ++letter) {
-            codes.emplace(letter, codes.at(letter - XK_A + XK_a));
-        }
-        return codes;
-    }();
-    return table;
+// The Mac virtual key codes name keys by their place on the keyboard, whatever the layout prints on them; so
+// do Linux's input codes, which X servers on Linux number as X keycodes 8 higher (the "evdev" keycodes). The
+// table goes by place, so Shift, the layout and its levels never change a key's code.
+constexpr unsigned evdevKeycodeOffset = 8;
+
+const std::unordered_map<unsigned, std::uint16_t>& keyCodeTable() {
+    // Never destroyed: the recording thread may still read it while exit() runs.
+    static const auto* table = new std::unordered_map<unsigned, std::uint16_t>{
+        {KEY_A, 0},          {KEY_S, 1},           {KEY_D, 2},           {KEY_F, 3},
+        {KEY_H, 4},          {KEY_G, 5},           {KEY_Z, 6},           {KEY_X, 7},
+        {KEY_C, 8},          {KEY_V, 9},           {KEY_B, 11},          {KEY_Q, 12},
+        {KEY_W, 13},         {KEY_E, 14},          {KEY_R, 15},          {KEY_Y, 16},
+        {KEY_T, 17},         {KEY_1, 18},          {KEY_2, 19},          {KEY_3, 20},
+        {KEY_4, 21},         {KEY_6, 22},          {KEY_5, 23},          {KEY_EQUAL, 24},
+        {KEY_9, 25},         {KEY_7, 26},          {KEY_MINUS, 27},      {KEY_8, 28},
+        {KEY_0, 29},         {KEY_RIGHTBRACE, 30}, {KEY_O, 31},          {KEY_U, 32},
+        {KEY_LEFTBRACE, 33}, {KEY_I, 34},          {KEY_P, 35},          {KEY_ENTER, 36},
+        {KEY_L, 37},         {KEY_J, 38},          {KEY_APOSTROPHE, 39}, {KEY_K, 40},
+        {KEY_SEMICOLON, 41}, {KEY_BACKSLASH, 42},  {KEY_COMMA, 43},      {KEY_SLASH, 44},
+        {KEY_N, 45},         {KEY_M, 46},          {KEY_DOT, 47},        {KEY_TAB, 48},
+        {KEY_SPACE, 49},     {KEY_GRAVE, 50},      {KEY_BACKSPACE, 51},  {KEY_ESC, 53},
+        {KEY_RIGHTMETA, 54}, {KEY_LEFTMETA, 55},   {KEY_LEFTSHIFT, 56},  {KEY_CAPSLOCK, 57},
+        {KEY_LEFTALT, 58},   {KEY_LEFTCTRL, 59},   {KEY_RIGHTSHIFT, 60}, {KEY_RIGHTALT, 61},
+        {KEY_RIGHTCTRL, 62}, {KEY_F17, 64},        {KEY_F18, 79},        {KEY_F19, 80},
+        {KEY_F20, 90},       {KEY_F5, 96},         {KEY_F6, 97},         {KEY_F7, 98},
+        {KEY_F3, 99},        {KEY_F8, 100},        {KEY_F9, 101},        {KEY_F11, 103},
+        {KEY_F13, 105},      {KEY_F16, 106},       {KEY_F14, 107},       {KEY_F10, 109},
+        {KEY_F12, 111},      {KEY_F15, 113},       {KEY_HELP, 114},      {KEY_INSERT, 114},
+        {KEY_HOME, 115},     {KEY_PAGEUP, 116},    {KEY_DELETE, 117},    {KEY_F4, 118},
+        {KEY_END, 119},      {KEY_F2, 120},        {KEY_PAGEDOWN, 121},  {KEY_F1, 122},
+        {KEY_LEFT, 123},     {KEY_RIGHT, 124},     {KEY_DOWN, 125},      {KEY_UP, 126},
+        {KEY_KPDOT, 65},     {KEY_KPASTERISK, 67}, {KEY_KPPLUS, 69},     {KEY_KPSLASH, 75},
+        {KEY_KPENTER, 76},   {KEY_KPMINUS, 78},    {KEY_KPEQUAL, 81},    {KEY_KP0, 82},
+        {KEY_KP1, 83},       {KEY_KP2, 84},        {KEY_KP3, 85},        {KEY_KP4, 86},
+        {KEY_KP5, 87},       {KEY_KP6, 88},        {KEY_KP7, 89},        {KEY_KP8, 91},
+        {KEY_KP9, 92},
+    };
+    return *table;
 }
 
-bool isKeypadKeysym(unsigned long keysym) {
-    return keysym >= XK_KP_Space && keysym <= XK_KP_Equal;
+bool isKeypadInputCode(unsigned code) {
+    switch (code) {
+        case KEY_KPDOT:
+        case KEY_KPASTERISK:
+        case KEY_KPPLUS:
+        case KEY_KPSLASH:
+        case KEY_KPENTER:
+        case KEY_KPMINUS:
+        case KEY_KPEQUAL:
+        case KEY_KP0:
+        case KEY_KP1:
+        case KEY_KP2:
+        case KEY_KP3:
+        case KEY_KP4:
+        case KEY_KP5:
+        case KEY_KP6:
+        case KEY_KP7:
+        case KEY_KP8:
+        case KEY_KP9:
+            return true;
+        default:
+            return false;
+    }
 }
 
 // Xlib's default error handler ends the process. Errors on the recorder's own connections are noted and
-// dropped; any other connection's go to whichever handler was installed before.
-std::mutex errorMutex;
-std::set<Display*> recorderDisplays;
-XErrorHandler previousHandler = nullptr;
-bool recorderErrorSeen = false;
+// dropped; any other connection's go to whichever handler was installed before. Never destroyed: the toolkit
+// may end the process (exit() when its display goes) while the recording thread still closes its connections.
+struct ErrorTrap {
+    std::mutex mutex;
+    std::set<Display*> displays;
+    XErrorHandler previous = nullptr;
+    XIOErrorHandler previousIO = nullptr;
+};
+
+ErrorTrap& errorTrap() {
+    static auto* trap = new ErrorTrap;
+    return *trap;
+}
 
 int recorderErrorHandler(Display* display, XErrorEvent* event) {
     XErrorHandler forward = nullptr;
     {
-        std::lock_guard lock(errorMutex);
-        if (recorderDisplays.contains(display)) {
-            recorderErrorSeen = true;
-            return 0;
-        }
-        forward = previousHandler;
+        ErrorTrap& trap = errorTrap();
+        std::lock_guard lock(trap.mutex);
+        if (trap.displays.contains(display)) return 0;
+        forward = trap.previous;
     }
     return forward != nullptr ? forward(display, event) : 0;
 }
 
-void trapErrorsOn(Display* display) {
+bool isRecorderDisplay(Display* display) {
+    ErrorTrap& trap = errorTrap();
+    std::lock_guard lock(trap.mutex);
+    return trap.displays.contains(display);
+}
+
+// Xlib's default for a lost connection (and the toolkit's handler, which ends in it) calls exit() from the
+// thread that noticed, here the recording thread, while the main thread's toolkit tears its own connection
+// down (seen: a double free, Qt timers stopped from the wrong thread). For the recorder's connections the
+// handler returns, so Xlib calls the display's exit handler instead, which only notes the loss; the thread
+// then ends, and the toolkit's own loss of the display ends the app.
+int recorderIOErrorHandler(Display* display) {
+    if (isRecorderDisplay(display)) return 0;
+    XIOErrorHandler forward = nullptr;
+    {
+        std::lock_guard lock(errorTrap().mutex);
+        forward = errorTrap().previousIO;
+    }
+    return forward != nullptr ? forward(display) : 0;
+}
+
+void noteConnectionLost(Display*, void* lost) {
+    static_cast<std::atomic<bool>*>(lost)->store(true);
+}
+
+void trapErrorsOn(Display* display, std::atomic<bool>& lost) {
     static std::once_flag installed;
     std::call_once(installed, [] {
         XErrorHandler previous = XSetErrorHandler(recorderErrorHandler);
-        std::lock_guard lock(errorMutex);
-        previousHandler = previous;
+        XIOErrorHandler previousIO = XSetIOErrorHandler(recorderIOErrorHandler);
+        std::lock_guard lock(errorTrap().mutex);
+        errorTrap().previous = previous;
+        errorTrap().previousIO = previousIO;
     });
-    std::lock_guard lock(errorMutex);
-    recorderDisplays.insert(display);
+    XSetIOErrorExitHandler(display, noteConnectionLost, &lost);
+    std::lock_guard lock(errorTrap().mutex);
+    errorTrap().displays.insert(display);
 }
 
 void closeTrapped(Display* display) {
     if (display == nullptr) return;
-    {
-        std::lock_guard lock(errorMutex);
-        recorderDisplays.erase(display);
-    }
+    // Still trapped while it closes: closing syncs with a server that may have gone since the other
+    // connection noticed.
     XCloseDisplay(display);
+    std::lock_guard lock(errorTrap().mutex);
+    errorTrap().displays.erase(display);
 }
 
 // Lives on the recording thread; the record callback reaches it through its closure pointer.
@@ -216,6 +177,8 @@ struct Recorder {
     MainQueue* queue = nullptr;
     std::shared_ptr<XRecordKeyMonitor::Handlers> handlers;
     std::optional<std::promise<bool>> ready;
+    // Set by Xlib, on this thread, when either connection is lost.
+    std::atomic<bool> lost = false;
     std::set<unsigned> keysDown;
     std::unordered_map<std::uint32_t, int> held;
     bool capsLock = false;
@@ -255,9 +218,9 @@ struct Recorder {
             if (!isRepeat) ++held[modifier];
             return;
         }
-        const std::optional<std::uint16_t> code = macKeyCodeForKeysym(keysym);
-        if (!code) return;
-        KeyEvent event{*code, flags() | (isKeypadKeysym(keysym) ? macNumericPadFlag : 0u), isRepeat};
+        const std::optional<MacKey> key = macKeyForKeycode(keycode);
+        if (!key) return;
+        KeyEvent event{key->code, flags() | (key->keypad ? macNumericPadFlag : 0u), isRepeat};
         queue->post([handlers = handlers, event] {
             std::vector<XRecordKeyMonitor::GlobalHandler> current;
             {
@@ -320,8 +283,8 @@ void record(std::string displayName, MainQueue& queue, std::shared_ptr<XRecordKe
         if (control != nullptr) XCloseDisplay(control);
         return;
     }
-    trapErrorsOn(control);
-    trapErrorsOn(data);
+    trapErrorsOn(control, recorder.lost);
+    trapErrorsOn(data, recorder.lost);
     recorder.control = control;
 
     XRecordContext context = 0;
@@ -345,7 +308,7 @@ void record(std::string displayName, MainQueue& queue, std::shared_ptr<XRecordKe
             std::chrono::steady_clock::now() + std::chrono::milliseconds(startTimeoutMilliseconds);
         for (;;) {
             XRecordProcessReplies(data);
-            while (XPending(control) > 0) {
+            while (!recorder.lost && XPending(control) > 0) {
                 XEvent event;
                 XNextEvent(control, &event);
                 // Layout changes arrive here; XGetKeyboardMapping asks the server each time, so there is no
@@ -364,6 +327,10 @@ void record(std::string displayName, MainQueue& queue, std::shared_ptr<XRecordKe
                 }
                 timeout = static_cast<int>(left.count());
             }
+            if (recorder.lost) {
+                log("KeyMonitor: lost the connection to display " + displayName);
+                break;
+            }
             if (::poll(fds, 3, timeout) < 0 && errno != EINTR) break;
             if (fds[2].revents != 0) break;
             if ((fds[0].revents | fds[1].revents) & (POLLHUP | POLLERR)) {
@@ -371,10 +338,12 @@ void record(std::string displayName, MainQueue& queue, std::shared_ptr<XRecordKe
                 break;
             }
         }
-        XRecordDisableContext(control, context);
+        if (!recorder.lost) XRecordDisableContext(control, context);
     }
-    if (context != 0) XRecordFreeContext(control, context);
-    XSync(control, False);
+    if (!recorder.lost) {
+        if (context != 0) XRecordFreeContext(control, context);
+        XSync(control, False);
+    }
     recorder.handlers->recording = false;
     if (recorder.ready) fail("recording ended before it started");
     closeTrapped(data);
@@ -383,11 +352,13 @@ void record(std::string displayName, MainQueue& queue, std::shared_ptr<XRecordKe
 
 }  // namespace
 
-std::optional<std::uint16_t> macKeyCodeForKeysym(unsigned long keysym) {
+std::optional<MacKey> macKeyForKeycode(unsigned keycode) {
+    if (keycode < evdevKeycodeOffset) return std::nullopt;
+    const unsigned input = keycode - evdevKeycodeOffset;
     const auto& table = keyCodeTable();
-    const auto found = table.find(keysym);
+    const auto found = table.find(input);
     if (found == table.end()) return std::nullopt;
-    return found->second;
+    return MacKey{found->second, isKeypadInputCode(input)};
 }
 
 std::uint32_t macModifierForKeysym(unsigned long keysym) {

@@ -14,9 +14,15 @@
 
 namespace moorvane {
 
-// The Mac virtual key code of an X keysym, as Moorvane's shortcut tables use them, or none for a key they
-// have no code for. Keypad keysyms map to the keypad codes whether Num Lock is on or not.
-std::optional<std::uint16_t> macKeyCodeForKeysym(unsigned long keysym);
+// A key as the Mac names it: its virtual key code, and whether it sits on the numeric pad.
+struct MacKey {
+    std::uint16_t code = 0;
+    bool keypad = false;
+    friend bool operator==(const MacKey&, const MacKey&) = default;
+};
+// The Mac key at the place of an X keycode, as Moorvane's shortcut tables use them, or none for a key they
+// have no code for. By place: the same key whatever the layout, its level, Shift or Num Lock.
+std::optional<MacKey> macKeyForKeycode(unsigned keycode);
 // The modifier flag a modifier key's keysym drives (Shift, Control, Alt as Option, Super as Command, Caps
 // Lock), or 0 for any other key.
 std::uint32_t macModifierForKeysym(unsigned long keysym);
@@ -30,8 +36,8 @@ inline constexpr std::uint32_t macCapsLockFlag = 1u << 16;
 //
 // The in-app half is not here: addLocalKeyDownMonitor() always gives none. The Qt shell watches its own
 // windows with an event filter and combines the two in its KeyMonitor: global monitors go to this class,
-// local ones to the filter, which should convert keys with macKeyCodeForKeysym() (QKeyEvent's
-// nativeVirtualKey() is the keysym on X11) so that both halves agree on codes.
+// local ones to the filter, which should convert keys with macKeyForKeycode() (QKeyEvent's nativeScanCode()
+// is the X keycode on X11) so that both halves agree on codes.
 class XRecordKeyMonitor final : public KeyMonitor {
   public:
     // `display` names the X display; by default $DISPLAY.

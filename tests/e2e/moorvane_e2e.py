@@ -22,7 +22,7 @@ BUILD = os.path.abspath(sys.argv.pop(1)) if len(sys.argv) > 1 else os.getcwd()
 SOURCE = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 MOORVANE = os.path.join(BUILD, "bin", "moorvane")
 REFDOCK = os.path.join(BUILD, "bin", "moorvane-refdock")
-LOG = "/tmp/moorvane.log"
+SHARED_LOG = "/tmp/moorvane.log"
 REFERENCE_EPOCH = 978307200  # 2001-01-01T00:00:00Z
 
 
@@ -61,9 +61,10 @@ class Session:
         os.makedirs(os.path.join(self.home, "Library", "DoNotDisturb", "DB"))
         runtime = os.path.join(self.root, "run")
         os.makedirs(runtime, mode=0o700)
-        self.display = ":%d" % (40 + os.getpid() % 200)
+        self.display = None
         self.env = {k: v for k, v in os.environ.items() if not k.startswith(("XDG_", "DBUS_", "WAYLAND"))}
-        self.env.update(HOME=self.home, DISPLAY=self.display, XDG_RUNTIME_DIR=runtime,
+        self.env.pop("DISPLAY", None)
+        self.env.update(HOME=self.home, XDG_RUNTIME_DIR=runtime,
                         XDG_DATA_HOME=os.path.join(self.home, ".local", "share"),
                         XDG_CONFIG_HOME=os.path.join(self.home, ".config"),
                         QT_QPA_PLATFORM="xcb", LANG="C.UTF-8")
@@ -73,10 +74,8 @@ class Session:
         for name, bundle_id in (("Safari", "com.apple.Safari"), ("Mail", "com.apple.mail"),
                                 ("Notes", "com.apple.Notes"), ("Music", "com.apple.Music")):
             self.apps[name] = self.make_bundle(name, bundle_id)
-        self.xvfb = self.spawn(["Xvfb", self.display, "-screen", "0", "1280x800x24",
-                                "-screen", "1", "1024x768x24", "-nolisten", "tcp"])
-        wait_for(lambda: subprocess.run(["xdpyinfo"], env=self.env, capture_output=True).returncode == 0,
-                 what="Xvfb")
+        self.xvfb, self.display = self.start_xvfb()
+        self.env["DISPLAY"] = self.display
         bus = subprocess.run(["dbus-daemon", "--session", "--fork", "--print-address=1", "--print-pid=1"],
                              env=self.env, capture_output=True, text=True, check=True).stdout.split()
         self.env["DBUS_SESSION_BUS_ADDRESS"] = bus[0]
@@ -86,6 +85,20 @@ class Session:
                            app_tile("com.apple.Music", "Music", self.apps["Music"])])
         subprocess.run([REFDOCK], env=self.env, check=True, timeout=20)
         self.moorvane = None
+
+    def start_xvfb(self):
+        """A new X server with two screens, and its display name."""
+        # Xvfb takes the first free display and names it: a fixed number could meet another run's server or a
+        # lock file another user's run left under /tmp.
+        ready, told = os.pipe()
+        xvfb = self.spawn(["Xvfb", "-displayfd", str(told), "-screen", "0", "1280x800x24",
+                           "-screen", "1", "1024x768x24", "-nolisten", "tcp"], pass_fds=(told,))
+        os.close(told)
+        with os.fdopen(ready) as f:
+            number = f.readline().strip()
+        if not number:
+            raise RuntimeError("Xvfb did not start")
+        return xvfb, ":" + number
 
     def make_bundle(self, name, bundle_id):
         bundle = os.path.join(self.home, "Applications", name + ".app")
@@ -190,16 +203,29 @@ class Session:
                     process.wait(5)
                 except subprocess.TimeoutExpired:
                     process.kill()
+        # SIGTERM lets the bus remove its socket under /tmp; it is not our child, so its socket tells it is gone.
         try:
             os.kill(self.bus_pid, signal.SIGTERM)
+            socket = self.env["DBUS_SESSION_BUS_ADDRESS"].partition("unix:path=")[2].split(",")[0]
+            wait_for(lambda: not socket or not os.path.exists(socket), timeout=5, what="the bus to stop")
         except ProcessLookupError:
             pass
         shutil.rmtree(self.root, ignore_errors=True)
 
 
+def log_path():
+    """The log the app writes: the shared one while it is this user's (or not there yet), else this user's own."""
+    try:
+        if os.lstat(SHARED_LOG).st_uid != os.geteuid():
+            return "/tmp/moorvane-%d.log" % os.geteuid()
+    except FileNotFoundError:
+        pass
+    return SHARED_LOG
+
+
 def log_since(offset):
     try:
-        with open(LOG, "rb") as f:
+        with open(log_path(), "rb") as f:
             f.seek(offset)
             return f.read().decode(errors="replace")
     except FileNotFoundError:
@@ -208,7 +234,7 @@ def log_since(offset):
 
 def log_size():
     try:
-        return os.path.getsize(LOG)
+        return os.path.getsize(log_path())
     except FileNotFoundError:
         return 0
 
@@ -339,6 +365,24 @@ class SwitchingTest(unittest.TestCase):
         self.assertEqual(handed.returncode, 0)
         wait_for(lambda: any(p["name"] == "Work 2" for p in s.stored_profiles()), what="the import")
 
+    def test_8_relative_paths_are_read_where_they_were_typed(self):
+        s = self.s
+        downloads = os.path.join(s.root, "Downloads")
+        os.makedirs(downloads)
+        with open(os.path.join(downloads, "Typed.dockprofile"), "w") as f:
+            json.dump(dict(self.home, name="Typed"), f)
+        offset = log_size()
+        for argument in ("Typed.dockprofile", "Missing.dockprofile", "ftp://example.com/x"):
+            handed = subprocess.run([MOORVANE, argument], env=s.env, cwd=downloads, timeout=15)
+            self.assertEqual(handed.returncode, 0, argument)
+        wait_for(lambda: any(p["name"] == "Typed" for p in s.stored_profiles()), what="the relative import")
+        text = wait_for(lambda: (t := log_since(offset)) and "ftp:" in t and t, what="the log lines")
+        self.assertIn("imported 'Typed' from " + os.path.join(downloads, "Typed.dockprofile"), text)
+        self.assertIn("ProfileIO: Couldn\u2019t import \u201cMissing.dockprofile\u201d", text)
+        self.assertIn("Moorvane: ignored \u201cftp://example.com/x\u201d", text)
+        alert = ["xdotool", "search", "--name", "Couldn\u2019t import"]
+        wait_for(lambda: subprocess.run(alert, env=s.env, capture_output=True).returncode == 0, what="the alert")
+
 
 class BurstTest(unittest.TestCase):
     def test_killing_moorvane_during_a_burst_leaves_whole_files(self):
@@ -363,6 +407,37 @@ class BurstTest(unittest.TestCase):
             for name in leftovers:
                 os.remove(os.path.join(s.store_folder, name))
             uuid.UUID(open(os.path.join(s.store_folder, "active.txt")).read().strip())
+        finally:
+            s.close()
+
+
+class XServerLossTest(unittest.TestCase):
+    def test_moorvane_ends_in_order_when_its_x_server_goes(self):
+        s = Session()
+        try:
+            # A shortcut, so the system-wide key monitor records on a connection of its own.
+            s.seed_profiles([s.profile("Work", ["Safari"], keyboardShortcut="ctrl+opt+w")])
+            for round in range(20):
+                xvfb, display = s.start_xvfb()
+                env = dict(s.env, DISPLAY=display)
+                offset = log_size()
+                app = subprocess.Popen([MOORVANE], env=env, cwd=s.root, stdout=subprocess.DEVNULL,
+                                       stderr=subprocess.PIPE, text=True)
+                wait_for(lambda: "HotkeyManager: started" in log_since(offset), timeout=15, what="the hotkeys")
+                # Killed at once or after a while, so the loss meets the app at different points.
+                time.sleep(0.1 * (round % 4))
+                xvfb.kill()
+                xvfb.wait()
+                try:
+                    _, errors = app.communicate(timeout=15)
+                except subprocess.TimeoutExpired:
+                    app.kill()
+                    raise
+                self.assertGreaterEqual(app.returncode, 0, "round %d: killed by a signal\n%s" % (round, errors))
+                for sign in ("double free", "corruption", "killTimer", "another thread"):
+                    self.assertNotIn(sign, errors, "round %d" % round)
+                wait_for(lambda: not s.bus_has("com.moorvane.app"), what="the bus name to go")
+            self.assertEqual([n for n in os.listdir(s.root) if n.startswith("core")], [])
         finally:
             s.close()
 

@@ -1,8 +1,11 @@
-#include <X11/keysym.h>
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QGuiApplication>
+#include <QWindow>
 
 #include <chrono>
 #include <filesystem>
@@ -19,6 +22,8 @@
 #include "platform/linux/LinuxDockPreferences.h"
 #include "platform/linux/LinuxProcessProbe.h"
 #include "platform/linux/LinuxWorkspace.h"
+#include "platform/linux/QtDialogs.h"
+#include "platform/linux/QtOverlay.h"
 #include "platform/linux/XRecordKeyMonitor.h"
 #include "platform/linux/XdgPaths.h"
 
@@ -299,25 +304,91 @@ TEST(AutostartLoginItems, RefusesRelativeOrUnwritablePlacesAndEscapesTheExecLine
     EXPECT_EQ(AutostartLoginItems::execValue("/a\nb"), std::nullopt);
 }
 
-// ---- Key monitor
+// ---- Dialogs
 
-struct KeysymCase {
-    const char* name;
-    unsigned long keysym;
-    std::optional<std::uint16_t> code;
-};
-
-class KeysymTable : public ::testing::TestWithParam<KeysymCase> {};
-
-TEST_P(KeysymTable, MapsToTheMacKeyCode) {
-    EXPECT_EQ(macKeyCodeForKeysym(GetParam().keysym), GetParam().code);
+TEST(QtDialogs, SavePanelAddsTheDocumentExtensionToABareName) {
+    const std::vector<std::string> document{"com.moorvane.dockprofile"};
+    EXPECT_EQ(withAllowedExtension("/d/Work", document), fs::path("/d/Work.dockprofile"));
+    EXPECT_EQ(withAllowedExtension("/d/Work.v2", document), fs::path("/d/Work.v2.dockprofile"));
+    EXPECT_EQ(withAllowedExtension("/d/.dockprofile", document), fs::path("/d/.dockprofile.dockprofile"));
+    EXPECT_EQ(withAllowedExtension("/d/Work.DockProfile", document), fs::path("/d/Work.DockProfile"));
+    EXPECT_EQ(withAllowedExtension("/d/Work.json", {"com.moorvane.dockprofile", "public.json"}),
+              fs::path("/d/Work.json"));
+    EXPECT_EQ(withAllowedExtension("/d/Work", {}), fs::path("/d/Work")) << "no types, nothing to add";
 }
 
-INSTANTIATE_TEST_SUITE_P(Linux, KeysymTable,
-                         ::testing::Values(KeysymCase{"Capital", XK_K, 40},
-                                           KeysymCase{"KeypadNumLockOff", XK_KP_End, 83},
-                                           KeysymCase{"KeypadNumLockOn", XK_KP_1, 83},
-                                           KeysymCase{"Unknown", XK_EuroSign, std::nullopt}),
+// ---- Overlay
+
+// A GUI application without a display, made once for the tests that need windows.
+bool guiApplication() {
+    if (QCoreApplication::instance() == nullptr) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        static int argc = 1;
+        static char name[] = "LinuxPortsTest";
+        static char* argv[] = {name, nullptr};
+        new QGuiApplication(argc, argv);
+    }
+    return qobject_cast<QGuiApplication*>(QCoreApplication::instance()) != nullptr;
+}
+
+template <class Condition>
+bool eventuallyProcessing(Condition condition) {
+    QElapsedTimer timer;
+    timer.start();
+    while (!condition() && timer.elapsed() < 5000) QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    return condition();
+}
+
+TEST(QtOverlay, ASwitchWhileOneShowsRelabelsItsWindowsAndOnlyTheLastFadeTakesThemAway) {
+    if (!guiApplication()) GTEST_SKIP() << "another test made a non-GUI application in this process";
+    const auto shown = [] {
+        QStringList titles;
+        for (QWindow* window : QGuiApplication::topLevelWindows()) {
+            if (dynamic_cast<OverlayWindow*>(window) && window->isVisible() && window->opacity() == 1.0)
+                titles << window->title();
+        }
+        return titles;
+    };
+    const auto screens = QGuiApplication::screens().size();
+    QtOverlay overlay;
+    const OverlayId first = overlay.show("Switching to A...");
+    ASSERT_EQ(shown().size(), screens);
+    overlay.fadeOut(first, 0.2);
+    ASSERT_TRUE(eventuallyProcessing([&] { return shown().isEmpty(); })) << "fading";
+
+    const OverlayId second = overlay.show("Switching to B...");
+    EXPECT_EQ(shown(), QStringList(screens, "Switching to B...")) << "the same windows, back at full opacity";
+    EXPECT_EQ(QGuiApplication::topLevelWindows().size(), screens);
+    overlay.fadeOut(first, 0);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(shown().size(), screens) << "the replaced showing's fade is ignored";
+
+    overlay.fadeOut(second, 0.01);
+    EXPECT_TRUE(eventuallyProcessing([] { return QGuiApplication::topLevelWindows().isEmpty(); }));
+}
+
+// ---- Key monitor
+
+struct KeycodeCase {
+    const char* name;
+    unsigned keycode;
+    std::optional<MacKey> key;
+};
+
+class KeycodeTable : public ::testing::TestWithParam<KeycodeCase> {};
+
+TEST_P(KeycodeTable, MapsThePlaceToTheMacKey) {
+    EXPECT_EQ(macKeyForKeycode(GetParam().keycode), GetParam().key);
+}
+
+// X keycodes are Linux input codes + 8.
+INSTANTIATE_TEST_SUITE_P(Linux, KeycodeTable,
+                         ::testing::Values(KeycodeCase{"FirstLetterRow", 24, MacKey{12, false}},
+                                           KeycodeCase{"DigitOne", 10, MacKey{18, false}},
+                                           KeycodeCase{"Grave", 49, MacKey{50, false}},
+                                           KeycodeCase{"KeypadOne", 87, MacKey{83, true}},
+                                           KeycodeCase{"BelowTheRange", 7, std::nullopt},
+                                           KeycodeCase{"Unknown", 255, std::nullopt}),
                          testing::caseName);
 
 // Keys pressed by another X client reaching the global monitor: moorvane_e2e

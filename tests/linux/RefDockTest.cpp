@@ -150,8 +150,15 @@ class RefDockTest : public ::testing::Test {
         launcher({"--stop"});
         connection_.reset();
         QDBusConnection::disconnectFromBus("refdock-test");
-        bus_.kill();
-        bus_.waitForFinished();
+        // SIGTERM, not SIGKILL: the daemon removes its socket under /tmp only when it stops in order.
+        bus_.terminate();
+        if (!bus_.waitForFinished(5000)) {
+            bus_.kill();
+            bus_.waitForFinished();
+        }
+        const QString socket = address_.section(QStringLiteral("unix:path="), 1).section(',', 0, 0);
+        EXPECT_FALSE(socket.isEmpty() || fs::exists(socket.toStdString()))
+            << "the bus left " << socket.toStdString();
     }
 
     fs::path domainFile() const { return home_.path() / "Library/Preferences/com.apple.dock.plist"; }

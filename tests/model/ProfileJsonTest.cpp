@@ -1,4 +1,6 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <filesystem>
 
@@ -219,6 +221,26 @@ TEST(LogFile, NeverWritesThroughAPlantedLink) {
     std::filesystem::create_symlink(victim, capture.path());
     log("ProfileStore: hello");
     EXPECT_EQ(testing::readText(victim), "precious\n");
+}
+
+TEST(LogFile, AnotherUsersFileIsLeftAloneAndTheLinesGoToOurOwnBesideIt) {
+    if (::geteuid() != 0) GTEST_SKIP() << "planting another user's file takes root";
+    testing::LogCapture capture;
+    testing::writeText(capture.path(), "");
+    // Writable by everyone, as a user who wants to read our lines would leave it.
+    ASSERT_EQ(::chmod(capture.path().c_str(), 0666), 0);
+    ASSERT_EQ(::chown(capture.path().c_str(), 65534, 65534), 0);
+    ::testing::internal::CaptureStderr();
+    log("ProfileStore: one");
+    log("ProfileStore: two");
+    const std::string said = ::testing::internal::GetCapturedStderr();
+    EXPECT_EQ(testing::readText(capture.path()), "");
+    const std::string own = testing::readText(capture.path().parent_path() / "moorvane-0.log");
+    EXPECT_NE(own.find("] ProfileStore: one\n["), std::string::npos) << own;
+    EXPECT_NE(own.find("] ProfileStore: two\n"), std::string::npos) << own;
+    EXPECT_EQ(said, "moorvane: " + capture.path().string() + " belongs to another user; logging to " +
+                        (capture.path().parent_path() / "moorvane-0.log").string() + "\n")
+        << "said once";
 }
 
 }  // namespace
