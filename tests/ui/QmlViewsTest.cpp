@@ -202,6 +202,7 @@ TEST(QmlFilesTest, EveryFileIsCoveredByTheStateTest) {
                                  "GroupSheetPopup.qml",
                                  "HotkeyRecorder.qml",
                                  "MvButton.qml",
+                                 "MvFocusRing.qml",
                                  "MvMenuItem.qml",
                                  "MvSymbol.qml",
                                  "MvText.qml",
