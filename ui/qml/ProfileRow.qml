@@ -24,7 +24,8 @@ AbstractButton {
     signal switchRequested()
     signal editRequested()
     // The page keeps one menu for all rows, rather than each row building its own; it opens at (x, y) of the row.
-    signal menuRequested(real x, real y)
+    // One the keyboard opened gives the keyboard back to the row when it closes.
+    signal menuRequested(real x, real y, bool byKeyboard)
     // The keyboard came onto the row or its pencil: the list brings it into view.
     signal focusEntered()
 
@@ -55,7 +56,7 @@ AbstractButton {
     Keys.onEnterPressed: row.clicked()
     Keys.onPressed: event => {
         if (event.key === Qt.Key_Menu || (event.key === Qt.Key_F10 && (event.modifiers & Qt.ShiftModifier))) {
-            row.menuRequested(row.leftInset + 14, row.height)
+            row.menuRequested(row.leftInset + 14, row.height, true)
             event.accepted = true
         }
     }
@@ -74,7 +75,7 @@ AbstractButton {
         anchors.fill: parent
         z: -1
         acceptedButtons: Qt.RightButton
-        onPressed: mouse => row.menuRequested(mouse.x, mouse.y)
+        onPressed: mouse => row.menuRequested(mouse.x, mouse.y, false)
     }
 
     contentItem: Item {

@@ -186,10 +186,13 @@ Column {
             width: list.width
             onSwitchRequested: page.popover.activate(profileId)
             onEditRequested: page.popover.edit(profileId)
-            onMenuRequested: (x, y) => {
+            onMenuRequested: (x, y, byKeyboard) => {
                 rowMenu.profileId = profileId
                 rowMenu.rowIsActive = isActive
-                rowMenu.popup(profileRow, x, y)
+                rowMenu.returnFocus = byKeyboard ? profileRow : null
+                // Placed in the page's frame: the row may be rebuilt while the menu is open (an import).
+                const at = profileRow.mapToItem(page, x, y)
+                rowMenu.popup(at.x, at.y)
             }
             onFocusEntered: list.positionViewAtIndex(index, ListView.Contain)
         }
@@ -200,6 +203,12 @@ Column {
         // The profile it opened on, by identifier: the rows may move while it is open.
         property string profileId
         property bool rowIsActive: false
+        property Item returnFocus
+        // Deferred: the menu hands the focus back to the window only after it has closed.
+        onClosed: Qt.callLater(() => {
+            if (rowMenu.returnFocus) rowMenu.returnFocus.forceActiveFocus(Qt.TabFocusReason)
+            rowMenu.returnFocus = null
+        })
         MvMenuItem {
             text: "Switch to This Profile"
             enabled: !rowMenu.rowIsActive
