@@ -68,6 +68,7 @@ std::string detailsText(const RowSummary& summary) {
     std::string out = summary.countText;
     if (summary.focusName) out += ", Focus " + *summary.focusName;
     if (summary.hasHidden) out += ", some apps hidden";
+    if (summary.shortcutBadge) out += ", shortcut " + *summary.shortcutBadge;
     return out;
 }
 

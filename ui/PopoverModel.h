@@ -41,7 +41,8 @@ struct RowSummary {
 };
 RowSummary summarize(const DockProfile& profile);
 
-// The details line as one sentence, for the row's accessible description.
+// What the row shows besides the name, as one sentence for its accessible description: the details line and
+// the shortcut badge.
 std::string detailsText(const RowSummary& summary);
 
 // "Dock " and the moment in the locale's short date and short time styles; the default locale is the user's.

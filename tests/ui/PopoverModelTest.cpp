@@ -97,7 +97,7 @@ TEST_F(PopoverModelTest, DetailsMarksFocusHiddenAppsAndOnlyParsingShortcuts) {
         s.keyboardShortcut = "hyper+banana";
     });
     auto m = open();
-    EXPECT_EQ(rowText(*m, 0, ProfileListModel::DetailsRole), "2 apps, Focus Work");
+    EXPECT_EQ(rowText(*m, 0, ProfileListModel::DetailsRole), "2 apps, Focus Work, shortcut \u2325\u23181");
     EXPECT_EQ(rowText(*m, 0, ProfileListModel::ShortcutRole), "\u2325\u23181");
     EXPECT_EQ(rowText(*m, 1, ProfileListModel::DetailsRole), "1 app, some apps hidden");
     EXPECT_EQ(rowText(*m, 1, ProfileListModel::ShortcutRole), "");
