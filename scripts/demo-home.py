@@ -92,6 +92,7 @@ def seed(home):
     preferences = os.path.join(home, "Library", "Preferences")
     os.makedirs(preferences, exist_ok=True)
     os.makedirs(os.path.join(home, "Library", "DoNotDisturb", "DB"), exist_ok=True)
+    os.makedirs(os.path.join(home, "Documents"), exist_ok=True)  # where the import and export panels start
     with open(os.path.join(preferences, "com.apple.dock.plist"), "wb") as f:
         plistlib.dump({"persistent-apps": [tiles[a] for a in PROFILES[0][3]], "persistent-others": [],
                        "tilesize": 48}, f, fmt=plistlib.FMT_BINARY)

@@ -26,19 +26,21 @@ done
 [ -z "$missing" ] && exit 0
 # shellcheck disable=SC2086
 count=$(echo $missing | wc -w)
+what="$count Debian packages"
+[ "$count" -eq 1 ] && what="1 Debian package"
 install="apt-get update -qq && DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends$missing"
 
 if [ "$(id -u)" -eq 0 ]; then
-    phase "Installing $count Debian packages" sh -c "$install"
+    phase "Installing $what" sh -c "$install"
 elif command -v sudo >/dev/null 2>&1; then
     # Asked here, on the terminal, rather than inside the logged step where the prompt would not show.
-    echo "Installing $count Debian packages needs root, through sudo (which may ask for your password)."
+    echo "Installing $what needs root, through sudo (which may ask for your password)."
     sudo -v
-    phase "Installing $count Debian packages" sudo sh -c "$install"
+    phase "Installing $what" sudo sh -c "$install"
 else
     cat >&2 <<ADVICE
-Moorvane needs $count Debian packages that are not installed, and installing them needs root; sudo is not
-installed here. Run this as root (su asks for the root password), then run the same command again:
+Moorvane needs $what not installed yet. Installing needs root, and sudo is not installed here.
+Run this as root (su asks for the root password), then run the same command again:
 
   su -c '$install'
 ADVICE

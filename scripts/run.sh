@@ -13,8 +13,10 @@ bin="$root/build/dev/bin"
 if [ -z "${MOORVANE_BUILT:-}" ]; then
     . scripts/phase.sh
     scripts/install-deps.sh
-    phase "Configuring" cmake --preset dev
-    phase "Building" cmake --build --preset dev --target moorvane moorvane_refdock
+    # One build at a time: a second run started meanwhile waits rather than relinking the programs under the first.
+    mkdir -p build
+    phase "Configuring" flock build/.run.lock cmake --preset dev
+    phase "Building" flock build/.run.lock cmake --build --preset dev --target moorvane moorvane_refdock
     # Without a display the demo gets its own bus, so a session's own Moorvane or Dock is never reached.
     if [ -z "${DISPLAY:-}" ] || [ -z "${DBUS_SESSION_BUS_ADDRESS:-}" ]; then
         MOORVANE_BUILT=1 exec dbus-run-session -- "$0" "$@"

@@ -457,6 +457,12 @@ class PersonTest(unittest.TestCase):
         s.click(self.popover())
         entry = os.path.join(s.env["XDG_CONFIG_HOME"], "autostart", "moorvane.desktop")
         switch = s.find("Launch at Login", pyatspi.ROLE_CHECK_BOX, "Moorvane")
+        # Every line the page shows reaches a screen reader: a switch's caption as its description.
+        self.assertEqual(switch.description, "Start automatically when you log in.")
+        self.assertEqual(s.find("Auto-save Dock changes", pyatspi.ROLE_CHECK_BOX, "Moorvane").description,
+                         "Keep the active profile in sync when you rearrange the Dock.")
+        for line in ("Show App In", "Choose whether Moorvane appears in the Dock, the menu bar, or both."):
+            self.text(line)
         s.click(switch)
         s.until(lambda: os.path.isfile(entry), "the autostart entry")
         self.wait_checked(switch)
