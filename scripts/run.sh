@@ -27,17 +27,21 @@ cleanup=""
 example=Work
 stop="Stop with Ctrl+C (the reference Dock keeps running: $bin/moorvane-refdock --stop ends it)."
 on_exit() {
+    # Ctrl+C also ends dbus-run-session, and the hang-up that follows must not cut the clean-up short.
+    trap '' INT TERM HUP
     eval "$cleanup"
 }
 trap on_exit EXIT
-trap 'exit 130' INT TERM
+trap 'exit 130' INT TERM HUP
 
 if [ -z "${DISPLAY:-}" ]; then
     # The first display from :64 that is free; two runs at once take two displays.
     number=64
     while :; do
         if [ ! -e "/tmp/.X$number-lock" ] && [ ! -e "/tmp/.X11-unix/X$number" ]; then
-            Xvfb ":$number" -screen 0 1440x900x24 -nolisten tcp >/dev/null 2>&1 &
+            # In a session of its own, so that Ctrl+C reaches Moorvane and this script, not the display under them:
+            # it goes once they have ended.
+            setsid Xvfb ":$number" -screen 0 1440x900x24 -nolisten tcp >/dev/null 2>&1 &
             xvfb=$!
             tries=0
             while kill -0 "$xvfb" 2>/dev/null && ! DISPLAY=":$number" xdpyinfo >/dev/null 2>&1; do
@@ -56,7 +60,7 @@ if [ -z "${DISPLAY:-}" ]; then
     done
     DISPLAY=":$number"
     export DISPLAY
-    cleanup="kill $xvfb 2>/dev/null; $cleanup"
+    cleanup="$cleanup kill $xvfb 2>/dev/null;"
 
     # A home of the demo's own, one per display so that two runs at once do not share a store or a Dock.
     home="$root/build/dev/demo/home$number"
@@ -68,14 +72,14 @@ if [ -z "${DISPLAY:-}" ]; then
     chmod 700 "$XDG_RUNTIME_DIR"
     export HOME XDG_RUNTIME_DIR
     unset XDG_DATA_HOME XDG_CONFIG_HOME XDG_CACHE_HOME XDG_STATE_HOME
-    cleanup="'$bin/moorvane-refdock' --stop; $cleanup"
+    cleanup="'$bin/moorvane-refdock' --stop >/dev/null 2>&1; $cleanup"
     example=Studio
     stop="Stop with Ctrl+C (it ends the reference Dock, the tray and Xvfb too)."
 
     echo "No display was set: running on Xvfb $DISPLAY, in the demo home $home"
     echo "  (screenshot: import -display $DISPLAY -window root shot.png; start afresh: rm -r $home)"
     # A tray for the status item, so the popover can be opened there too.
-    trayer --edge top --align right --widthtype request --height 24 --SetDockType true --transparent true \
+    setsid trayer --edge top --align right --widthtype request --height 24 --SetDockType true --transparent true \
         --alpha 0 --tint 0x202022 >/dev/null 2>&1 &
     cleanup="kill $! 2>/dev/null; $cleanup"
 fi
