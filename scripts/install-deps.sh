@@ -1,7 +1,9 @@
 #!/bin/sh
 # Installs the Debian packages that building and testing Moorvane need. Quick when everything is there: apt is
-# only asked for what is missing.
+# only asked for what is missing. It prints one line; apt's own output goes to the set-up log.
 set -eu
+# shellcheck source=scripts/phase.sh
+. "$(dirname "$0")/phase.sh"
 
 packages="build-essential cmake ninja-build pkg-config clang clang-format libclang-rt-dev
 nlohmann-json3-dev libplist-dev libicu-dev liburiparser-dev uuid-dev libhowardhinnant-date-dev
@@ -12,7 +14,7 @@ qml6-module-qtquick-layouts qml6-module-qtquick-templates qml6-module-qtqml-work
 qml6-module-qtquick-dialogs qml6-module-qt-labs-platform
 libxtst-dev libx11-dev xvfb xdotool x11-utils imagemagick dbus dbus-x11 procps
 fonts-material-design-icons-iconfont fonts-dejavu-core
-trayer at-spi2-core python3-pyatspi"
+trayer at-spi2-core python3 python3-pyatspi"
 
 missing=""
 for package in $packages; do
@@ -21,11 +23,26 @@ for package in $packages; do
     fi
 done
 
-if [ -n "$missing" ]; then
-    sudo=""
-    [ "$(id -u)" -ne 0 ] && sudo="sudo"
-    echo "Installing:$missing"
-    $sudo apt-get update -qq
-    # shellcheck disable=SC2086
-    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends $missing
+[ -z "$missing" ] && exit 0
+# shellcheck disable=SC2086
+count=$(echo $missing | wc -w)
+what="$count Debian packages"
+[ "$count" -eq 1 ] && what="1 Debian package"
+install="apt-get update -qq && DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends$missing"
+
+if [ "$(id -u)" -eq 0 ]; then
+    phase "Installing $what" sh -c "$install"
+elif command -v sudo >/dev/null 2>&1; then
+    # Asked here, on the terminal, rather than inside the logged step where the prompt would not show.
+    echo "Installing $what needs root, through sudo (which may ask for your password)."
+    sudo -v
+    phase "Installing $what" sudo sh -c "$install"
+else
+    cat >&2 <<ADVICE
+Moorvane needs $what not installed yet. Installing needs root, and sudo is not installed here.
+Run this as root (su asks for the root password), then run the same command again:
+
+  su -c '$install'
+ADVICE
+    exit 1
 fi

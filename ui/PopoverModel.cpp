@@ -68,6 +68,7 @@ std::string detailsText(const RowSummary& summary) {
     std::string out = summary.countText;
     if (summary.focusName) out += ", Focus " + *summary.focusName;
     if (summary.hasHidden) out += ", some apps hidden";
+    if (summary.shortcutBadge) out += ", shortcut " + *summary.shortcutBadge;
     return out;
 }
 
@@ -285,35 +286,36 @@ bool PopoverModel::showsHint() const {
     return hasProfiles() && !services_.settings.hasSeenProfileHint();
 }
 
-void PopoverModel::activate(int row) {
-    const DockProfile* profile = rows_->profileAt(row);
+std::optional<DockProfile> PopoverModel::stored(const QString& profileId) const {
+    const auto id = Uuid::parse(profileId.toStdString());
+    if (!id) return std::nullopt;
+    const auto& profiles = services_.store.profiles.get();
+    const auto found =
+        std::find_if(profiles.begin(), profiles.end(), [&](const DockProfile& p) { return p.id == *id; });
+    if (found == profiles.end()) return std::nullopt;
+    return *found;
+}
+
+void PopoverModel::activate(const QString& profileId) {
+    const auto profile = stored(profileId);
     const DockProfile* current = active();
     if (!profile || (current && current->id == profile->id)) return;
-    // A copy: the switch republishes the list this pointer lives in.
-    const DockProfile chosen = *profile;
-    services_.store.switchTo(chosen, true);
+    services_.store.switchTo(*profile, true);
 }
 
-void PopoverModel::edit(int row) {
-    const DockProfile* profile = rows_->profileAt(row);
+void PopoverModel::edit(const QString& profileId) {
+    const auto profile = stored(profileId);
     if (!profile || !services_.openEditor) return;
-    const Uuid id = profile->id;
     emit closeRequested();
-    services_.openEditor(id);
+    services_.openEditor(profile->id);
 }
 
-void PopoverModel::duplicate(int row) {
-    if (const DockProfile* profile = rows_->profileAt(row)) {
-        const DockProfile source = *profile;
-        services_.store.duplicateProfile(source);
-    }
+void PopoverModel::duplicate(const QString& profileId) {
+    if (const auto profile = stored(profileId)) services_.store.duplicateProfile(*profile);
 }
 
-void PopoverModel::remove(int row) {
-    if (const DockProfile* profile = rows_->profileAt(row)) {
-        const Uuid id = profile->id;
-        services_.store.deleteProfile(id);
-    }
+void PopoverModel::remove(const QString& profileId) {
+    if (const auto profile = stored(profileId)) services_.store.deleteProfile(profile->id);
 }
 
 void PopoverModel::openAddForm() {

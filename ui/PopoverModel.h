@@ -41,7 +41,8 @@ struct RowSummary {
 };
 RowSummary summarize(const DockProfile& profile);
 
-// The details line as one sentence, for the row's accessible description.
+// What the row shows besides the name, as one sentence for its accessible description: the details line and
+// the shortcut badge.
 std::string detailsText(const RowSummary& summary);
 
 // "Dock " and the moment in the locale's short date and short time styles; the default locale is the user's.
@@ -187,11 +188,14 @@ class PopoverModel : public QObject {
     ProfileListModel* rows() { return rows_; }
     SettingsPageModel* settingsPage() { return settingsPage_; }
 
-    // A click on a row: switches unless the row is the active one.
-    Q_INVOKABLE void activate(int row);
-    Q_INVOKABLE void edit(int row);
-    Q_INVOKABLE void duplicate(int row);
-    Q_INVOKABLE void remove(int row);
+    // The row actions name their profile by its identifier, never by its row: the list can change under an
+    // open menu (a Focus or URL switch, an import), and a row number would then name another profile. An
+    // identifier that names no profile any more does nothing.
+    // A click on a row: switches unless the profile is the active one.
+    Q_INVOKABLE void activate(const QString& profileId);
+    Q_INVOKABLE void edit(const QString& profileId);
+    Q_INVOKABLE void duplicate(const QString& profileId);
+    Q_INVOKABLE void remove(const QString& profileId);
     // Opens the form with a fresh suggested name, also when it is open already.
     Q_INVOKABLE void openAddForm();
     Q_INVOKABLE void save();
@@ -217,6 +221,8 @@ class PopoverModel : public QObject {
   private:
     void refreshRows();
     const DockProfile* active() const;
+    // A copy of the stored profile: store operations republish the list a pointer would live in.
+    std::optional<DockProfile> stored(const QString& profileId) const;
     void closeThen(std::function<void()> task);
 
     PopoverServices services_;

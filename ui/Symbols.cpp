@@ -1,5 +1,10 @@
 #include "ui/Symbols.h"
 
+#include <QFont>
+#include <QHash>
+#include <QPainterPath>
+#include <QRawFont>
+
 #include "model/Log.h"
 
 namespace moorvane {
@@ -63,6 +68,27 @@ QString Symbols::glyph(const QString& name) const {
         return {};
     }
     return QString(QChar(found->second));
+}
+
+QRectF Symbols::inkBox(const QString& name) const {
+    static QHash<QString, QRectF> boxes;
+    const QString text = glyph(name);
+    if (text.isEmpty()) return QRectF(0, -1, 1, 1);
+    const auto cached = boxes.constFind(text);
+    if (cached != boxes.constEnd()) return *cached;
+    // Measured large, so that hinting does not round the box.
+    constexpr qreal measuredSize = 240;
+    QFont font(fontFamily_);
+    font.setPixelSize(static_cast<int>(measuredSize));
+    // The outline, not the font metrics: those reach down to the baseline for every icon.
+    const QRawFont raw = QRawFont::fromFont(font);
+    const QList<quint32> glyphs = raw.glyphIndexesForString(text);
+    QRectF box = glyphs.isEmpty() ? QRectF() : raw.pathForGlyph(glyphs.front()).boundingRect();
+    if (box.isEmpty()) box = QRectF(0, -measuredSize, measuredSize, measuredSize);
+    const QRectF ems(box.x() / measuredSize, box.y() / measuredSize, box.width() / measuredSize,
+                     box.height() / measuredSize);
+    boxes.insert(text, ems);
+    return ems;
 }
 
 }  // namespace moorvane

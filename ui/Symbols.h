@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QObject>
+#include <QRectF>
 #include <QString>
 #include <map>
 #include <string_view>
@@ -17,9 +18,17 @@ const std::map<std::string_view, char16_t>& symbolTable();
 class Symbols : public QObject {
     Q_OBJECT
   public:
-    using QObject::QObject;
+    explicit Symbols(QString fontFamily, QObject* parent = nullptr)
+        : QObject(parent), fontFamily_(std::move(fontFamily)) {}
     // An unknown name gives an empty text and one log line, rather than a wrong picture.
     Q_INVOKABLE QString glyph(const QString& name) const;
+    // Where the symbol's ink lies, in font sizes (ems), relative to the pen position on the baseline. The
+    // icon font centres each icon in a padded box, so a glyph drawn at the size asked for comes out a third
+    // smaller or less (a chevron at half of it); the views scale each symbol by its own ink instead.
+    Q_INVOKABLE QRectF inkBox(const QString& name) const;
+
+  private:
+    QString fontFamily_;
 };
 
 }  // namespace moorvane

@@ -81,8 +81,9 @@ Theme& Theme::install() {
         qmlRegisterSingletonType<Theme>(
             "Moorvane", 1, 0, "Theme",
             [family](QQmlEngine*, QJSEngine*) -> QObject* { return new Theme(family); });
-        qmlRegisterSingletonType<Symbols>("Moorvane", 1, 0, "Symbols",
-                                          [](QQmlEngine*, QJSEngine*) -> QObject* { return new Symbols; });
+        qmlRegisterSingletonType<Symbols>(
+            "Moorvane", 1, 0, "Symbols",
+            [family](QQmlEngine*, QJSEngine*) -> QObject* { return new Symbols(family); });
         return t;
     }();
     return *theme;

@@ -97,7 +97,7 @@ TEST_F(PopoverModelTest, DetailsMarksFocusHiddenAppsAndOnlyParsingShortcuts) {
         s.keyboardShortcut = "hyper+banana";
     });
     auto m = open();
-    EXPECT_EQ(rowText(*m, 0, ProfileListModel::DetailsRole), "2 apps, Focus Work");
+    EXPECT_EQ(rowText(*m, 0, ProfileListModel::DetailsRole), "2 apps, Focus Work, shortcut \u2325\u23181");
     EXPECT_EQ(rowText(*m, 0, ProfileListModel::ShortcutRole), "\u2325\u23181");
     EXPECT_EQ(rowText(*m, 1, ProfileListModel::DetailsRole), "1 app, some apps hidden");
     EXPECT_EQ(rowText(*m, 1, ProfileListModel::ShortcutRole), "");
@@ -108,22 +108,47 @@ TEST_F(PopoverModelTest, RowActionsSwitchOnlyInactiveRowsAndReachTheStore) {
     const auto home = h.addProfile("Home", {app("Maps")});
     h.store.activeProfileId = work.id;
     auto m = open();
-    m->activate(0);  // the active row
+    const auto idOf = [](const DockProfile& p) { return QString::fromStdString(p.id.text()); };
+    m->activate(idOf(work));  // the active one
     EXPECT_TRUE(h.preferences.setKeys.empty());
-    m->activate(1);
+    m->activate(idOf(home));
     EXPECT_EQ(h.store.activeProfileId.get(), home.id);
     EXPECT_FALSE(h.preferences.setKeys.empty());
 
     int closes = 0;
     QObject::connect(m.get(), &PopoverModel::closeRequested, [&] { ++closes; });
-    m->edit(1);
+    m->edit(idOf(home));
     EXPECT_EQ(edited, std::vector<Uuid>{home.id});
     EXPECT_EQ(closes, 1);
-    m->duplicate(0);
+    m->duplicate(idOf(work));
     ASSERT_EQ(m->rows()->count(), 3);
-    m->remove(2);
-    m->remove(7);  // out of range: nothing
+    m->remove(rowText(*m, 2, ProfileListModel::ProfileIdRole));
+    m->remove(QStringLiteral("not an identifier"));
+    m->remove(QString::fromStdString(Uuid::random().text()));
     EXPECT_EQ(m->rows()->count(), 2);
+}
+
+TEST_F(PopoverModelTest, AMenuOpenWhileTheListChangesActsOnItsOwnProfile) {
+    const auto work = h.addProfile("Work", {app("Mail")});
+    h.addProfile("Home", {app("Maps")});
+    h.addProfile("Play", {app("Music")});
+    auto m = open();
+    // The menu opens on Home, the second row; then another profile goes (an import, a switch elsewhere) and
+    // Play moves up into that row.
+    const QString menuProfile = rowText(*m, 1, ProfileListModel::ProfileIdRole);
+    h.store.deleteProfile(work.id);
+    ASSERT_EQ(rowText(*m, 1, ProfileListModel::NameRole), "Play");
+    const auto names = [&] {
+        std::vector<std::string> out;
+        for (const auto& p : h.store.profiles.get()) out.push_back(p.name);
+        return out;
+    };
+    m->duplicate(menuProfile);
+    EXPECT_EQ(names(), (std::vector<std::string>{"Home", "Home (Copy)", "Play"}));
+    m->remove(menuProfile);
+    EXPECT_EQ(names(), (std::vector<std::string>{"Home (Copy)", "Play"}));
+    m->edit(menuProfile);  // Home is gone: nothing opens
+    EXPECT_TRUE(edited.empty());
 }
 
 TEST_F(PopoverModelTest, FormSuggestsNamesKeepsColourOnCancelAndResetsOnSave) {

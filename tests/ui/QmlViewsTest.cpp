@@ -22,6 +22,7 @@
 #include "ui/EditorWindows.h"
 #include "ui/PopoverModel.h"
 #include "ui/Symbols.h"
+#include "ui/Theme.h"
 
 // Fontconfig keeps its font set for the life of the process by design; it is not ours to free.
 extern "C" const char* __lsan_default_suppressions() {
@@ -245,6 +246,22 @@ TEST(SymbolTableTest, EverySymbolUsedHasAGlyph) {
         const auto found = symbolTable().find(name);
         ASSERT_NE(found, symbolTable().end()) << "no entry for " << name;
         EXPECT_TRUE(font.supportsCharacter(QChar(found->second))) << name;
+    }
+}
+
+// The views scale each symbol by its ink, so the ink must be the outline's: the font's own boxes reach down
+// to the baseline for every icon, which drew a chevron at half its size and off centre.
+TEST(SymbolTableTest, InkBoxesHugTheOutline) {
+    application();
+    const Symbols symbols(Theme::install().symbolFont());
+    const QRectF chevron = symbols.inkBox(QStringLiteral("chevron.left"));
+    EXPECT_LT(chevron.bottom(), -0.2);
+    EXPECT_LT(chevron.height(), 0.6);
+    EXPECT_LT(chevron.width(), chevron.height() * 0.75);
+    for (const auto& [name, codePoint] : symbolTable()) {
+        const QRectF box = symbols.inkBox(QString::fromUtf8(name.data(), qsizetype(name.size())));
+        EXPECT_GT(std::max(box.width(), box.height()), 0.3) << name;  // a minus is a flat bar
+        EXPECT_TRUE(QRectF(-0.05, -1.05, 1.1, 1.1).contains(box)) << name;
     }
 }
 

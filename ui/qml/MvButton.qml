@@ -2,8 +2,9 @@ import QtQuick
 import QtQuick.Controls
 import Moorvane
 
-// The kit's button: text and/or symbol, plain, bordered, prominent or link style. Its accessible name is
-// its text, or its help text when it shows only a symbol.
+// The kit's button: text and/or symbol, plain, bordered, prominent or link style, regular or small. Its
+// accessible name is its text, or its help text when it shows only a symbol. Every style draws the focus ring
+// while the keyboard is on it; Space and Return press it.
 AbstractButton {
     id: control
 
@@ -14,13 +15,14 @@ AbstractButton {
     property bool plain: false
     property bool link: false
     property bool destructive: false
+    property bool small: false
     property string help
-    property real fontSize: Theme.bodySize
+    property real fontSize: small ? 11 : Theme.bodySize
 
     hoverEnabled: true
     focusPolicy: Qt.TabFocus
-    padding: plain || link ? 2 : 6
-    leftPadding: plain || link ? 2 : 12
+    padding: plain || link ? 2 : small ? 3 : 6
+    leftPadding: plain || link ? 2 : small ? 8 : 12
     rightPadding: leftPadding
     opacity: enabled ? 1 : 0.4
 
@@ -28,6 +30,8 @@ AbstractButton {
     Accessible.name: text.length > 0 ? text : help
     // Qt 6.4's controls report the press action as done without emitting anything; forward it.
     Accessible.onPressAction: control.clicked()
+    Keys.onReturnPressed: control.clicked()
+    Keys.onEnterPressed: control.clicked()
 
     ToolTip.visible: help.length > 0 && hovered
     ToolTip.text: help
@@ -58,10 +62,10 @@ AbstractButton {
 
     background: Rectangle {
         visible: !control.plain && !control.link
-        radius: 5
+        radius: control.small ? 4 : 5
         color: control.prominent ? (control.down ? Qt.darker(Theme.accent, 1.2) : Theme.accent)
                                  : (control.down ? Qt.lighter(Theme.control, 1.3) : Theme.control)
-        border.width: control.visualFocus ? 2 : 0
-        border.color: Theme.withAlpha(Theme.accent, 0.6)
     }
+
+    MvFocusRing { target: control }
 }

@@ -2,7 +2,7 @@ import QtQuick
 import QtQuick.Controls
 import Moorvane
 
-// A menu row with a leading symbol.
+// A menu row, with a leading symbol when it has one (no empty gutter when it has none).
 MenuItem {
     id: item
     property string symbol
@@ -14,6 +14,7 @@ MenuItem {
     contentItem: Row {
         spacing: 8
         MvSymbol {
+            visible: item.symbol.length > 0
             width: 16
             symbol: item.symbol
             size: 14

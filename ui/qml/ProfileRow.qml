@@ -2,12 +2,14 @@ import QtQuick
 import QtQuick.Controls
 import Moorvane
 
-// One profile in the popover: a click switches to it, the pencil (shown on hover) edits it, a right click
-// asks for its menu.
+// One profile in the popover: a click (or Space or Return) switches to it, the pencil edits it, a right click
+// (or the Menu key) asks for its menu. The pencil shows on hover and while the keyboard is on the row or on
+// it; it is always there for Tab and for a screen reader, only not drawn.
 AbstractButton {
     id: row
 
     required property int index
+    required property string profileId
     required property string name
     required property string colorName
     required property bool isActive
@@ -21,14 +23,19 @@ AbstractButton {
 
     signal switchRequested()
     signal editRequested()
-    // The page keeps one menu for all rows, rather than each row building its own.
-    signal menuRequested()
+    // The page keeps one menu for all rows, rather than each row building its own; it opens at (x, y) of the row.
+    // One the keyboard opened gives the keyboard back to the row when it closes.
+    signal menuRequested(real x, real y, bool byKeyboard)
+    // The keyboard came onto the row or its pencil: the list brings it into view.
+    signal focusEntered()
 
     readonly property color tint: Theme.profileColor(colorName)
     readonly property bool isHovering: hovered
+    readonly property bool revealsPencil: isHovering || visualFocus || pencil.hovered || pencil.visualFocus
 
     hoverEnabled: true
-    focusPolicy: Qt.NoFocus
+    focusPolicy: Qt.TabFocus
+    onActiveFocusChanged: if (activeFocus) focusEntered()
     implicitWidth: 340
     implicitHeight: content.implicitHeight + 14
     leftInset: 6
@@ -45,6 +52,16 @@ AbstractButton {
     Accessible.name: name
     Accessible.description: details
     Accessible.onPressAction: row.clicked()
+    Keys.onReturnPressed: row.clicked()
+    Keys.onEnterPressed: row.clicked()
+    Keys.onPressed: event => {
+        if (event.key === Qt.Key_Menu || (event.key === Qt.Key_F10 && (event.modifiers & Qt.ShiftModifier))) {
+            row.menuRequested(row.leftInset + 14, row.height, true)
+            event.accepted = true
+        }
+    }
+
+    MvFocusRing { target: row; inset: 0; x: row.leftInset; width: row.width - row.leftInset - row.rightInset; radius: 8 }
 
     background: Rectangle {
         radius: 8
@@ -58,15 +75,15 @@ AbstractButton {
         anchors.fill: parent
         z: -1
         acceptedButtons: Qt.RightButton
-        onPressed: row.menuRequested()
+        onPressed: mouse => row.menuRequested(mouse.x, mouse.y, false)
     }
 
     contentItem: Item {
         implicitHeight: content.implicitHeight
         Row {
             id: content
-            x: 8
-            width: parent.width - 16
+            x: row.leftInset + 8
+            width: parent.width - row.leftInset - row.rightInset - 16
             anchors.verticalCenter: parent.verticalCenter
 
             Rectangle {
@@ -88,7 +105,7 @@ AbstractButton {
             Column {
                 id: texts
                 spacing: 2
-                width: content.width - 3 - 9 - 10 - 8 - strip.width - 6 - 24 - 8
+                width: content.width - 3 - 9 - 10 - 8 - 8 - strip.width - 6 - 24
                 anchors.verticalCenter: parent.verticalCenter
 
                 Row {
@@ -150,6 +167,8 @@ AbstractButton {
                     }
                 }
             }
+            // Keeps a long name's shortcut badge off the icons.
+            Item { width: 8; height: 1 }
             Row {
                 id: strip
                 spacing: -3
@@ -187,20 +206,24 @@ AbstractButton {
                 symbolSize: 11
                 tint: Theme.secondary
                 help: "Edit profile"
-                opacity: row.isHovering || hovered ? 1 : 0
                 anchors.verticalCenter: parent.verticalCenter
-                Behavior on opacity { NumberAnimation { duration: 150; easing.type: Easing.InOutQuad } }
+                // Only what it draws fades: the button itself stays showing for a screen reader and Tab.
+                property real shown: row.revealsPencil ? 1 : 0
+                Behavior on shown { NumberAnimation { duration: 150; easing.type: Easing.InOutQuad } }
                 background: Rectangle {
                     radius: 5
+                    opacity: pencil.shown
                     color: Theme.withAlpha(Theme.primary, pencil.down ? 0.12 : 0.06)
                 }
                 contentItem: MvSymbol {
+                    opacity: pencil.shown
                     symbol: "pencil"
                     size: 11
                     font.weight: Font.Medium
                     color: Theme.secondary
                 }
                 onClicked: row.editRequested()
+                onActiveFocusChanged: if (activeFocus) row.focusEntered()
             }
         }
     }

@@ -182,39 +182,51 @@ Column {
         model: page.popover.rows
         ScrollBar.vertical: ScrollBar { policy: list.interactive ? ScrollBar.AsNeeded : ScrollBar.AlwaysOff }
         delegate: ProfileRow {
+            id: profileRow
             width: list.width
-            onSwitchRequested: page.popover.activate(index)
-            onEditRequested: page.popover.edit(index)
-            onMenuRequested: {
-                rowMenu.row = index
+            onSwitchRequested: page.popover.activate(profileId)
+            onEditRequested: page.popover.edit(profileId)
+            onMenuRequested: (x, y, byKeyboard) => {
+                rowMenu.profileId = profileId
                 rowMenu.rowIsActive = isActive
-                rowMenu.popup()
+                rowMenu.returnFocus = byKeyboard ? profileRow : null
+                // Placed in the page's frame: the row may be rebuilt while the menu is open (an import).
+                const at = profileRow.mapToItem(page, x, y)
+                rowMenu.popup(at.x, at.y)
             }
+            onFocusEntered: list.positionViewAtIndex(index, ListView.Contain)
         }
     }
 
     Menu {
         id: rowMenu
-        property int row: -1
+        // The profile it opened on, by identifier: the rows may move while it is open.
+        property string profileId
         property bool rowIsActive: false
+        property Item returnFocus
+        // Deferred: the menu hands the focus back to the window only after it has closed.
+        onClosed: Qt.callLater(() => {
+            if (rowMenu.returnFocus) rowMenu.returnFocus.forceActiveFocus(Qt.TabFocusReason)
+            rowMenu.returnFocus = null
+        })
         MvMenuItem {
             text: "Switch to This Profile"
             enabled: !rowMenu.rowIsActive
-            onTriggered: page.popover.activate(rowMenu.row)
+            onTriggered: page.popover.activate(rowMenu.profileId)
         }
         MvMenuItem {
             text: "Edit\u2026"
-            onTriggered: page.popover.edit(rowMenu.row)
+            onTriggered: page.popover.edit(rowMenu.profileId)
         }
         MvMenuItem {
             text: "Duplicate"
-            onTriggered: page.popover.duplicate(rowMenu.row)
+            onTriggered: page.popover.duplicate(rowMenu.profileId)
         }
         MenuSeparator {}
         MvMenuItem {
             text: "Delete"
             destructive: true
-            onTriggered: page.popover.remove(rowMenu.row)
+            onTriggered: page.popover.remove(rowMenu.profileId)
         }
     }
 
@@ -255,12 +267,14 @@ Column {
                     required property string modelData
                     width: 18
                     height: 18
-                    focusPolicy: Qt.NoFocus
+                    focusPolicy: Qt.TabFocus
                     readonly property bool chosen: page.popover.selectedColor === modelData
                     checkable: true
                     checked: chosen
                     Accessible.name: modelData
                     Accessible.onPressAction: swatch.clicked()
+                    Keys.onReturnPressed: swatch.clicked()
+                    MvFocusRing { target: swatch; inset: -1; radius: width / 2 }
                     onClicked: {
                         page.popover.selectColor(modelData)
                         checked = Qt.binding(() => chosen)
@@ -279,10 +293,10 @@ Column {
         }
         Row {
             spacing: 8
-            MvButton { text: "Cancel"; fontSize: 11; onClicked: page.popover.cancel() }
+            MvButton { text: "Cancel"; small: true; onClicked: page.popover.cancel() }
             MvButton {
                 text: "Save"
-                fontSize: 11
+                small: true
                 prominent: true
                 enabled: page.popover.newProfileName.length > 0
                 onClicked: page.popover.save()

@@ -18,6 +18,7 @@ Column {
             x: 14
             y: 12
             plain: true
+            leftPadding: 0
             text: "Back"
             contentItem: Row {
                 spacing: 3
@@ -25,13 +26,13 @@ Column {
                     symbol: "chevron.left"
                     size: 11
                     font.weight: Font.DemiBold
-                    color: Theme.accent
+                    color: back.textColor
                     anchors.verticalCenter: parent.verticalCenter
                 }
                 Text {
                     text: "Back"
                     font.pixelSize: 13
-                    color: Theme.accent
+                    color: back.textColor
                     anchors.verticalCenter: parent.verticalCenter
                 }
             }
@@ -74,7 +75,7 @@ Column {
                 }
                 Column {
                     anchors.verticalCenter: parent.verticalCenter
-                    Text { text: "Moorvane"; color: Theme.primary; font.pixelSize: 13; font.weight: Font.DemiBold }
+                    MvText { text: "Moorvane"; color: Theme.primary; font.pixelSize: 13; font.weight: Font.DemiBold }
                     MvText { text: page.settings.versionText; color: Theme.secondary; font.pixelSize: 11 }
                 }
             }
@@ -123,7 +124,7 @@ Column {
             Column {
                 width: content.lineWidth
                 spacing: 6
-                Text { text: "Show App In"; color: Theme.primary; font.pixelSize: 13 }
+                MvText { text: "Show App In"; color: Theme.primary; font.pixelSize: 13 }
                 Rectangle {
                     width: parent.width
                     height: 26
@@ -143,9 +144,11 @@ Column {
                                 checked: chosen
                                 width: parent.width / 2
                                 height: parent.height
-                                focusPolicy: Qt.NoFocus
+                                focusPolicy: Qt.TabFocus
                                 Accessible.name: modelData
                                 Accessible.onPressAction: segment.clicked()
+                                Keys.onReturnPressed: segment.clicked()
+                                MvFocusRing { target: segment; inset: -1 }
                                 onClicked: {
                                     page.settings.appVisibility = index
                                     checked = Qt.binding(() => chosen)
@@ -166,7 +169,7 @@ Column {
                         }
                     }
                 }
-                Text {
+                MvText {
                     width: parent.width
                     text: "Choose whether Moorvane appears in the Dock, the menu bar, or both."
                     color: Theme.secondary
@@ -179,6 +182,8 @@ Column {
 
             MvButton {
                 plain: true
+                // Flush with the rows above, like every other line of the column.
+                leftPadding: 0
                 text: "Check for Updates"
                 contentItem: Row {
                     spacing: 6

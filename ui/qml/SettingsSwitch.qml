@@ -2,7 +2,8 @@ import QtQuick
 import QtQuick.Controls
 import Moorvane
 
-// A setting: its title with a switch at the trailing edge, and a line saying what it does.
+// A setting: its title with a switch at the trailing edge, and a line saying what it does, which a screen
+// reader hears as the switch's description.
 Column {
     id: setting
     property string title
@@ -33,6 +34,12 @@ Column {
             text: setting.title
             onToggled: setting.toggled()
             Accessible.name: setting.title
+            Accessible.description: captionText.text
+            Keys.onReturnPressed: {
+                toggle.toggle()
+                setting.toggled()
+            }
+            MvFocusRing { target: toggle; inset: -2; radius: 11 }
             contentItem: Item {}
             indicator: Rectangle {
                 x: 0
@@ -60,5 +67,6 @@ Column {
         color: Theme.secondary
         font.pixelSize: 11
         wrapMode: Text.WordWrap
+        Accessible.ignored: true
     }
 }
