@@ -11,6 +11,7 @@
 #include <nlohmann/json.hpp>
 
 #include "dock/TileCodec.h"
+#include "model/BoundedRead.h"
 #include "model/FileDescriptor.h"
 #include "model/Log.h"
 #include "model/ProfileJson.h"
@@ -117,36 +118,7 @@ Result<DockProfile> decodeImportedProfile(std::string_view bytes) {
 }
 
 Result<std::string> readImportFile(const std::filesystem::path& location) {
-    // O_NONBLOCK: opening a FIFO for reading would otherwise wait for a writer that may never come.
-    FileDescriptor file(::open(location.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
-    if (file.get() < 0) return Error{errnoText("cannot open", location)};
-    struct stat info {};
-    if (::fstat(file.get(), &info) != 0) return Error{errnoText("cannot inspect", location)};
-    if (!S_ISREG(info.st_mode)) return Error{location.string() + " is not a regular file"};
-    if (static_cast<std::uintmax_t>(info.st_size) > maxImportBytes) {
-        return Error{location.string() + " is larger than 64 MiB and is not a profile document"};
-    }
-    std::string content;
-    content.resize(static_cast<std::size_t>(info.st_size));
-    std::size_t filled = 0;
-    // The file may grow after the size was taken; reading one byte past the limit notices that.
-    while (true) {
-        if (filled == content.size()) {
-            if (content.size() > maxImportBytes) {
-                return Error{location.string() + " is larger than 64 MiB and is not a profile document"};
-            }
-            content.resize(std::min<std::size_t>(content.size() + 4096, maxImportBytes + 1));
-        }
-        const auto n = ::read(file.get(), content.data() + filled, content.size() - filled);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return Error{errnoText("cannot read", location)};
-        }
-        if (n == 0) break;
-        filled += static_cast<std::size_t>(n);
-    }
-    content.resize(filled);
-    return content;
+    return readBoundedFile(location, maxImportBytes);
 }
 
 void ProfileIO::exportProfile(const DockProfile& profile) {

@@ -20,7 +20,10 @@ Result<std::string> readBoundedFile(const std::filesystem::path& path, std::size
     if (::fstat(file.get(), &info) != 0) return Error{errnoText("cannot inspect", path)};
     if (!S_ISREG(info.st_mode)) return Error{path.string() + " is not a regular file"};
     const auto tooLarge = [&] {
-        return Error{path.string() + " is larger than " + std::to_string(maxBytes) + " bytes"};
+        constexpr std::size_t mebibyte = std::size_t{1} << 20;
+        const std::string bound = maxBytes % mebibyte == 0 ? std::to_string(maxBytes / mebibyte) + " MiB"
+                                                           : std::to_string(maxBytes) + " bytes";
+        return Error{path.string() + " is larger than " + bound};
     };
     if (static_cast<std::uintmax_t>(info.st_size) > maxBytes) return tooLarge();
 
