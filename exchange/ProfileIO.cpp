@@ -1,18 +1,11 @@
 #include "exchange/ProfileIO.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
-#include <cstring>
 
 #include <nlohmann/json.hpp>
 
 #include "dock/TileCodec.h"
 #include "model/BoundedRead.h"
-#include "model/FileDescriptor.h"
 #include "model/Log.h"
 #include "model/ProfileJson.h"
 #include "model/ProfileStore.h"
