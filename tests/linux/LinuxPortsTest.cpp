@@ -27,6 +27,11 @@
 #include "platform/linux/XRecordKeyMonitor.h"
 #include "platform/linux/XdgPaths.h"
 
+// The overlay's windows load fonts; fontconfig keeps its font set for the life of the process by design.
+extern "C" const char* __lsan_default_suppressions() {
+    return "leak:libfontconfig\n";
+}
+
 namespace moorvane {
 namespace {
 
