@@ -15,10 +15,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-PlistValue appTile(const std::string& bundleIdentifier) {
-    return PlistDictionary{{"tile-data", PlistDictionary{{"bundle-identifier", bundleIdentifier}}},
-                           {"tile-type", "file-tile"}};
-}
+using testing::appTile;
 const PlistValue spacerTile = PlistDictionary{{"tile-data", PlistDictionary{}}, {"tile-type", "spacer-tile"}};
 
 Bytes blob(const PlistArray& tiles) {
