@@ -136,28 +136,13 @@ INSTANTIATE_TEST_SUITE_P(AppSettings, LaunchAtLogin, ::testing::Values(
     testing::caseName);
 // clang-format on
 
-struct VersionCase {
-    const char* name;
-    nlohmann::json info;
-    const char* expected;
-};
-
-class Version : public ::testing::TestWithParam<VersionCase> {};
-
-TEST_P(Version, UsesTextEntriesOnly) {
-    EXPECT_EQ(versionString(GetParam().info), GetParam().expected);
+TEST(AppSettingsVersion, UsesTextEntriesOnly) {
+    EXPECT_EQ(versionString({{"CFBundleShortVersionString", "2.3"}, {"CFBundleVersion", "45"}}),
+              "Version 2.3 (45)");
+    EXPECT_EQ(versionString({{"CFBundleShortVersionString", 2.3}, {"CFBundleVersion", 45}}),
+              "Version 1.0 (1)");
+    EXPECT_EQ(versionString(nlohmann::json::array({"2.3"})), "Version 1.0 (1)");
 }
-
-const nlohmann::json textEntries{{"CFBundleShortVersionString", "2.3"}, {"CFBundleVersion", "45"}};
-const nlohmann::json numberEntries{{"CFBundleShortVersionString", 2.3}, {"CFBundleVersion", 45}};
-
-// clang-format off
-INSTANTIATE_TEST_SUITE_P(AppSettings, Version, ::testing::Values(
-    VersionCase{"TextEntries", textEntries, "Version 2.3 (45)"},
-    VersionCase{"EntriesNotText", numberEntries, "Version 1.0 (1)"},
-    VersionCase{"NotADictionary", nlohmann::json::array({"2.3"}), "Version 1.0 (1)"}),
-    testing::caseName);
-// clang-format on
 
 }  // namespace
 }  // namespace moorvane

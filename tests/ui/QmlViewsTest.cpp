@@ -193,37 +193,6 @@ TEST_F(QmlViewsTest, PopoverLoadsInEveryStateWithoutWarnings) {
     EXPECT_TRUE(qmlWarnings().isEmpty()) << qmlWarnings().join(QLatin1Char('\n')).toStdString();
 }
 
-// The views above reach every file; a new file must be reached there too.
-TEST(QmlFilesTest, EveryFileIsCoveredByTheStateTest) {
-    const QStringList reached = {"AppIcon.qml",
-                                 "AppPickerWindow.qml",
-                                 "DockStrip.qml",
-                                 "EditorWindow.qml",
-                                 "GroupEditorSheet.qml",
-                                 "GroupSheetPopup.qml",
-                                 "HotkeyRecorder.qml",
-                                 "MvButton.qml",
-                                 "MvFocusRing.qml",
-                                 "MvMenuItem.qml",
-                                 "MvSymbol.qml",
-                                 "MvText.qml",
-                                 "MvWindow.qml",
-                                 "PopoverDivider.qml",
-                                 "PopoverFooterButton.qml",
-                                 "PopoverView.qml",
-                                 "PopoverWindow.qml",
-                                 "ProfileRow.qml",
-                                 "ProfilesPage.qml",
-                                 "SettingsPage.qml",
-                                 "SettingsSwitch.qml",
-                                 "StandaloneEditView.qml",
-                                 "StripEntryTile.qml",
-                                 "StripGroupTile.qml"};
-    QStringList names;
-    for (const auto& f : qmlFiles()) names << f.section(QLatin1Char('/'), -1);
-    EXPECT_EQ(names, reached);
-}
-
 // Every symbol the views name, literally or through the group symbols, has a glyph in the symbol font.
 TEST(SymbolTableTest, EverySymbolUsedHasAGlyph) {
     std::set<std::string> used(editor::groupSymbolNames.begin(), editor::groupSymbolNames.end());
