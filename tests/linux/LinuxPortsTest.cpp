@@ -8,6 +8,7 @@
 #include <QWindow>
 
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <future>
@@ -234,6 +235,45 @@ INSTANTIATE_TEST_SUITE_P(
                       OpenFailure{"DamagedInfoPlist", "<plist><dict>", false, "damaged"},
                       OpenFailure{"NoInfoPlist", "", false, "no readable Info.plist"}),
     testing::caseName);
+
+// A second session of the same user runs its own Dock; a switch here must neither see nor kill it.
+TEST(LinuxWorkspace, AppsOfAnotherSessionBusAreNotThisSessionsApps) {
+    TempDir dir;
+    const fs::path executable = makeBundle(dir.path(), "Dock", std::nullopt) / "Contents/MacOS/fake";
+    const std::string program = executable.string();
+    const char* saved = std::getenv("DBUS_SESSION_BUS_ADDRESS");
+    const std::string previous = saved ? saved : "";
+
+    ::setenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/run/other-session", 1);
+    const Result<int> other = spawnWithNullStdio(program, {program, "30"}, false);
+    ::setenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/run/this-session", 1);
+    const Result<int> own = spawnWithNullStdio(program, {program, "30"}, false);
+    ASSERT_TRUE(other && own);
+    // Both must have exec'd, or the other one would be left out for the wrong reason.
+    for (const int pid : {*other, *own}) {
+        std::error_code error;
+        ASSERT_TRUE(eventually(
+            [&] { return fs::read_symlink("/proc/" + std::to_string(pid) + "/exe", error) == executable; }));
+    }
+    LinuxWorkspace workspace(std::vector<std::string>{dir.path().string()});
+    bool seenOther = false;
+    EXPECT_TRUE(eventually([&] {
+        bool seenOwn = false;
+        for (const RunningApplication& app : workspace.runningApplications()) {
+            seenOwn = seenOwn || app.processIdentifier == *own;
+            seenOther = seenOther || app.processIdentifier == *other;
+        }
+        return seenOwn;
+    }));
+    EXPECT_FALSE(seenOther);
+
+    saved ? ::setenv("DBUS_SESSION_BUS_ADDRESS", previous.c_str(), 1)
+          : ::unsetenv("DBUS_SESSION_BUS_ADDRESS");
+    for (const int pid : {*other, *own}) {
+        ::kill(pid, SIGKILL);
+        ::waitpid(pid, nullptr, 0);
+    }
+}
 
 // ---- Process probe
 
