@@ -108,8 +108,6 @@ TEST_F(QmlViewsTest, EveryViewLoadsInEveryStateWithoutWarnings) {
     QPointer<QQuickWindow> window = openEditorWindow(context, p.id);
     ASSERT_FALSE(window.isNull());
     EXPECT_EQ(window->title(), "Edit \u2014 Work");
-    EXPECT_EQ(window->minimumSize(), QSize(560, 560));
-    EXPECT_EQ(window->maximumSize(), QSize(560, 560));
     auto* editor = qobject_cast<ProfileEditorModel*>(window->property("editor").value<QObject*>());
     ASSERT_NE(editor, nullptr);
     deliverPosted();
@@ -133,7 +131,6 @@ TEST_F(QmlViewsTest, EveryViewLoadsInEveryStateWithoutWarnings) {
     QQuickWindow* picker = openPickerWindow(context, *editor);
     ASSERT_NE(picker, nullptr);
     EXPECT_EQ(picker->title(), "Manage Apps \u2014 Work");
-    EXPECT_EQ(picker->minimumSize(), QSize(500, 400));
     auto* pickerModel = qobject_cast<AppPickerModel*>(picker->property("picker").value<QObject*>());
     ASSERT_NE(pickerModel, nullptr);
     pickerModel->addSpacer();
