@@ -384,12 +384,9 @@ class PersonTest(unittest.TestCase):
         other.terminate()
 
     def test_4_manage_apps_adds_an_installed_app(self):
-        s, title, picker = self.s, "Edit \u2014 Workshop", "Manage Apps \u2014 Workshop"
-        self.popover()
-        s.right_click(self.row("Workshop"))
-        s.click(s.find("Edit\u2026", pyatspi.ROLE_MENU_ITEM, "Moorvane"))
-        s.click(s.find("Edit Dock", window_title=title))
-        s.click(s.find("Manage Apps", window_title=title))
+        s = self.s
+        title = self.edit("Workshop")
+        picker = self.manage_apps(title)
         s.click(s.find("Search apps...", window_title=picker))
         s.type_text("not")
         s.hover(s.find("Notes", window_title=picker))
@@ -548,8 +545,7 @@ class PersonTest(unittest.TestCase):
         s.gone("Group name", pyatspi.ROLE_TEXT, title)
         s.until(lambda: self.focused(edit_dock), "the keyboard back on the button the sheet came from")
         self.assertEqual(profile_name.queryText().getText(0, -1), "Workshop")
-        s.click(s.find("Cancel", window_title=title))
-        s.gone("Profile Name", pyatspi.ROLE_TEXT, title)
+        self.cancel_editor(title)
         self.assertNotIn("appGroups", s.stored("Workshop"))
 
     def test_8c_an_add_in_a_scrolled_picker_leaves_the_list_where_it_was(self):
@@ -585,8 +581,7 @@ class PersonTest(unittest.TestCase):
         self.assertEqual(s.extents(above).y, above_y)
         self.assertLess(s.extents(books).y, top)
         s.click(s.find("Apply", window_title=picker))
-        s.click(s.find("Cancel", window_title=title))
-        s.gone("Profile Name", pyatspi.ROLE_TEXT, title)
+        self.cancel_editor(title)
 
     def test_8d_a_vertical_wheel_scrolls_a_crowded_strip_to_its_last_tile(self):
         s = self.s
