@@ -15,10 +15,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-PlistValue appTile(const std::string& bundleIdentifier) {
-    return PlistDictionary{{"tile-data", PlistDictionary{{"bundle-identifier", bundleIdentifier}}},
-                           {"tile-type", "file-tile"}};
-}
+using testing::appTile;
 const PlistValue spacerTile = PlistDictionary{{"tile-data", PlistDictionary{}}, {"tile-type", "spacer-tile"}};
 
 Bytes blob(const PlistArray& tiles) {
@@ -223,13 +220,9 @@ TEST_F(DockManagerTest, InstalledAppsScansOnceFirstFindWinsSortedIgnoringCase) {
     writeBundle(second / "My.app.app", id("com.my"));
     writeBundle(second / "middle.app", id("com.m") + "<key>CFBundleName</key><string>middle</string>");
 
-    DockManager scanner{preferences,
-                        workspace,
-                        probe,
-                        overlay,
-                        queue,
-                        queue,
-                        {first.string(), (dir.path() / "missing").string(), second.string()}};
+    const std::vector<std::string> folders{first.string(), (dir.path() / "missing").string(),
+                                           second.string()};
+    DockManager scanner{preferences, workspace, probe, overlay, queue, queue, folders};
     const std::vector<InstalledApp> apps = scanner.installedApps();
     std::vector<std::string> seen;
     for (const auto& app : apps) seen.push_back(app.name + "|" + app.bundleIdentifier + "|" + app.path);

@@ -43,7 +43,7 @@ Bytes appsBlob(const std::string& fixture) {
     return *writeBinary(*fixtureDomain(fixture).find(persistentAppsKey));
 }
 
-TEST(TileCodec, DecodesTheSequoiaDock) {
+TEST(TileCodec, DecodesRealDocksInEitherFormat) {
     const std::vector<std::string> entries = shapes(decodeEntries(appsBlob("dock-sequoia.xml")));
     ASSERT_EQ(entries.size(), 10u);
     EXPECT_EQ(entries[1],
@@ -53,10 +53,9 @@ TEST(TileCodec, DecodesTheSequoiaDock) {
     EXPECT_EQ(entries[5],
               "Visual Studio Code|com.microsoft.VSCode|file:///Applications/Visual%20Studio%20Code.app/|");
     EXPECT_EQ(entries[8], "Small Spacer|||small-spacer-tile|spacer");
-}
 
-TEST(TileCodec, DecodesTilesOfShrinkingDetail) {
-    // Any property-list format is read, so the XML text of the array works as a blob too.
+    // Tiles of shrinking detail. Any property-list format is read, so the XML text of the array works as a
+    // blob too.
     const Bytes xml = [] {
         std::string text = *writeXml(*fixtureDomain("dock-minimal.xml").find(persistentAppsKey));
         return Bytes(text.begin(), text.end());
@@ -161,28 +160,22 @@ TEST(TileCodec, UnreadableOrMisshapenBlobsDecodeToNothing) {
     EXPECT_TRUE(decodeTiles(nonDictionaryElement)->empty());
 }
 
-class CaptureDockState : public ::testing::Test {
-  protected:
-    moorvane::testing::LogCapture logged_;
-    moorvane::testing::FakeDockPreferences preferences_;
-};
-
 // A real Dock captured as binary blobs: StoreRoundTrip.CapturedRealDockSurvivesTheStoreByteForByte.
-TEST_F(CaptureDockState, MissingOrMisshapenListsGiveNothingSilently) {
-    preferences_.values.insert_or_assign("persistent-apps", PlistArray{});
-    EXPECT_FALSE(captureDockState(preferences_));
-    preferences_.values.insert_or_assign("persistent-others", PlistArray{PlistDictionary{}, "stray"});
-    EXPECT_FALSE(captureDockState(preferences_));
-    EXPECT_TRUE(logged_.messages().empty());
-}
+TEST(CaptureDockState, MissingOrMisshapenListsGiveNothingSilentlyAndAWriteFailureIsLogged) {
+    moorvane::testing::LogCapture logged;
+    moorvane::testing::FakeDockPreferences preferences;
+    preferences.values.insert_or_assign("persistent-apps", PlistArray{});
+    EXPECT_FALSE(captureDockState(preferences));
+    preferences.values.insert_or_assign("persistent-others", PlistArray{PlistDictionary{}, "stray"});
+    EXPECT_FALSE(captureDockState(preferences));
+    EXPECT_TRUE(logged.messages().empty());
 
-TEST_F(CaptureDockState, LogsASerialisationFailure) {
-    preferences_.values.insert_or_assign("persistent-apps",
-                                         PlistArray{PlistDictionary{{"file-label", "\xC3"}}});
-    preferences_.values.insert_or_assign("persistent-others", PlistArray{});
-    EXPECT_FALSE(captureDockState(preferences_));
+    preferences.values.insert_or_assign("persistent-apps",
+                                        PlistArray{PlistDictionary{{"file-label", "\xC3"}}});
+    preferences.values.insert_or_assign("persistent-others", PlistArray{});
+    EXPECT_FALSE(captureDockState(preferences));
     EXPECT_EQ(
-        logged_.messages(),
+        logged.messages(),
         std::vector<std::string>{"DockManager: Failed to serialize dock state: string is not valid UTF-8"});
 }
 

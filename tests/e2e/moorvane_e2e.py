@@ -51,6 +51,20 @@ def blob(tiles):
     return base64.b64encode(plistlib.dumps(tiles, fmt=plistlib.FMT_BINARY)).decode()
 
 
+def profile_labels(profile):
+    """A stored profile's tiles by label, a spacer by its type."""
+    return tile_labels(plistlib.loads(base64.b64decode(profile["persistentApps"])))
+
+
+def read_json(path, missing):
+    """The file's contents, or `missing` while there is none yet."""
+    try:
+        with open(path) as f:
+            return json.load(f)
+    except (OSError, ValueError):
+        return missing
+
+
 class Session:
     """Xvfb, a session bus, a fresh home and the supervised reference Dock."""
 
@@ -172,6 +186,29 @@ class Session:
         with open(os.path.join(self.store_folder, "profiles.json")) as f:
             return json.load(f)
 
+    def stored(self, name):
+        profiles = read_json(os.path.join(self.store_folder, "profiles.json"), [])
+        return next((p for p in profiles if p["name"] == name), None)
+
+    def active_id(self):
+        try:
+            with open(os.path.join(self.store_folder, "active.txt")) as f:
+                return f.read().strip()
+        except OSError:
+            return None
+
+    def switch_profile(self, name):
+        """The automation action, as Shortcuts would run it."""
+        return self.dbus("com.moorvane.app", "/com/moorvane/app", "com.moorvane.app.Automation.SwitchDockProfile",
+                         "string:" + name)
+
+    def enter_focus_work(self):
+        """The system's Focus files as they read while the Work mode is on."""
+        db = os.path.join(self.home, "Library", "DoNotDisturb", "DB")
+        for fixture, name in (("focus-modeconfigs.json", "ModeConfigurations.json"),
+                              ("focus-assertions-work.json", "Assertions.json")):
+            shutil.copy(os.path.join(SOURCE, "tests", "fixtures", fixture), os.path.join(db, name))
+
     def start_moorvane(self, *arguments):
         self.moorvane = self.spawn([MOORVANE, *arguments])
         wait_for(lambda: self.bus_has("com.moorvane.app"), timeout=15, what="Moorvane on the bus")
@@ -265,8 +302,7 @@ class SwitchingTest(unittest.TestCase):
         wait_for(lambda: "ProfileStore: switchTo '%s'" % name in log_since(offset), what="the switch log line")
         text = log_since(offset)
         self.assertIn("DockManager: Wrote prefs + SIGKILL Dock (pid %d)" % before_pid, text)
-        active = open(os.path.join(s.store_folder, "active.txt")).read().strip()
-        self.assertEqual(active, {"Work": self.work, "Home": self.home}[name]["id"])
+        self.assertEqual(s.active_id(), {"Work": self.work, "Home": self.home}[name]["id"])
         return new_pid
 
     def test_1_url_argument_at_start_switches_and_hides(self):
@@ -289,13 +325,11 @@ class SwitchingTest(unittest.TestCase):
     def test_3_dbus_method_and_its_error(self):
         s = self.s
         before, offset = wait_for(s.dock_pid, what="the Dock"), log_size()
-        reply = s.dbus("com.moorvane.app", "/com/moorvane/app", "com.moorvane.app.Automation.SwitchDockProfile",
-                       "string:Work")
+        reply = s.switch_profile("Work")
         self.assertEqual(reply.returncode, 0, reply.stderr)
         self.assertIn('string "Work"', reply.stdout)
         self.expect_switch(["Safari", "Mail"], before, offset, "Work")
-        unknown = s.dbus("com.moorvane.app", "/com/moorvane/app",
-                         "com.moorvane.app.Automation.SwitchDockProfile", "string:Nope")
+        unknown = s.switch_profile("Nope")
         self.assertNotEqual(unknown.returncode, 0)
         self.assertIn("com.moorvane.app.Error.NoSuchProfile", unknown.stderr)
         self.assertIn("\u201cNope\u201d", unknown.stderr)
@@ -316,10 +350,7 @@ class SwitchingTest(unittest.TestCase):
     def test_5_focus_mode_change(self):
         s = self.s
         before, offset = wait_for(s.dock_pid, what="the Dock"), log_size()
-        db = os.path.join(s.home, "Library", "DoNotDisturb", "DB")
-        fixtures = os.path.join(SOURCE, "tests", "fixtures")
-        shutil.copy(os.path.join(fixtures, "focus-modeconfigs.json"), os.path.join(db, "ModeConfigurations.json"))
-        shutil.copy(os.path.join(fixtures, "focus-assertions-work.json"), os.path.join(db, "Assertions.json"))
+        s.enter_focus_work()
         wait_for(lambda: s.domain_labels() == ["Safari", "Mail"], timeout=12, what="the Focus switch")
         self.expect_switch(["Safari", "Mail"], before, offset, "Work")
 
@@ -329,8 +360,7 @@ class SwitchingTest(unittest.TestCase):
         # blocking early: let theirs run out first.
         time.sleep(8.5)
         offset = log_size()
-        s.dbus("com.moorvane.app", "/com/moorvane/app", "com.moorvane.app.Automation.SwitchDockProfile",
-               "string:Home")
+        s.switch_profile("Home")
         wait_for(lambda: s.domain_labels() == ["Notes", "Music"], what="Home")
         wait_for(lambda: s.dock_pid(), what="the Dock back")
         wait_for(lambda: s.bus_has("com.apple.dock"), what="the Dock on the bus")
@@ -350,9 +380,7 @@ class SwitchingTest(unittest.TestCase):
         # Dock's after the second.
         wait_for(lambda: "ProfileStore: auto-save now" in log_since(offset), timeout=6, what="the auto-save")
         self.assertGreaterEqual(time.monotonic() - moved_at, 1.5, "the check runs 2 s after the change")
-        home = [p for p in s.stored_profiles() if p["name"] == "Home"][0]
-        tiles = plistlib.loads(base64.b64decode(home["persistentApps"]))
-        self.assertEqual([t["tile-data"]["file-label"] for t in tiles], ["Notes", "Music"])
+        self.assertEqual(profile_labels(s.stored("Home")), ["Notes", "Music"])
 
     def test_7_document_handed_over_is_imported_under_a_unique_name(self):
         s = self.s
@@ -363,7 +391,7 @@ class SwitchingTest(unittest.TestCase):
             json.dump(self.work, f)
         handed = subprocess.run([MOORVANE, path], env=s.env, timeout=15)
         self.assertEqual(handed.returncode, 0)
-        wait_for(lambda: any(p["name"] == "Work 2" for p in s.stored_profiles()), what="the import")
+        wait_for(lambda: s.stored("Work 2"), what="the import")
 
     def test_8_relative_paths_are_read_where_they_were_typed(self):
         s = self.s
@@ -375,7 +403,7 @@ class SwitchingTest(unittest.TestCase):
         for argument in ("Typed.dockprofile", "Missing.dockprofile", "ftp://example.com/x"):
             handed = subprocess.run([MOORVANE, argument], env=s.env, cwd=downloads, timeout=15)
             self.assertEqual(handed.returncode, 0, argument)
-        wait_for(lambda: any(p["name"] == "Typed" for p in s.stored_profiles()), what="the relative import")
+        wait_for(lambda: s.stored("Typed"), what="the relative import")
         text = wait_for(lambda: (t := log_since(offset)) and "ftp:" in t and t, what="the log lines")
         self.assertIn("imported 'Typed' from " + os.path.join(downloads, "Typed.dockprofile"), text)
         self.assertIn("ProfileIO: Couldn\u2019t import \u201cMissing.dockprofile\u201d", text)

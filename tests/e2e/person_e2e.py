@@ -6,12 +6,9 @@ Run by ctest with the build folder as the only argument. `--screens DIR` also sa
 states as PNGs into DIR.
 """
 
-import base64
 import json
 import os
-import plistlib
 import re
-import shutil
 import subprocess
 import sys
 import tempfile
@@ -25,7 +22,7 @@ if "--screens" in sys.argv:
     del sys.argv[at:at + 2]
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from moorvane_e2e import MOORVANE, SOURCE, Session, log_since, log_size, tile_labels, wait_for  # noqa: E402  (it takes the build folder)
+from moorvane_e2e import MOORVANE, Session, log_since, log_size, profile_labels as labels, read_json, wait_for  # noqa: E402  (it takes the build folder)
 
 # A Python of its own (pyenv) may run this beside the system's, which carries the accessibility bindings. They
 # are imported only once the session's bus and display are this process's own.
@@ -193,17 +190,6 @@ class PersonSession(Session):
 
     # The store.
 
-    def stored(self, name):
-        profiles = read_json(os.path.join(self.store_folder, "profiles.json"), [])
-        return next((p for p in profiles if p["name"] == name), None)
-
-    def active_id(self):
-        try:
-            with open(os.path.join(self.store_folder, "active.txt")) as f:
-                return f.read().strip()
-        except OSError:
-            return None
-
     def dock_tiles(self, tile_list="persistent-apps"):
         """What the Dock shows; a Dock answers only once it has read (and rewritten) the domain at its start."""
         reply = self.dbus("com.apple.dock", "/com/apple/dock", "com.apple.dock.Control.Tiles", "string:" + tile_list)
@@ -211,20 +197,6 @@ class PersonSession(Session):
 
     def defaults(self):
         return read_json(os.path.join(self.env["XDG_CONFIG_HOME"], "Moorvane", "defaults.json"), {})
-
-
-def read_json(path, missing):
-    """The file's contents, or `missing` while there is none yet."""
-    try:
-        with open(path) as f:
-            return json.load(f)
-    except (OSError, ValueError):
-        return missing
-
-
-def labels(profile):
-    """A stored profile's tiles by label, a spacer by its type."""
-    return tile_labels(plistlib.loads(base64.b64decode(profile["persistentApps"])))
 
 
 class PersonTest(unittest.TestCase):
@@ -316,10 +288,7 @@ class PersonTest(unittest.TestCase):
         garden = s.profile("Garden", ["Notes", "Music"])
         self.__class__.studio = s.profile("Studio", ["Safari", "Mail"])
         s.seed_profiles([self.studio, garden], active=garden["id"])
-        db = os.path.join(s.home, "Library", "DoNotDisturb", "DB")
-        for fixture, name in (("focus-modeconfigs.json", "ModeConfigurations.json"),
-                              ("focus-assertions-work.json", "Assertions.json")):
-            shutil.copy(os.path.join(SOURCE, "tests", "fixtures", fixture), os.path.join(db, name))
+        s.enter_focus_work()
         s.start_moorvane()
         self.popover()
         self.text("Click a profile to switch, or hover and click the pencil to edit.")
@@ -404,8 +373,7 @@ class PersonTest(unittest.TestCase):
         self.assertEqual(text.count("switchTo 'Workshop'"), 1, text)
         self.assertNotIn("AppLaunchManager", text)
 
-        s.dbus("com.moorvane.app", "/com/moorvane/app", "com.moorvane.app.Automation.SwitchDockProfile",
-               "string:Garden")
+        s.switch_profile("Garden")
         s.until(lambda: s.dock_tiles() == ["Notes", "Music"], "the Dock to show Garden's tiles")
         other = s.spawn(["xmessage", "-geometry", "+200+200", "another client"])
         s.until(lambda: s.xdotool("search", "--sync", "--class", "Xmessage", "windowfocus").returncode == 0,
@@ -416,12 +384,9 @@ class PersonTest(unittest.TestCase):
         other.terminate()
 
     def test_4_manage_apps_adds_an_installed_app(self):
-        s, title, picker = self.s, "Edit \u2014 Workshop", "Manage Apps \u2014 Workshop"
-        self.popover()
-        s.right_click(self.row("Workshop"))
-        s.click(s.find("Edit\u2026", pyatspi.ROLE_MENU_ITEM, "Moorvane"))
-        s.click(s.find("Edit Dock", window_title=title))
-        s.click(s.find("Manage Apps", window_title=title))
+        s = self.s
+        title = self.edit("Workshop")
+        picker = self.manage_apps(title)
         s.click(s.find("Search apps...", window_title=picker))
         s.type_text("not")
         s.hover(s.find("Notes", window_title=picker))
@@ -580,8 +545,7 @@ class PersonTest(unittest.TestCase):
         s.gone("Group name", pyatspi.ROLE_TEXT, title)
         s.until(lambda: self.focused(edit_dock), "the keyboard back on the button the sheet came from")
         self.assertEqual(profile_name.queryText().getText(0, -1), "Workshop")
-        s.click(s.find("Cancel", window_title=title))
-        s.gone("Profile Name", pyatspi.ROLE_TEXT, title)
+        self.cancel_editor(title)
         self.assertNotIn("appGroups", s.stored("Workshop"))
 
     def test_8c_an_add_in_a_scrolled_picker_leaves_the_list_where_it_was(self):
@@ -617,8 +581,7 @@ class PersonTest(unittest.TestCase):
         self.assertEqual(s.extents(above).y, above_y)
         self.assertLess(s.extents(books).y, top)
         s.click(s.find("Apply", window_title=picker))
-        s.click(s.find("Cancel", window_title=title))
-        s.gone("Profile Name", pyatspi.ROLE_TEXT, title)
+        self.cancel_editor(title)
 
     def test_8d_a_vertical_wheel_scrolls_a_crowded_strip_to_its_last_tile(self):
         s = self.s

@@ -8,6 +8,8 @@
 #include "fakes/Fixtures.h"
 #include "fakes/LogCapture.h"
 #include "fakes/ManualQueue.h"
+#include "fakes/Profiles.h"
+#include "model/ProfileStore.h"
 #include "triggers/AppLaunchManager.h"
 
 namespace moorvane::testing {
@@ -26,6 +28,17 @@ struct StoreRig {
     ManualQueue queue;
     DockManager dock{preferences, workspace, probe, overlay, queue, queue, {}};
     AppLaunchManager launcher{workspace};
+};
+
+// A real store over the rig, holding profiles of these names, in this order, with empty Docks.
+struct StoreWithProfiles : StoreRig {
+    explicit StoreWithProfiles(const std::vector<std::string>& names = {}) {
+        std::vector<DockProfile> profiles;
+        for (const auto& name : names) profiles.push_back(profileWithTiles(name));
+        if (!profiles.empty()) store.profiles = profiles;
+    }
+
+    ProfileStore store{dir.path() / "Moorvane", dock, launcher, queue};
 };
 
 }  // namespace moorvane::testing

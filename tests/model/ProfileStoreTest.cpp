@@ -25,12 +25,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-PlistValue appTile(const std::string& bundleIdentifier) {
-    return PlistDictionary{{"tile-data", PlistDictionary{{"bundle-identifier", bundleIdentifier},
-                                                         {"file-label", bundleIdentifier}}},
-                           {"tile-type", "file-tile"}};
-}
-
+using testing::appTile;
 using testing::readText;
 
 class ProfileStoreTest : public ::testing::Test, protected testing::StoreRig {
@@ -45,11 +40,16 @@ class ProfileStoreTest : public ::testing::Test, protected testing::StoreRig {
         preferences.values.insert_or_assign(std::string(persistentOthersKey), PlistArray{});
     }
     DockProfile named(const std::string& name) {
-        DockProfile p;
-        p.name = name;
-        p.persistentApps = *encodeTiles({appTile("com.example." + name)});
-        p.persistentOthers = *encodeTiles({});
-        return p;
+        return testing::profileWithTiles(name, {appTile("com.example." + name)});
+    }
+    // Auto-save stays blocked to the end of a switch's 8 s pause and is back after it.
+    void expectPauseEndsAt8s(ProfileStore& store, double switchedAt) {
+        queue.advance(switchedAt + 7.9 - queue.now());
+        store.handleDockChange();
+        EXPECT_EQ(messages().back(), "ProfileStore: auto-save blocked (disabled)");
+        queue.advance(0.1);
+        EXPECT_TRUE(store.isAutoSaveEnabled);
+        EXPECT_EQ(messages().back(), "ProfileStore: auto-save re-enabled");
     }
 };
 
@@ -74,12 +74,7 @@ TEST_F(ProfileStoreTest, RoadOfOneSwitch) {
     queue.drain();
     EXPECT_EQ(overlay.showings.size(), 1u);
 
-    queue.advance(7.9 - queue.now());
-    store->handleDockChange();
-    EXPECT_EQ(messages().back(), "ProfileStore: auto-save blocked (disabled)");
-    queue.advance(0.1);
-    EXPECT_TRUE(store->isAutoSaveEnabled);
-    EXPECT_EQ(messages().back(), "ProfileStore: auto-save re-enabled");
+    expectPauseEndsAt8s(*store, 0);
 
     setDock({appTile("com.example.Notes"), appTile("com.example.Work")});
     store->handleDockChange();
@@ -104,6 +99,7 @@ TEST_F(ProfileStoreTest, SwitchWhoseApplyFailedStopsThereAndAutoSaveKeepsBothPro
     queue.advance(10);
     const std::string activeFile = readText(store->activeIdURL());
 
+    const double failedAt = queue.now();
     EXPECT_FALSE(store->switchTo(b, true));
     EXPECT_EQ(messages().back(), "ProfileStore: switch to 'B' stopped: the Dock was not changed");
     EXPECT_TRUE(workspace.terminated.empty()) << "mail (pid " << mail << ") keeps running";
@@ -111,26 +107,11 @@ TEST_F(ProfileStoreTest, SwitchWhoseApplyFailedStopsThereAndAutoSaveKeepsBothPro
     EXPECT_EQ(store->activeProfileId.get(), a.id);
     EXPECT_EQ(readText(store->activeIdURL()), activeFile);
 
-    queue.advance(7.9);
-    store->handleDockChange();
-    EXPECT_EQ(messages().back(), "ProfileStore: auto-save blocked (disabled)");
-    queue.advance(0.1);
-    EXPECT_TRUE(store->isAutoSaveEnabled);
+    expectPauseEndsAt8s(*store, failedAt);
     setDock({appTile("com.example.A"), appTile("com.example.Notes")});
     store->handleDockChange();
     EXPECT_EQ(store->profiles.get()[1].persistentApps, b.persistentApps) << "B keeps its tiles";
     EXPECT_EQ(decodeTiles(store->profiles.get()[0].persistentApps)->size(), 2u) << "A follows the Dock";
-}
-
-TEST_F(ProfileStoreTest, CaptureReenablesAfterThreeSecondsWithoutALogLine) {
-    setDock({appTile("com.example.a")});
-    auto store = makeStore();
-    ASSERT_TRUE(store->captureCurrentDock("Captured", "blue"));
-    EXPECT_FALSE(store->isAutoSaveEnabled);
-    const auto before = messages().size();
-    queue.advance(3.0);
-    EXPECT_TRUE(store->isAutoSaveEnabled);
-    EXPECT_EQ(messages().size(), before);
 }
 
 // A write cut short by the file-size limit fails the way a full disk does; root ignores read-only folders.
@@ -161,10 +142,19 @@ TEST_F(ProfileStoreTest, WriteFailingHalfWayLeavesTheOldStoreWhole) {
     EXPECT_EQ(files, 1u) << "no temporary file is left behind";
 }
 
-TEST_F(ProfileStoreTest, EarlierReenableIsNeverCancelledByALaterSwitch) {
+// A capture pauses auto-save for 3 s without a log line, a switch for 8 s; a later switch never cancels an
+// earlier one's re-enable, and a re-enable that outlives its store only logs.
+TEST_F(ProfileStoreTest, EachPauseEndsAtItsOwnTime) {
+    setDock({appTile("com.example.a")});
     auto store = makeStore();
+    ASSERT_TRUE(store->captureCurrentDock("Captured", "blue"));
+    EXPECT_FALSE(store->isAutoSaveEnabled);
+    const auto before = messages().size();
+    queue.advance(3.0);
+    EXPECT_TRUE(store->isAutoSaveEnabled);
+    EXPECT_EQ(messages().size(), before);
+
     const DockProfile work = named("Work");
-    store->profiles = {work};
     store->switchTo(work, false);
     queue.advance(5.0);
     store->switchTo(work, false);
@@ -172,11 +162,7 @@ TEST_F(ProfileStoreTest, EarlierReenableIsNeverCancelledByALaterSwitch) {
     EXPECT_FALSE(store->isAutoSaveEnabled);
     queue.advance(0.1);
     EXPECT_TRUE(store->isAutoSaveEnabled) << "the first switch's re-enable fires at its own time";
-}
 
-TEST_F(ProfileStoreTest, ReenableAfterTheStoreIsGoneOnlyLogs) {
-    auto store = makeStore();
-    store->switchTo(named("Gone"), false);
     store.reset();
     queue.advance(8.0);
     EXPECT_EQ(messages().back(), "ProfileStore: auto-save re-enabled");

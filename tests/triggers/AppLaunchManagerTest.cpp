@@ -9,6 +9,7 @@
 #include "dock/TileCodec.h"
 #include "fakes/FakeWorkspace.h"
 #include "fakes/LogCapture.h"
+#include "fakes/Profiles.h"
 #include "fakes/TextFiles.h"
 
 namespace moorvane {
@@ -16,15 +17,7 @@ namespace {
 
 using testing::FakeWorkspace;
 
-// A spacer, then one file tile per identifier.
-Bytes tileBlob(const std::vector<std::string>& bundleIdentifiers) {
-    PlistArray tiles{PlistDictionary{{"tile-data", PlistDictionary{}}, {"tile-type", "spacer-tile"}}};
-    for (const auto& identifier : bundleIdentifiers) {
-        tiles.push_back(PlistDictionary{{"tile-data", PlistDictionary{{"bundle-identifier", identifier}}},
-                                        {"tile-type", "file-tile"}});
-    }
-    return *encodeTiles(tiles);
-}
+const PlistValue spacerTile = PlistDictionary{{"tile-data", PlistDictionary{}}, {"tile-type", "spacer-tile"}};
 
 struct QuitCase {
     const char* name;
@@ -47,7 +40,7 @@ TEST_P(QuitSelection, QuitsOnlyOrdinaryAppsOutsideTheProfile) {
     DockProfile profile;
     profile.quitOtherApps = true;
     profile.appsToLaunch = std::vector<std::string>{"com.example.launch"};
-    profile.persistentApps = tileBlob({"com.example.docked"});
+    profile.persistentApps = *encodeTiles({spacerTile, testing::appTile("com.example.docked")});
     AppLaunchManager(workspace).applyLaunchOptions(profile);
 
     EXPECT_TRUE(workspace.opened.empty()) << "an app already running is not opened again";
@@ -72,7 +65,7 @@ TEST(AppLaunchManager, NoOptionsDoNothing) {
     FakeWorkspace workspace;
     workspace.addRunning("com.example.other");
     DockProfile profile;
-    profile.persistentApps = tileBlob({});
+    profile.persistentApps = *encodeTiles({spacerTile});
     AppLaunchManager(workspace).applyLaunchOptions(profile);
     EXPECT_TRUE(workspace.terminated.empty());
     EXPECT_TRUE(workspace.opened.empty());

@@ -94,7 +94,6 @@ INSTANTIATE_TEST_SUITE_P(
     testing::caseName);
 
 TEST(ShortcutText, EveryTableKeyRoundTripsWithEveryValidModifierSet) {
-    ASSERT_EQ(keyCodeByName().size(), 73u);
     for (const auto& [name, code] : keyCodeByName()) {
         for (std::uint32_t flags = 0; flags <= ShortcutModifiers::shortcutMask; flags += shift) {
             if ((flags & ShortcutModifiers::requiredMask) == 0) continue;

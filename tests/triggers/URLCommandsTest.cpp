@@ -7,10 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "dock/TileCodec.h"
 #include "fakes/StoreRig.h"
 #include "fakes/TextFiles.h"
-#include "model/ProfileStore.h"
 
 namespace moorvane {
 namespace {
@@ -122,23 +120,16 @@ TEST(HandleURLLength, AnOverlongURLIsHandledAndEchoedShortened) {
 
 // The same commands through a real store: the look-up ignores case and the active profile follows.
 TEST(HandleURLStore, SwitchesTheStoreOrLeavesItAlone) {
-    testing::StoreRig rig;
-    ProfileStore store(rig.dir.path() / "Moorvane", rig.dock, rig.launcher, rig.queue);
-    DockProfile work;
-    work.name = "Work";
-    work.persistentApps = work.persistentOthers = *encodeTiles({});
-    DockProfile home;
-    home.name = "Home";
-    store.profiles = {home, work};
-    const URLCommands commands(store);
+    testing::StoreWithProfiles rig({"Home", "Work"});
+    const URLCommands commands(rig.store);
 
     commands.handleURL("moorvane://switch?profile=Nope");
-    EXPECT_FALSE(store.activeProfileId.get().has_value());
+    EXPECT_FALSE(rig.store.activeProfileId.get().has_value());
     EXPECT_EQ(rig.logged.messages(),
               (Lines{"ProfileStore: no profile named 'Nope'", unknownLine + "'Nope'"}));
 
     commands.handleURL("moorvane://SWITCH?profile=work");
-    EXPECT_EQ(store.activeProfileId.get(), work.id);
+    EXPECT_EQ(rig.store.activeProfileId.get(), rig.store.profiles.get()[1].id);
 }
 
 }  // namespace

@@ -37,12 +37,10 @@ inline std::vector<std::string> labels(const std::vector<DockAppEntry>& entries)
 }
 
 // The real store, Dock manager and hotkey manager over the fakes, with an editor opened on demand.
-struct EditorHarness : StoreRig {
+struct EditorHarness : StoreWithProfiles {
     DockProfile addProfile(const std::string& name, const std::vector<DockAppEntry>& entries) {
-        DockProfile p;
-        p.name = name;
+        DockProfile p = profileWithTiles(name);
         p.persistentApps = blobOf(entries);
-        p.persistentOthers = *encodeTiles({});
         store.profiles.modify([&](auto& list) { list.push_back(p); });
         return p;
     }
@@ -64,7 +62,6 @@ struct EditorHarness : StoreRig {
         return model;
     }
 
-    ProfileStore store{dir.path() / "Moorvane", dock, launcher, queue};
     FakeKeyMonitor keys;
     HotkeyManager hotkeys{keys, queue, store};
     FakeDialogs dialogs;
