@@ -255,24 +255,26 @@ void DockManager::waitThenFade() {
 }
 
 std::uint64_t DockManager::waitForDock() {
-    for (;;) {
-        const std::uint64_t request = overlayRequests_;
-        const double deadline = clock_.monotonicSeconds() + dockWaitTimeout;
-        bool again = false;
-        while (!again && clock_.monotonicSeconds() < deadline) {
-            // The old Dock may not have gone yet; either way a Dock process exists and the pause lets it
-            // settle.
-            if (probe_.isRunning("Dock")) {
-                clock_.sleepFor(dockSettleDelay);
-                if (request == overlayRequests_) return request;
-                again = true;
-            } else {
-                clock_.sleepFor(dockPollInterval);
-                again = request != overlayRequests_;
-            }
+    std::uint64_t request = overlayRequests_;
+    double deadline = clock_.monotonicSeconds() + dockWaitTimeout;
+    // A switch since the last look killed the Dock again: the wait starts over for it.
+    const auto startedOver = [&] {
+        if (request == overlayRequests_) return false;
+        request = overlayRequests_;
+        deadline = clock_.monotonicSeconds() + dockWaitTimeout;
+        return true;
+    };
+    while (clock_.monotonicSeconds() < deadline) {
+        // The old Dock may not have gone yet; either way a Dock process exists and the pause lets it settle.
+        if (probe_.isRunning("Dock")) {
+            clock_.sleepFor(dockSettleDelay);
+            if (!startedOver()) return request;
+        } else {
+            clock_.sleepFor(dockPollInterval);
+            startedOver();
         }
-        if (!again) return request;
     }
+    return request;
 }
 
 }  // namespace moorvane
