@@ -1,7 +1,6 @@
 #include "ui/Symbols.h"
 
 #include <QFont>
-#include <QHash>
 #include <QPainterPath>
 #include <QRawFont>
 
@@ -71,11 +70,10 @@ QString Symbols::glyph(const QString& name) const {
 }
 
 QRectF Symbols::inkBox(const QString& name) const {
-    static QHash<QString, QRectF> boxes;
     const QString text = glyph(name);
     if (text.isEmpty()) return QRectF(0, -1, 1, 1);
-    const auto cached = boxes.constFind(text);
-    if (cached != boxes.constEnd()) return *cached;
+    const auto cached = inkBoxes_.constFind(text);
+    if (cached != inkBoxes_.constEnd()) return *cached;
     // Measured large, so that hinting does not round the box.
     constexpr qreal measuredSize = 240;
     QFont font(fontFamily_);
@@ -87,7 +85,7 @@ QRectF Symbols::inkBox(const QString& name) const {
     if (box.isEmpty()) box = QRectF(0, -measuredSize, measuredSize, measuredSize);
     const QRectF ems(box.x() / measuredSize, box.y() / measuredSize, box.width() / measuredSize,
                      box.height() / measuredSize);
-    boxes.insert(text, ems);
+    inkBoxes_.insert(text, ems);
     return ems;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QObject>
 #include <QRectF>
 #include <QString>
@@ -29,6 +30,8 @@ class Symbols : public QObject {
 
   private:
     QString fontFamily_;
+    // By glyph; measured from this object's font.
+    mutable QHash<QString, QRectF> inkBoxes_;
 };
 
 }  // namespace moorvane
