@@ -6,7 +6,6 @@ Dock. A home seeded before is left as the last run left it.
 Usage: demo-home.py HOME
 """
 
-import base64
 import json
 import os
 import plistlib
@@ -16,8 +15,9 @@ import sys
 import time
 import uuid
 
+from dockfiles import REFERENCE_EPOCH, app_tile, blob
+
 SYMBOL_FONT = "/usr/share/fonts/truetype/material-design-icons-iconfont/MaterialIcons-Regular.ttf"
-REFERENCE_EPOCH = 978307200  # the store counts seconds from 2001-01-01T00:00:00Z
 MARKER = ".moorvane-demo"
 
 # Name, bundle identifier, the icon's symbol (a Material Icons code point) and its two gradient colours.
@@ -68,16 +68,6 @@ def make_bundle(folder, name, bundle_id, code_point, top, bottom):
     executable = os.path.join(bundle, "Contents", "MacOS", name)
     shutil.copy("/bin/true", executable)
     return bundle
-
-
-def app_tile(bundle_id, label, path):
-    return {"tile-data": {"bundle-identifier": bundle_id, "file-label": label,
-                          "file-data": {"_CFURLString": "file://" + path + "/", "_CFURLStringType": 15}},
-            "tile-type": "file-tile"}
-
-
-def blob(tiles):
-    return base64.b64encode(plistlib.dumps(tiles, fmt=plistlib.FMT_BINARY)).decode()
 
 
 def seed(home):

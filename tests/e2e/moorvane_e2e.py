@@ -18,12 +18,14 @@ import time
 import unittest
 import uuid
 
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "scripts"))
+from dockfiles import REFERENCE_EPOCH, app_tile, blob  # noqa: E402  (shared with the demo home)
+
 BUILD = os.path.abspath(sys.argv.pop(1)) if len(sys.argv) > 1 else os.getcwd()
 SOURCE = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 MOORVANE = os.path.join(BUILD, "bin", "moorvane")
 REFDOCK = os.path.join(BUILD, "bin", "moorvane-refdock")
 SHARED_LOG = "/tmp/moorvane.log"
-REFERENCE_EPOCH = 978307200  # 2001-01-01T00:00:00Z
 
 
 def wait_for(condition, timeout=10.0, step=0.05, what="condition"):
@@ -36,19 +38,9 @@ def wait_for(condition, timeout=10.0, step=0.05, what="condition"):
     raise AssertionError("timed out waiting for " + what)
 
 
-def app_tile(bundle_id, label, path):
-    return {"tile-data": {"bundle-identifier": bundle_id, "file-label": label,
-                          "file-data": {"_CFURLString": "file://" + path + "/", "_CFURLStringType": 15}},
-            "tile-type": "file-tile"}
-
-
 def tile_labels(tiles):
     """The tiles' labels, a spacer by its type."""
     return [t.get("tile-data", {}).get("file-label") or t.get("tile-type") for t in tiles]
-
-
-def blob(tiles):
-    return base64.b64encode(plistlib.dumps(tiles, fmt=plistlib.FMT_BINARY)).decode()
 
 
 def profile_labels(profile):
