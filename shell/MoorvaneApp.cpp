@@ -24,9 +24,11 @@
 #include "platform/linux/LinuxProcessProbe.h"
 #include "platform/linux/LinuxWorkspace.h"
 #include "platform/linux/XdgPaths.h"
-#include "ui/PopoverModel.h"
-#include "ui/Symbols.h"
-#include "ui/Theme.h"
+#include "ui/kit/IconSource.h"
+#include "ui/kit/Symbols.h"
+#include "ui/kit/Theme.h"
+#include "ui/popover/PopoverModel.h"
+#include "ui/popover/PopoverWindow.h"
 
 namespace moorvane {
 

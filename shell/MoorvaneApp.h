@@ -20,7 +20,7 @@
 #include "triggers/FocusModeObserver.h"
 #include "triggers/HotkeyManager.h"
 #include "triggers/URLCommands.h"
-#include "ui/EditorWindows.h"
+#include "ui/editor/EditorWindow.h"
 
 class QSystemTrayIcon;
 class QQmlEngine;

@@ -11,7 +11,7 @@
 
 #include "shell/AutomationService.h"
 #include "shell/MoorvaneApp.h"
-#include "ui/Theme.h"
+#include "ui/kit/Theme.h"
 
 namespace {
 

@@ -14,7 +14,7 @@
 #include "platform/linux/LinuxKeyMonitor.h"
 #include "platform/linux/QtMainQueue.h"
 #include "platform/linux/XRecordKeyMonitor.h"
-#include "ui/EditorRules.h"
+#include "ui/editor/EditorRules.h"
 
 namespace moorvane {
 namespace {

@@ -3,9 +3,9 @@
 #include "EditorHarness.h"
 #include "fakes/TextFiles.h"
 #include "triggers/ShortcutText.h"
-#include "ui/AppPickerModel.h"
-#include "ui/GroupEditorModel.h"
-#include "ui/HotkeyRecorderModel.h"
+#include "ui/editor/GroupEditorModel.h"
+#include "ui/editor/HotkeyRecorderModel.h"
+#include "ui/picker/AppPickerModel.h"
 
 namespace moorvane {
 namespace {

@@ -12,7 +12,7 @@
 #include "fakes/StoreRig.h"
 #include "model/ProfileStore.h"
 #include "triggers/HotkeyManager.h"
-#include "ui/ProfileEditorModel.h"
+#include "ui/editor/ProfileEditorModel.h"
 
 namespace moorvane::testing {
 

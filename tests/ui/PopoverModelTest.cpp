@@ -5,7 +5,7 @@
 #include "fakes/FakeSettingsPorts.h"
 #include "model/AppSettings.h"
 #include "triggers/FocusModeObserver.h"
-#include "ui/PopoverModel.h"
+#include "ui/popover/PopoverModel.h"
 
 namespace moorvane {
 namespace {

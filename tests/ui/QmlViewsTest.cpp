@@ -17,12 +17,14 @@
 #include "fakes/FakeSettingsPorts.h"
 #include "model/AppSettings.h"
 #include "triggers/FocusModeObserver.h"
-#include "ui/AppPickerModel.h"
-#include "ui/EditorRules.h"
-#include "ui/EditorWindows.h"
-#include "ui/PopoverModel.h"
-#include "ui/Symbols.h"
-#include "ui/Theme.h"
+#include "ui/editor/EditorRules.h"
+#include "ui/editor/EditorWindow.h"
+#include "ui/kit/IconSource.h"
+#include "ui/kit/Symbols.h"
+#include "ui/kit/Theme.h"
+#include "ui/picker/AppPickerModel.h"
+#include "ui/popover/PopoverModel.h"
+#include "ui/popover/PopoverWindow.h"
 
 // Fontconfig keeps its font set for the life of the process by design; it is not ours to free.
 extern "C" const char* __lsan_default_suppressions() {

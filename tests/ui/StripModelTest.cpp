@@ -2,7 +2,7 @@
 
 #include "EditorHarness.h"
 #include "fakes/TextFiles.h"
-#include "ui/DockStripModel.h"
+#include "ui/editor/DockStripModel.h"
 
 namespace moorvane {
 namespace {

@@ -1,0 +1,72 @@
+#include "ui/editor/EditorWindow.h"
+
+#include <QGuiApplication>
+#include <QPointer>
+#include <QQmlApplicationEngine>
+#include <QQuickWindow>
+
+#include "dock/DockManager.h"
+#include "triggers/FocusModeObserver.h"
+#include "ui/editor/ProfileEditorModel.h"
+#include "ui/kit/IconSource.h"
+#include "ui/kit/QmlWindow.h"
+#include "ui/picker/PickerWindow.h"
+
+// Last: Xlib defines macros (None, Bool, Status) that would clash with the names above.
+#include <X11/Xlib.h>
+
+namespace moorvane {
+
+void ringBell() {
+    auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+    if (x11 && x11->display()) {
+        XBell(x11->display(), 0);
+        XFlush(x11->display());
+    }
+}
+
+QQuickWindow* openEditorWindow(EditorContext& context, const Uuid& profileId) {
+    auto* engine = new QQmlApplicationEngine;
+    EditorServices services{context.store,
+                            context.dock,
+                            context.hotkeys,
+                            context.keyMonitor,
+                            context.profileIO,
+                            context.focus.availableFocusModeNames(),
+                            entryIconSource(context.workspace),
+                            context.beep ? context.beep : std::function<void()>(ringBell)};
+    auto* editor = new ProfileEditorModel(std::move(services), profileId, engine);
+    editor->load();
+    QObject::connect(editor, &ProfileEditorModel::manageAppsRequested, editor,
+                     [&context, editor] { openPickerWindow(context, *editor); });
+    QQuickWindow* window = showInOwnEngine(engine, qmlView("editor", "EditorWindow"),
+                                           {{"editor", QVariant::fromValue<QObject*>(editor)}});
+    if (!window) return nullptr;
+    QObject::connect(editor, &ProfileEditorModel::closeRequested, window, &QWindow::close,
+                     Qt::QueuedConnection);
+    const QSize size(560, 560);
+    window->resize(size);
+    window->setMinimumSize(size);
+    window->setMaximumSize(size);
+    centre(window);
+    window->show();
+    window->raise();
+    window->requestActivate();
+    return window;
+}
+
+void openEditor(EditorContext& context, const Uuid& profileId) {
+    openEditorWindow(context, profileId);
+}
+
+QQuickWindow* openPickerWindow(EditorContext& context, ProfileEditorModel& editor) {
+    QPointer<ProfileEditorModel> target(&editor);
+    return openPickerWindow(editor.name(), editor.state().appEntries, context.dock.installedApps(),
+                            [target](const std::vector<DockAppEntry>& entries) {
+                                // The editor may have closed while this window stayed open; its edits are
+                                // gone with it.
+                                if (target) target->replaceEntries(entries);
+                            });
+}
+
+}  // namespace moorvane

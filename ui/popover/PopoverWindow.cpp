@@ -1,0 +1,31 @@
+#include "ui/popover/PopoverWindow.h"
+
+#include <QQmlComponent>
+#include <QQmlEngine>
+#include <QQuickWindow>
+
+#include "model/Log.h"
+#include "ui/kit/QmlWindow.h"
+#include "ui/popover/PopoverModel.h"
+
+namespace moorvane {
+
+QQmlEngine* createPopoverEngine() {
+    auto* engine = new QQmlEngine;
+    prepareViewEngine(*engine);
+    return engine;
+}
+
+QQuickWindow* createPopoverWindow(QQmlEngine& engine, PopoverModel* model) {
+    QQmlComponent component(&engine, QUrl(qmlView("popover", "PopoverWindow")));
+    QObject* made =
+        component.createWithInitialProperties({{"popover", QVariant::fromValue<QObject*>(model)}});
+    auto* window = qobject_cast<QQuickWindow*>(made);
+    if (!window) {
+        log("UI: the popover could not be built: " + component.errorString().toStdString());
+        delete made;
+    }
+    return window;
+}
+
+}  // namespace moorvane
