@@ -8,7 +8,7 @@ set -eu
 packages="build-essential cmake ninja-build pkg-config clang clang-format libclang-rt-dev
 nlohmann-json3-dev libplist-dev libicu-dev liburiparser-dev uuid-dev libhowardhinnant-date-dev
 libgtest-dev libgmock-dev libbenchmark-dev
-qt6-base-dev qt6-declarative-dev qt6-svg-dev libqt6svg6 qt6-image-formats-plugins qt6-qpa-plugins libgl-dev
+qt6-base-dev qt6-declarative-dev qt6-declarative-dev-tools qt6-svg-dev libqt6svg6 qt6-image-formats-plugins qt6-qpa-plugins libgl-dev
 qml6-module-qtqml qml6-module-qtquick qml6-module-qtquick-controls qml6-module-qtquick-window
 qml6-module-qtquick-layouts qml6-module-qtquick-templates qml6-module-qtqml-workerscript
 qml6-module-qtquick-dialogs qml6-module-qt-labs-platform

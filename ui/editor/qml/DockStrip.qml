@@ -1,3 +1,5 @@
+pragma ComponentBehavior: Bound
+
 import QtQuick
 import QtQuick.Controls
 import Moorvane
@@ -5,7 +7,7 @@ import Moorvane
 // The profile's application tiles as the Dock lays them out, reordered live while a tile is dragged.
 Rectangle {
     id: root
-    required property QtObject strip
+    required property DockStripModel strip
 
     implicitHeight: 90
     radius: 14
@@ -70,25 +72,26 @@ Rectangle {
             required property string tileId
             required property int index
             // A tile reached by Tab scrolls into view.
-            readonly property bool keyFocus: loader.item ? loader.item.keyFocus : false
-            onKeyFocusChanged: if (keyFocus) list.positionViewAtIndex(index, ListView.Contain)
+            readonly property bool keyFocus: (loader.item as StripEntryTile)?.keyFocus
+                                             ?? (loader.item as StripGroupTile)?.keyFocus ?? false
+            onKeyFocusChanged: if (keyFocus) list.positionViewAtIndex(cell.index, ListView.Contain)
 
-            width: loader.item ? loader.item.implicitWidth : 0
+            width: loader.item ? (loader.item as Item).implicitWidth : 0
             height: ListView.view.height
 
+            // A group or an entry tile, each built with its tile and the strip as it is created; the tile then
+            // follows the row's data.
             Loader {
                 id: loader
                 anchors.fill: parent
-                sourceComponent: cell.tile.kind === "group" ? groupTile : entryTile
+                Component.onCompleted: setSource(cell.tile.kind === "group" ? "StripGroupTile.qml" : "StripEntryTile.qml",
+                                                 { tile: cell.tile, strip: root.strip })
             }
-
-            Component {
-                id: entryTile
-                StripEntryTile { tile: cell.tile; strip: root.strip }
-            }
-            Component {
-                id: groupTile
-                StripGroupTile { tile: cell.tile; strip: root.strip }
+            Binding {
+                target: loader.item
+                property: "tile"
+                value: cell.tile
+                when: loader.status === Loader.Ready
             }
         }
     }

@@ -1,11 +1,10 @@
 import QtQuick
-import QtQuick.Controls
 import Moorvane
 
 // The profile editor window.
 MvWindow {
     id: window
-    required property QtObject editor
+    required property ProfileEditorModel editor
 
     title: editor.windowTitle
     width: 560

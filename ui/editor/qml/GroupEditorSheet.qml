@@ -1,3 +1,5 @@
+pragma ComponentBehavior: Bound
+
 import QtQuick
 import QtQuick.Controls
 import QtQuick.Layouts
@@ -6,7 +8,7 @@ import Moorvane
 // The group sheet's content: name, symbol, members.
 ColumnLayout {
     id: root
-    required property QtObject sheet
+    required property GroupEditorModel sheet
     readonly property Item nameField: nameField
 
     spacing: 14

@@ -4,8 +4,8 @@ import Moorvane
 
 Popup {
     id: popup
-    required property QtObject sheet
-    required property QtObject editor
+    required property GroupEditorModel sheet
+    required property ProfileEditorModel editor
 
     parent: Overlay.overlay
     anchors.centerIn: parent
@@ -16,9 +16,9 @@ Popup {
     visible: true
     closePolicy: Popup.CloseOnEscape
     padding: 0
-    onOpened: content.nameField.forceActiveFocus()
+    onOpened: (popup.contentItem as GroupEditorSheet).nameField.forceActiveFocus()
     background: Rectangle { radius: 10; color: "#2A2A2C"; border.color: Qt.rgba(1, 1, 1, 0.1) }
     Overlay.modal: Rectangle { color: Qt.rgba(0, 0, 0, 0.35) }
     onClosed: popup.editor.dismissGroupSheet()
-    contentItem: GroupEditorSheet { id: content; sheet: popup.sheet }
+    contentItem: GroupEditorSheet { sheet: popup.sheet }
 }

@@ -5,7 +5,7 @@ import Moorvane
 // The shortcut recorder: the record button and, while idle with a shortcut, the remove button.
 Row {
     id: root
-    required property QtObject recorder
+    required property HotkeyRecorderModel recorder
 
     spacing: 6
 

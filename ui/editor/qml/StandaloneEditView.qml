@@ -1,3 +1,5 @@
+pragma ComponentBehavior: Bound
+
 import QtQuick
 import QtQuick.Controls
 import QtQuick.Layouts
@@ -6,13 +8,17 @@ import Moorvane
 // The editor's content: header, Dock strip, options and the footer's actions. Every rule lives in `editor`.
 Item {
     id: root
-    required property QtObject editor
+    required property ProfileEditorModel editor
 
-    // The pickers in the window's dark style; `dotColor(index)`, when set, draws a profile's colour dot
-    // before each option.
+    // The pickers in the window's dark style; with `showsDots`, each option has a colour dot before it, the
+    // option's entry in `dotColors`.
     component DarkComboBox: ComboBox {
         id: combo
-        property var dotColor: null
+        property bool showsDots: false
+        property var dotColors: []
+        function dotColor(index: int): color {
+            return index >= 0 && index < dotColors.length ? dotColors[index] : Theme.accent
+        }
 
         hoverEnabled: true
         implicitHeight: 24
@@ -38,7 +44,7 @@ Item {
         contentItem: Row {
             spacing: 6
             Rectangle {
-                visible: combo.dotColor !== null && combo.currentIndex >= 0
+                visible: combo.showsDots && combo.currentIndex >= 0
                 width: 8
                 height: 8
                 radius: 4
@@ -46,7 +52,7 @@ Item {
                 anchors.verticalCenter: parent.verticalCenter
             }
             Text {
-                width: combo.availableWidth - (combo.dotColor !== null ? 14 : 0)
+                width: combo.availableWidth - (combo.showsDots ? 14 : 0)
                 text: combo.displayText
                 elide: Text.ElideRight
                 color: Theme.primary
@@ -72,7 +78,7 @@ Item {
                 contentItem: Row {
                     spacing: 6
                     Rectangle {
-                        visible: combo.dotColor !== null
+                        visible: combo.showsDots
                         width: 8
                         height: 8
                         radius: 4
@@ -98,7 +104,8 @@ Item {
             contentItem: ListView {
                 clip: true
                 implicitHeight: contentHeight
-                model: combo.popup.visible ? combo.delegateModel : null
+                // The linter of Qt 6.4 cannot see the type Qt gives the combo box's own delegate model.
+                model: combo.popup.visible ? combo.delegateModel : null // qmllint disable
                 currentIndex: combo.highlightedIndex
                 boundsBehavior: Flickable.StopAtBounds
                 ScrollIndicator.vertical: ScrollIndicator {}
@@ -169,10 +176,8 @@ Item {
                 model: root.editor.profiles
                 textRole: "name"
                 currentIndex: root.editor.profileIndex
-                dotColor: function (index) {
-                    const profiles = root.editor.profiles
-                    return Theme.profileColor(index >= 0 && index < profiles.length ? profiles[index].colorName : "")
-                }
+                showsDots: true
+                dotColors: Array.from(root.editor.profiles, profile => Theme.profileColor(profile.colorName))
                 Accessible.name: "Profile"
                 onActivated: function (index) { root.editor.selectProfile(index) }
             }

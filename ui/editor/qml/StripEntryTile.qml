@@ -7,7 +7,7 @@ import Moorvane
 Item {
     id: root
     required property var tile
-    required property QtObject strip
+    required property DockStripModel strip
 
     readonly property bool isHovered: strip.hoveredId === tile.tileId
     readonly property bool isSpacer: tile.isSpacer

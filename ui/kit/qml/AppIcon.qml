@@ -11,7 +11,8 @@ Item {
         anchors.fill: parent
         source: parent.source
         asynchronous: true
-        sourceSize: Qt.size(64, 64)
+        sourceSize.width: 64
+        sourceSize.height: 64
         fillMode: Image.PreserveAspectFit
         smooth: true
         visible: status === Image.Ready

@@ -1,4 +1,5 @@
 import QtQuick
+import QtQuick.Controls
 import Moorvane
 
 // The ring every focusable control draws while it has keyboard focus, so a keyboard user always sees where
@@ -15,7 +16,7 @@ Rectangle {
     color: "transparent"
     border.width: 2
     border.color: Theme.withAlpha(Theme.accent, 0.8)
-    visible: !!target && target.activeFocus && (target.visualFocus === undefined || target.visualFocus)
+    visible: !!target && target.activeFocus && ((target as Control)?.visualFocus ?? true)
     z: 100
     Accessible.ignored: true
 }

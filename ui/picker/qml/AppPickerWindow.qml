@@ -1,3 +1,5 @@
+pragma ComponentBehavior: Bound
+
 import QtQuick
 import QtQuick.Controls
 import QtQuick.Layouts
@@ -6,7 +8,7 @@ import Moorvane
 // The "Manage Apps" window: the profile's tiles beside the installed apps not yet in it.
 MvWindow {
     id: window
-    required property QtObject picker
+    required property AppPickerModel picker
 
     title: picker.title
     width: 600

@@ -3,6 +3,7 @@ import Moorvane
 
 // A footer command: a symbol in a 28-point square, named by its help text.
 MvButton {
+    id: button
     width: 28
     height: 28
     plain: true
@@ -12,8 +13,8 @@ MvButton {
     symbolSize: 12
     tint: Theme.secondary
     contentItem: MvSymbol {
-        symbol: parent.symbol
-        size: parent.symbolSize
-        color: parent.hovered ? Theme.primary : Theme.secondary
+        symbol: button.symbol
+        size: button.symbolSize
+        color: button.hovered ? Theme.primary : Theme.secondary
     }
 }

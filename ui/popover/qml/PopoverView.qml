@@ -1,11 +1,10 @@
 import QtQuick
-import QtQuick.Controls
 import Moorvane
 
 // The popover's root: the profiles page or the settings page, sliding and fading between them.
 Rectangle {
     id: root
-    required property QtObject popover
+    required property PopoverModel popover
     readonly property bool onSettings: popover.currentPage === "settings"
 
     width: 340
@@ -20,7 +19,7 @@ Rectangle {
     Accessible.name: "Moorvane"
 
     Shortcut {
-        sequences: [StandardKey.Cancel]
+        sequence: "Escape"
         onActivated: root.popover.close()
     }
 

@@ -78,7 +78,11 @@ AbstractButton {
         onPressed: mouse => row.menuRequested(mouse.x, mouse.y, false)
     }
 
+    // The row's height and the name's width follow the content row, which needs its id, so the content
+    // item is built with the control rather than deferred.
+    // qmllint disable deferred-property-id
     contentItem: Item {
+    // qmllint enable deferred-property-id
         implicitHeight: content.implicitHeight
         Row {
             id: content

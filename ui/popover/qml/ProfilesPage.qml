@@ -1,3 +1,5 @@
+pragma ComponentBehavior: Bound
+
 import QtQuick
 import QtQuick.Controls
 import Moorvane
@@ -6,7 +8,7 @@ import Moorvane
 // and the footer.
 Column {
     id: page
-    required property QtObject popover
+    required property PopoverModel popover
 
     width: 340
 
@@ -112,6 +114,7 @@ Column {
                 model: ["Arrange your Dock the way you like it.", "Click + below to capture it.",
                         "Repeat for each setup \u2014 work, focus, gaming."]
                 Row {
+                    id: step
                     required property int index
                     required property string modelData
                     spacing: 8
@@ -123,7 +126,7 @@ Column {
                         anchors.verticalCenter: parent.verticalCenter
                         Text {
                             anchors.centerIn: parent
-                            text: index + 1
+                            text: step.index + 1
                             color: "white"
                             font.pixelSize: 9
                             font.bold: true
@@ -131,7 +134,7 @@ Column {
                         }
                     }
                     MvText {
-                        text: modelData
+                        text: step.modelData
                         color: Theme.primary
                         font.pixelSize: Theme.captionSize
                         anchors.verticalCenter: parent.verticalCenter
@@ -205,10 +208,15 @@ Column {
         property bool rowIsActive: false
         property Item returnFocus
         // Deferred: the menu hands the focus back to the window only after it has closed.
-        onClosed: Qt.callLater(() => {
-            if (rowMenu.returnFocus) rowMenu.returnFocus.forceActiveFocus(Qt.TabFocusReason)
-            rowMenu.returnFocus = null
-        })
+        onClosed: focusBack.start()
+        Timer {
+            id: focusBack
+            interval: 0
+            onTriggered: {
+                if (rowMenu.returnFocus) rowMenu.returnFocus.forceActiveFocus(Qt.TabFocusReason)
+                rowMenu.returnFocus = null
+            }
+        }
         MvMenuItem {
             text: "Switch to This Profile"
             enabled: !rowMenu.rowIsActive

@@ -1,3 +1,5 @@
+pragma ComponentBehavior: Bound
+
 import QtQuick
 import QtQuick.Controls
 import Moorvane
@@ -5,8 +7,8 @@ import Moorvane
 // The popover's settings page: the app's own preferences, the update check, the name and version.
 Column {
     id: page
-    required property QtObject popover
-    readonly property QtObject settings: popover.settingsPage
+    required property PopoverModel popover
+    readonly property SettingsPageModel settings: popover.settingsPage
 
     width: 340
 
