@@ -10,7 +10,7 @@
 #include <QTemporaryDir>
 #include <QTimer>
 
-#include "model/Log.h"
+#include "base/Log.h"
 #include "tools/render/RenderFixture.h"
 #include "ui/editor/DockStripModel.h"
 #include "ui/editor/EditorRules.h"

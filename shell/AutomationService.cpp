@@ -3,9 +3,9 @@
 #include <utility>
 #include <variant>
 
-#include "model/ProfileStore.h"
-#include "model/Uuid.h"
+#include "base/Uuid.h"
 #include "shell/MoorvaneApp.h"
+#include "store/ProfileStore.h"
 #include "triggers/SwitchDockProfileIntent.h"
 
 namespace moorvane {

@@ -2,7 +2,7 @@
 
 #include "EditorHarness.h"
 #include "fakes/TextFiles.h"
-#include "triggers/ShortcutText.h"
+#include "model/ShortcutText.h"
 #include "ui/editor/GroupEditorModel.h"
 #include "ui/editor/HotkeyRecorderModel.h"
 #include "ui/picker/AppPickerModel.h"

@@ -69,7 +69,8 @@ void deliverPosted() {
 QStringList qmlFiles() {
     application();
     QStringList files;
-    QDirIterator it(QStringLiteral(":/moorvane/qml"), {QStringLiteral("*.qml")});
+    QDirIterator it(QStringLiteral(":/Moorvane"), {QStringLiteral("*.qml")}, QDir::Files,
+                    QDirIterator::Subdirectories);
     while (it.hasNext()) files << it.next();
     files.sort();
     return files;

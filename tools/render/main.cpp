@@ -11,7 +11,7 @@
 #include <cstdio>
 #include <memory>
 
-#include "model/Log.h"
+#include "base/Log.h"
 #include "tools/render/RenderFixture.h"
 #include "ui/editor/EditorWindow.h"
 #include "ui/editor/ProfileEditorModel.h"

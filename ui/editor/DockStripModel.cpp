@@ -1,8 +1,10 @@
 #include "ui/editor/DockStripModel.h"
 
 #include <QVariantList>
+
 #include <algorithm>
 #include <unordered_set>
+#include "ui/picker/PickerRules.h"
 
 namespace moorvane {
 
@@ -133,7 +135,7 @@ void DockStripModel::endDrag() {
 
 void DockStripModel::remove(const QString& entryId) {
     const auto id = parseId(entryId);
-    if (id && editor::removeEntry(state_.appEntries, *id)) changedState();
+    if (id && picker::removeEntry(state_.appEntries, *id)) changedState();
 }
 
 void DockStripModel::toggleHidden(const QString& entryId) {

@@ -4,7 +4,8 @@
 #include <unordered_map>
 #include <unordered_set>
 
-#include "triggers/ShortcutText.h"
+#include "dock/TileCodec.h"
+#include "model/ShortcutText.h"
 
 namespace moorvane::editor {
 
@@ -39,7 +40,7 @@ std::optional<DockProfile> buildProfileToStore(const std::vector<DockProfile>& p
     profile.focusFilter = state.focusFilter;
     profile.keyboardShortcut = state.keyboardShortcut;
     profile.quitOtherApps = state.quitOtherApps;
-    profile.setAppEntries(state.appEntries);
+    setAppEntries(profile, state.appEntries);
 
     if (state.hiddenApps.empty()) {
         profile.hiddenApps.reset();
@@ -112,11 +113,6 @@ const DockProfile* shortcutConflict(const std::vector<DockProfile>& profiles, co
         if (parseShortcut(p.keyboardShortcut) == wanted) return &p;
     }
     return nullptr;
-}
-
-std::size_t itemCount(const std::vector<DockAppEntry>& entries) {
-    return static_cast<std::size_t>(
-        std::count_if(entries.begin(), entries.end(), [](const DockAppEntry& e) { return !e.isSpacer; }));
 }
 
 std::size_t hiddenCount(const std::vector<DockAppEntry>& entries, const std::set<std::string>& hidden) {
@@ -206,10 +202,6 @@ bool toggleHidden(std::set<std::string>& hidden, const DockAppEntry& entry) {
     if (entry.isSpacer || entry.bundleIdentifier.empty()) return false;
     if (!hidden.erase(entry.bundleIdentifier)) hidden.insert(entry.bundleIdentifier);
     return true;
-}
-
-bool removeEntry(std::vector<DockAppEntry>& entries, const Uuid& id) {
-    return std::erase_if(entries, [&](const DockAppEntry& e) { return e.id == id; }) > 0;
 }
 
 bool ungroup(std::vector<AppGroup>& groups, const Uuid& groupId) {

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "model/DockProfile.h"
-#include "platform/KeyMonitor.h"
+#include "ports/KeyMonitor.h"
 
 // The editing rules of the profile editor and its controls, free of Qt so they can be measured and reasoned
 // about on their own; the view-models wrap them.
@@ -45,7 +45,6 @@ std::set<std::string> claimedByOtherGroups(const std::vector<AppGroup>& groups,
 const DockProfile* shortcutConflict(const std::vector<DockProfile>& profiles, const Uuid& editedId,
                                     const std::optional<std::string>& shortcut);
 
-std::size_t itemCount(const std::vector<DockAppEntry>& entries);
 std::size_t hiddenCount(const std::vector<DockAppEntry>& entries, const std::set<std::string>& hidden);
 std::string itemsCaption(std::size_t count);
 std::string hiddenCaption(std::size_t count);
@@ -69,7 +68,6 @@ std::vector<StripTile> formTiles(const std::vector<DockAppEntry>& entries,
 bool moveForDrag(std::vector<DockAppEntry>& entries, const Uuid& dragged, const Uuid& target);
 // Only for a non-spacer entry with a bundle identifier; false when nothing changed.
 bool toggleHidden(std::set<std::string>& hidden, const DockAppEntry& entry);
-bool removeEntry(std::vector<DockAppEntry>& entries, const Uuid& id);
 bool ungroup(std::vector<AppGroup>& groups, const Uuid& groupId);
 bool removeGroupAndApps(std::vector<DockAppEntry>& entries, std::vector<AppGroup>& groups,
                         const Uuid& groupId);

@@ -2,7 +2,7 @@
 
 #include <functional>
 
-#include "model/Uuid.h"
+#include "base/Uuid.h"
 
 class QQuickWindow;
 

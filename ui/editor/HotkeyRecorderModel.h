@@ -7,7 +7,7 @@
 #include <optional>
 #include <string>
 
-#include "platform/KeyMonitor.h"
+#include "ports/KeyMonitor.h"
 
 namespace moorvane {
 

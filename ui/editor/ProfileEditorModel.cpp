@@ -3,10 +3,12 @@
 #include <QVariantMap>
 
 #include "dock/DockManager.h"
+#include "dock/TileCodec.h"
 #include "exchange/ProfileIO.h"
-#include "model/ProfileStore.h"
-#include "platform/KeyMonitor.h"
+#include "ports/KeyMonitor.h"
+#include "store/ProfileStore.h"
 #include "triggers/HotkeyManager.h"
+#include "ui/picker/PickerRules.h"
 
 namespace moorvane {
 
@@ -80,7 +82,7 @@ QStringList ProfileEditorModel::colorNames() const {
 }
 
 QString ProfileEditorModel::itemsCaption() const {
-    return text(editor::itemsCaption(editor::itemCount(state_.appEntries)));
+    return text(editor::itemsCaption(picker::itemCount(state_.appEntries)));
 }
 
 bool ProfileEditorModel::isCurrent() const {
@@ -176,7 +178,7 @@ void ProfileEditorModel::setAutoLaunchApps(bool on) {
 }
 
 QString ProfileEditorModel::autoLaunchTooltip() const {
-    return text(editor::autoLaunchTooltip(editor::itemCount(state_.appEntries)));
+    return text(editor::autoLaunchTooltip(picker::itemCount(state_.appEntries)));
 }
 
 void ProfileEditorModel::setQuitOtherApps(bool on) {

@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "base/Observable.h"
 #include "model/DockProfile.h"
-#include "model/Observable.h"
 #include "ui/editor/DockStripModel.h"
 #include "ui/editor/EditorRules.h"
 #include "ui/editor/GroupEditorModel.h"

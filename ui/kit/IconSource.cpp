@@ -1,6 +1,6 @@
 #include "ui/kit/IconSource.h"
 
-#include "platform/Workspace.h"
+#include "ports/Workspace.h"
 
 namespace moorvane {
 

@@ -4,7 +4,7 @@
 #include <QQuickWindow>
 #include <QScreen>
 
-#include "model/Log.h"
+#include "base/Log.h"
 #include "ui/kit/AppIconProvider.h"
 #include "ui/kit/IconSource.h"
 #include "ui/kit/Theme.h"

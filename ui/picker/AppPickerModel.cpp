@@ -4,7 +4,6 @@
 #include <QVariantMap>
 #include <unordered_set>
 
-#include "ui/editor/EditorRules.h"
 #include "ui/picker/PickerRules.h"
 
 namespace moorvane {
@@ -59,7 +58,7 @@ void AppPickerModel::refreshProfileRows() {
 }
 
 QString AppPickerModel::profileAppCount() const {
-    return QString::number(editor::itemCount(entries_));
+    return QString::number(picker::itemCount(entries_));
 }
 
 void AppPickerModel::refreshAvailable() {
@@ -100,7 +99,7 @@ void AppPickerModel::add(const QString& bundleIdentifier) {
 
 void AppPickerModel::remove(const QString& entryId) {
     const auto id = Uuid::parse(entryId.toStdString());
-    if (id && editor::removeEntry(entries_, *id)) entriesEdited();
+    if (id && picker::removeEntry(entries_, *id)) entriesEdited();
 }
 
 void AppPickerModel::move(int from, int toOffset) {

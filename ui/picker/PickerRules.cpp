@@ -1,6 +1,17 @@
 #include "ui/picker/PickerRules.h"
 
+#include <algorithm>
+
 namespace moorvane::picker {
+
+std::size_t itemCount(const std::vector<DockAppEntry>& entries) {
+    return static_cast<std::size_t>(
+        std::count_if(entries.begin(), entries.end(), [](const DockAppEntry& e) { return !e.isSpacer; }));
+}
+
+bool removeEntry(std::vector<DockAppEntry>& entries, const Uuid& id) {
+    return std::erase_if(entries, [&](const DockAppEntry& e) { return e.id == id; }) > 0;
+}
 
 void moveRows(std::vector<DockAppEntry>& entries, std::size_t from, std::size_t toOffset) {
     if (from >= entries.size() || toOffset > entries.size()) return;

@@ -4,7 +4,7 @@
 #include <QQmlEngine>
 #include <QQuickWindow>
 
-#include "model/Log.h"
+#include "base/Log.h"
 #include "ui/kit/QmlWindow.h"
 #include "ui/popover/PopoverModel.h"
 
