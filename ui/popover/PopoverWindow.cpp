@@ -1,5 +1,6 @@
 #include "ui/popover/PopoverWindow.h"
 
+#include <QElapsedTimer>
 #include <QQmlComponent>
 #include <QQmlEngine>
 #include <QQuickWindow>
@@ -17,6 +18,8 @@ QQmlEngine* createPopoverEngine() {
 }
 
 QQuickWindow* createPopoverWindow(QQmlEngine& engine, PopoverModel* model) {
+    QElapsedTimer building;
+    building.start();
     QQmlComponent component(&engine, QUrl(qmlView("popover", "PopoverWindow")));
     QObject* made =
         component.createWithInitialProperties({{"popover", QVariant::fromValue<QObject*>(model)}});
@@ -24,6 +27,17 @@ QQuickWindow* createPopoverWindow(QQmlEngine& engine, PopoverModel* model) {
     if (!window) {
         log("UI: the popover could not be built: " + component.errorString().toStdString());
         delete made;
+        return nullptr;
+    }
+    // For the whole-app timings (bench/app_timings.py): how long an opening takes to its first frame.
+    if (qEnvironmentVariableIsSet("MOORVANE_TIMINGS")) {
+        QObject::connect(
+            window, &QQuickWindow::frameSwapped, window,
+            [building] {
+                log("UI: the popover drew its first frame " + std::to_string(building.elapsed()) +
+                    " ms after it was asked for");
+            },
+            Qt::SingleShotConnection);
     }
     return window;
 }
