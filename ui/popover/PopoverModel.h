@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QtQml/qqmlregistration.h>
-#include <QAbstractListModel>
 #include <QObject>
 #include <QString>
 #include <QStringList>
@@ -13,6 +12,9 @@
 #include "base/Date.h"
 #include "base/Observable.h"
 #include "model/DockProfile.h"
+#include "ui/popover/PopoverRules.h"
+#include "ui/popover/ProfileListModel.h"
+#include "ui/popover/SettingsPageModel.h"
 
 namespace moorvane {
 
@@ -21,123 +23,6 @@ class FocusModeObserver;
 class MainQueue;
 class ProfileIO;
 class ProfileStore;
-
-namespace popover {
-
-// The profile the store names as active; none when the identifier is absent or matches no profile.
-const DockProfile* activeProfile(const std::vector<DockProfile>& profiles,
-                                 const std::optional<Uuid>& activeId);
-
-inline constexpr std::size_t stripIconCount = 5;
-
-// What a row shows of a profile; spacers never count as apps.
-struct RowSummary {
-    std::size_t appCount = 0;
-    std::string countText;                   // "0 apps", "1 app", "7 apps"
-    std::vector<DockAppEntry> stripEntries;  // the first five apps
-    std::size_t overflow = 0;                // apps beyond the first five
-    std::optional<std::string> focusName;
-    bool hasHidden = false;
-    std::optional<std::string> shortcutBadge;  // only for a shortcut that parses
-};
-RowSummary summarize(const DockProfile& profile);
-
-// What the row shows besides the name, as one sentence for its accessible description: the details line and
-// the shortcut badge.
-std::string detailsText(const RowSummary& summary);
-
-// "Dock " and the moment in the locale's short date and short time styles; the default locale is the user's.
-std::string suggestedProfileName(Date now, const char* localeName = nullptr);
-
-}  // namespace popover
-
-// The popover's rows, one per stored profile in the store's order.
-class ProfileListModel : public QAbstractListModel {
-    Q_OBJECT
-    QML_ELEMENT
-    QML_UNCREATABLE("made by the app for each window")
-    Q_PROPERTY(int count READ count NOTIFY countChanged)
-
-  public:
-    enum Role {
-        ProfileIdRole = Qt::UserRole + 1,
-        NameRole,
-        ColorNameRole,
-        IsActiveRole,
-        CountTextRole,
-        FocusNameRole,
-        HasHiddenRole,
-        ShortcutRole,
-        IconsRole,
-        OverflowTextRole,
-        DetailsRole,
-    };
-    using IconSource = std::function<QString(const DockAppEntry&)>;
-
-    explicit ProfileListModel(IconSource iconSource, QObject* parent = nullptr);
-
-    // Keeps the delegates (and their hover state) when only the contents of the same profiles changed.
-    void update(const std::vector<DockProfile>& profiles, const std::optional<Uuid>& activeId);
-    const DockProfile* profileAt(int row) const;
-    int count() const { return static_cast<int>(rows_.size()); }
-
-    int rowCount(const QModelIndex& parent = QModelIndex()) const override;
-    QVariant data(const QModelIndex& index, int role) const override;
-    QHash<int, QByteArray> roleNames() const override;
-
-  signals:
-    void countChanged();
-
-  private:
-    struct Row {
-        DockProfile profile;
-        popover::RowSummary summary;
-        bool isActive = false;
-        QStringList icons;
-    };
-    IconSource iconSource_;
-    std::vector<Row> rows_;
-};
-
-// The settings page; it keeps nothing of its own and shows the shared settings.
-class SettingsPageModel : public QObject {
-    Q_OBJECT
-    QML_ELEMENT
-    QML_UNCREATABLE("made by the app for each window")
-    Q_PROPERTY(bool launchesAtLogin READ launchesAtLogin NOTIFY changed)
-    Q_PROPERTY(QString launchAtLoginError READ launchAtLoginError NOTIFY changed)
-    Q_PROPERTY(bool autoSaveDockChanges READ autoSaveDockChanges WRITE setAutoSaveDockChanges NOTIFY changed)
-    Q_PROPERTY(int appVisibility READ appVisibility WRITE setAppVisibility NOTIFY changed)
-    Q_PROPERTY(QStringList visibilityTitles READ visibilityTitles CONSTANT)
-    Q_PROPERTY(QString versionText READ versionText CONSTANT)
-
-  public:
-    SettingsPageModel(AppSettings& settings, QString versionText, std::function<void()> checkForUpdates,
-                      QObject* parent = nullptr);
-
-    bool launchesAtLogin() const;
-    QString launchAtLoginError() const;
-    bool autoSaveDockChanges() const;
-    void setAutoSaveDockChanges(bool on);
-    int appVisibility() const;
-    void setAppVisibility(int index);
-    QStringList visibilityTitles() const;
-    QString versionText() const { return versionText_; }
-
-    // Each showing of the page re-reads the login-item status, for changes made elsewhere.
-    Q_INVOKABLE void refresh();
-    Q_INVOKABLE void setLaunchAtLogin(bool on);
-    Q_INVOKABLE void checkForUpdates();
-
-  signals:
-    void changed();
-
-  private:
-    AppSettings& settings_;
-    QString versionText_;
-    std::function<void()> checkForUpdates_;
-    std::vector<Subscription> subscriptions_;
-};
 
 struct PopoverServices {
     ProfileStore& store;
