@@ -8,6 +8,7 @@
 #include <QQuickWindow>
 #include <QRawFont>
 #include <QRegularExpression>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <set>
 
@@ -19,6 +20,7 @@
 #include "triggers/FocusModeObserver.h"
 #include "ui/editor/EditorRules.h"
 #include "ui/editor/EditorWindow.h"
+#include "ui/kit/AppIconProvider.h"
 #include "ui/kit/IconSource.h"
 #include "ui/kit/Symbols.h"
 #include "ui/kit/Theme.h"
@@ -191,6 +193,39 @@ TEST_F(QmlViewsTest, PopoverLoadsInEveryStateWithoutWarnings) {
     view.reset();
     deliverPosted();
     EXPECT_TRUE(qmlWarnings().isEmpty()) << qmlWarnings().join(QLatin1Char('\n')).toStdString();
+}
+
+// A bundle's icon is read by the format its name gives, and still read when the name misleads; what is no
+// image gives nothing.
+TEST(AppIconTest, ReadsByNameFallsBackOnContentAndRefusesTheRest) {
+    application();
+    QTemporaryDir home;
+    const QString dir = home.path();
+    QImage png(8, 8, QImage::Format_ARGB32);
+    png.fill(Qt::red);
+    const auto bundle = [&](const QString& name, const QString& iconFile, const QByteArray& format) {
+        const QString path = dir + QLatin1Char('/') + name + QStringLiteral(".app");
+        QDir().mkpath(path + QStringLiteral("/Contents/Resources"));
+        QFile plist(path + QStringLiteral("/Contents/Info.plist"));
+        EXPECT_TRUE(plist.open(QIODevice::WriteOnly));
+        plist.write(
+            "<?xml version=\"1.0\"?><plist version=\"1.0\"><dict><key>CFBundleIconFile</key><string>" +
+            iconFile.toUtf8() + "</string></dict></plist>");
+        const QString icon = path + QStringLiteral("/Contents/Resources/") + iconFile;
+        if (format.isEmpty()) {
+            QFile junk(icon);
+            EXPECT_TRUE(junk.open(QIODevice::WriteOnly));
+            junk.write("not an image");
+        } else {
+            EXPECT_TRUE(png.save(icon, format.constData()));
+        }
+        return path;
+    };
+    EXPECT_FALSE(
+        loadBundleIcon(bundle(QStringLiteral("Named"), QStringLiteral("Icon.png"), "PNG"), 16).isNull());
+    EXPECT_FALSE(
+        loadBundleIcon(bundle(QStringLiteral("Misnamed"), QStringLiteral("Icon.icns"), "PNG"), 16).isNull());
+    EXPECT_TRUE(loadBundleIcon(bundle(QStringLiteral("Junk"), QStringLiteral("Icon.png"), {}), 16).isNull());
 }
 
 // Every symbol the views name, literally or through the group symbols, has a glyph in the symbol font.

@@ -28,13 +28,21 @@ IconCache& iconCache() {
     return cache;
 }
 
-QImage readImage(const QString& file, int size) {
+QImage readImage(const QString& file, int size, bool byName = true) {
     QImageReader reader(file);
+    // Named by its suffix, the reader loads that one format's plugin; left to guess, it loads every image
+    // plugin installed (TIFF, WebP, JPEG...) and the libraries under them. A file its suffix misnames is
+    // read again with guessing on.
+    if (byName) {
+        reader.setFormat(QFileInfo(file).suffix().toLower().toLatin1());
+        reader.setAutoDetectImageFormat(false);
+    }
     // An .icns holds several sizes; asking for ours picks the nearest instead of the largest.
     if (reader.supportsOption(QImageIOHandler::ScaledSize) && !file.endsWith(QLatin1String(".icns"))) {
         reader.setScaledSize(QSize(size, size));
     }
     QImage image = reader.read();
+    if (image.isNull() && byName) return readImage(file, size, false);
     if (!image.isNull() && (image.width() > size * 2 || image.height() > size * 2)) {
         image = image.scaled(size * 2, size * 2, Qt::KeepAspectRatio, Qt::SmoothTransformation);
     }
