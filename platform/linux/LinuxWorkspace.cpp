@@ -18,7 +18,7 @@
 #include "dock/DockManager.h"
 #include "dock/Plist.h"
 #include "model/Log.h"
-#include "platform/linux/LinuxProcessProbe.h"
+#include "platform/linux/Spawn.h"
 #include "platform/linux/XdgPaths.h"
 
 namespace moorvane {

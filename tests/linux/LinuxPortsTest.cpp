@@ -22,6 +22,7 @@
 #include "platform/linux/FileUserDefaults.h"
 #include "platform/linux/LinuxDockPreferences.h"
 #include "platform/linux/LinuxProcessProbe.h"
+#include "platform/linux/Spawn.h"
 #include "platform/linux/LinuxWorkspace.h"
 #include "platform/linux/QtDialogs.h"
 #include "platform/linux/QtOverlay.h"
