@@ -19,9 +19,6 @@
 #include "ui/ProfileEditorModel.h"
 #include "ui/Theme.h"
 
-// Last: Xlib defines macros (None, Bool, Status) that would clash with the names above.
-#include <X11/Xlib.h>
-
 namespace moorvane {
 
 namespace {
@@ -83,14 +80,6 @@ std::function<QString(const DockAppEntry&)> entryIconSource(Workspace& workspace
     };
 }
 
-void ringBell() {
-    auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
-    if (x11 && x11->display()) {
-        XBell(x11->display(), 0);
-        XFlush(x11->display());
-    }
-}
-
 QQuickWindow* openEditorWindow(EditorContext& context, const Uuid& profileId) {
     Theme::install();
     auto* engine = new QQmlApplicationEngine;
@@ -101,7 +90,7 @@ QQuickWindow* openEditorWindow(EditorContext& context, const Uuid& profileId) {
                             context.profileIO,
                             context.focus.availableFocusModeNames(),
                             entryIconSource(context.workspace),
-                            context.beep ? context.beep : std::function<void()>(ringBell)};
+                            context.beep};
     auto* editor = new ProfileEditorModel(std::move(services), profileId, engine);
     editor->load();
     QObject::connect(editor, &ProfileEditorModel::manageAppsRequested, editor,

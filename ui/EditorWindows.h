@@ -30,7 +30,7 @@ struct EditorContext {
     ProfileIO& profileIO;
     FocusModeObserver& focus;
     Workspace& workspace;  // where applications live, for their icons
-    // The recorder's answer to an unacceptable key; empty for the X bell.
+    // The recorder's answer to an unacceptable key (the session's bell); empty for none.
     std::function<void()> beep;
 };
 
@@ -49,8 +49,5 @@ QQuickWindow* createPopoverWindow(QQmlEngine& engine, PopoverModel* model);
 
 // The image source of an entry's icon: its own item's, else its application's; empty for none.
 std::function<QString(const DockAppEntry&)> entryIconSource(Workspace& workspace);
-
-// The X bell, or nothing where the display is not X11.
-void ringBell();
 
 }  // namespace moorvane
