@@ -3,11 +3,11 @@
 #include <string>
 #include <vector>
 
-#include "dock/Plist.h"
+#include "base/Plist.h"
 #include "dock/TileCodec.h"
 #include "fakes/Fixtures.h"
 #include "model/ProfileJson.h"
-#include "triggers/ShortcutText.h"
+#include "model/ShortcutText.h"
 
 namespace {
 

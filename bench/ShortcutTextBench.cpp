@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "triggers/ShortcutText.h"
+#include "model/ShortcutText.h"
 
 namespace {
 

@@ -3,11 +3,11 @@
 #include <string>
 #include <vector>
 
-#include "dock/Plist.h"
+#include "base/Plist.h"
 #include "dock/TileCodec.h"
 #include "fakes/Fixtures.h"
 #include "fakes/StoreRig.h"
-#include "model/ProfileStore.h"
+#include "store/ProfileStore.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "dock/Plist.h"
+#include "base/Plist.h"
 #include "dock/TileCodec.h"
 #include "fakes/Fixtures.h"
 
@@ -38,7 +38,7 @@ void setThirtyAppEntries(benchmark::State& state) {
     }
     moorvane::DockProfile profile;
     for (auto _ : state) {
-        profile.setAppEntries(entries);
+        setAppEntries(profile, entries);
         benchmark::DoNotOptimize(profile.persistentApps.data());
     }
 }

@@ -6,13 +6,13 @@
 #include <string>
 #include <vector>
 
+#include "base/Log.h"
 #include "fakes/Fixtures.h"
-#include "model/Log.h"
-#include "platform/KeyMonitor.h"
-#include "platform/MainQueue.h"
+#include "model/ShortcutText.h"
+#include "ports/KeyMonitor.h"
+#include "ports/MainQueue.h"
 #include "triggers/FocusModeObserver.h"
 #include "triggers/HotkeyManager.h"
-#include "triggers/ShortcutText.h"
 
 namespace {
 

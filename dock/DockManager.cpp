@@ -13,10 +13,10 @@
 #include <unordered_set>
 #include <utility>
 
-#include "dock/Plist.h"
+#include "base/BoundedRead.h"
+#include "base/Log.h"
+#include "base/Plist.h"
 #include "dock/TileCodec.h"
-#include "model/BoundedRead.h"
-#include "model/Log.h"
 
 namespace moorvane {
 

@@ -9,11 +9,11 @@
 #include <vector>
 
 #include "model/DockProfile.h"
-#include "platform/DockPreferences.h"
-#include "platform/MainQueue.h"
-#include "platform/Overlay.h"
-#include "platform/ProcessProbe.h"
-#include "platform/Workspace.h"
+#include "ports/DockPreferences.h"
+#include "ports/MainQueue.h"
+#include "ports/Overlay.h"
+#include "ports/ProcessProbe.h"
+#include "ports/Workspace.h"
 
 namespace moorvane {
 

@@ -3,7 +3,7 @@
 #include <filesystem>
 #include <system_error>
 
-#include "model/Log.h"
+#include "base/Log.h"
 
 namespace moorvane {
 
@@ -144,16 +144,16 @@ std::vector<DockAppEntry> entriesFromTiles(const PlistArray& tiles) {
     return entries;
 }
 
-std::vector<DockAppEntry> DockProfile::appEntries() const {
-    return decodeEntries(persistentApps);
+std::vector<DockAppEntry> appEntries(const DockProfile& profile) {
+    return decodeEntries(profile.persistentApps);
 }
 
-void DockProfile::setAppEntries(const std::vector<DockAppEntry>& entries) {
+void setAppEntries(DockProfile& profile, const std::vector<DockAppEntry>& entries) {
     PlistValue tiles = PlistArray{};
     tiles.array()->reserve(entries.size());
     for (const DockAppEntry& entry : entries) tiles.array()->push_back(tileDictionary(entry));
     Result<Bytes> blob = writeBinary(tiles);
-    if (blob) persistentApps = std::move(*blob);
+    if (blob) profile.persistentApps = std::move(*blob);
 }
 
 std::optional<std::pair<Bytes, Bytes>> captureDockState(DockPreferences& preferences) {

@@ -5,10 +5,10 @@
 #include <string_view>
 #include <utility>
 
-#include "dock/Plist.h"
+#include "base/Plist.h"
+#include "base/Result.h"
 #include "model/DockProfile.h"
-#include "model/Result.h"
-#include "platform/DockPreferences.h"
+#include "ports/DockPreferences.h"
 
 namespace moorvane {
 
@@ -21,6 +21,13 @@ inline constexpr std::string_view persistentOthersKey = "persistent-others";
 std::optional<DockAppEntry> entryFromTile(const PlistValue& tile);
 // The entries of tiles already decoded; tiles that form no entry are skipped.
 std::vector<DockAppEntry> entriesFromTiles(const PlistArray& tiles);
+// Parses a tile-list blob (any property-list format) into entries; anything unreadable gives an empty list.
+std::vector<DockAppEntry> decodeEntries(const Bytes& blob);
+// A profile's application tiles as entries, decoded afresh (new identifiers) at every call.
+std::vector<DockAppEntry> appEntries(const DockProfile& profile);
+// Re-encodes the profile's persistentApps from entries; on failure the old bytes stay. updatedAt is the
+// caller's.
+void setAppEntries(DockProfile& profile, const std::vector<DockAppEntry>& entries);
 
 // The tile written for an entry: every key of the written form and nothing else.
 PlistValue tileDictionary(const DockAppEntry& entry);

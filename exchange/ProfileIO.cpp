@@ -4,13 +4,13 @@
 
 #include <nlohmann/json.hpp>
 
+#include "base/BoundedRead.h"
+#include "base/Log.h"
 #include "dock/TileCodec.h"
-#include "model/BoundedRead.h"
-#include "model/Log.h"
 #include "model/ProfileJson.h"
-#include "model/ProfileStore.h"
-#include "platform/Dialogs.h"
-#include "triggers/ShortcutText.h"
+#include "model/ShortcutText.h"
+#include "ports/Dialogs.h"
+#include "store/ProfileStore.h"
 
 namespace moorvane {
 

@@ -7,8 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include "base/Result.h"
 #include "model/DockProfile.h"
-#include "model/Result.h"
 
 namespace moorvane {
 

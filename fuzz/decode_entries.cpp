@@ -3,7 +3,8 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "dock/Plist.h"
+#include "base/Plist.h"
+#include "dock/TileCodec.h"
 #include "model/DockProfile.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

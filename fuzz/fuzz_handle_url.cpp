@@ -3,7 +3,7 @@
 #include <string>
 #include <string_view>
 
-#include "model/Log.h"
+#include "base/Log.h"
 #include "triggers/URLCommands.h"
 
 namespace {

@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "triggers/ShortcutText.h"
+#include "model/ShortcutText.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <cstddef>
 #include <utility>
 
-#include "model/Log.h"
+#include "base/Log.h"
 
 namespace moorvane {
 

@@ -7,10 +7,10 @@
 #include <string_view>
 #include <utility>
 
-#include "model/Observable.h"
-#include "platform/ActivationPolicy.h"
-#include "platform/LoginItems.h"
-#include "platform/UserDefaults.h"
+#include "base/Observable.h"
+#include "ports/ActivationPolicy.h"
+#include "ports/LoginItems.h"
+#include "ports/UserDefaults.h"
 
 namespace moorvane {
 

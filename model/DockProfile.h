@@ -8,12 +8,11 @@
 #include <string_view>
 #include <vector>
 
-#include "model/Date.h"
-#include "model/Uuid.h"
+#include "base/Bytes.h"
+#include "base/Date.h"
+#include "base/Uuid.h"
 
 namespace moorvane {
-
-using Bytes = std::vector<std::uint8_t>;
 
 // The raw value of each case is the Dock's own tile type.
 enum class SpacerType { none, regular, small, flexibleSpace };
@@ -82,10 +81,6 @@ struct DockProfile {
 
     ProfileColor color() const { return colorForName(colorName); }
 
-    // The application tiles as entries, decoded afresh (new identifiers) at every call.
-    std::vector<DockAppEntry> appEntries() const;
-    // Re-encodes persistentApps from entries; on failure the old bytes stay. updatedAt is the caller's.
-    void setAppEntries(const std::vector<DockAppEntry>& entries);
     DockProfile duplicated() const;
 
     // Profiles are identified by id alone.
@@ -101,9 +96,6 @@ std::optional<std::string> iconPath(const DockAppEntry& entry, const Application
 
 // A tile location as a file-system path: "file://" URL text is turned into its path, anything else is kept.
 std::string filePathFromLocation(std::string_view location);
-
-// Parses a tile-list blob (any property-list format) into entries; anything unreadable gives an empty list.
-std::vector<DockAppEntry> decodeEntries(const Bytes& blob);
 
 }  // namespace moorvane
 

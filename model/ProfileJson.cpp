@@ -1,6 +1,6 @@
 #include "model/ProfileJson.h"
 
-#include "model/Base64.h"
+#include "base/Base64.h"
 
 namespace moorvane {
 

@@ -6,8 +6,8 @@
 #include <string_view>
 #include <vector>
 
+#include "base/Result.h"
 #include "model/DockProfile.h"
-#include "model/Result.h"
 
 namespace moorvane {
 

@@ -11,7 +11,7 @@
 #include <random>
 #include <vector>
 
-#include "dock/Plist.h"
+#include "base/Plist.h"
 #include "refdock/TileModel.h"
 
 namespace moorvane::refdock {

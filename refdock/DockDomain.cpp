@@ -4,9 +4,9 @@
 #include <set>
 #include <system_error>
 
+#include "base/AtomicFile.h"
+#include "base/BoundedRead.h"
 #include "dock/TileCodec.h"
-#include "model/AtomicFile.h"
-#include "model/BoundedRead.h"
 
 namespace moorvane::refdock {
 

@@ -7,8 +7,8 @@
 #include <string>
 #include <string_view>
 
-#include "dock/Plist.h"
-#include "model/Result.h"
+#include "base/Plist.h"
+#include "base/Result.h"
 
 // The reference Dock's own handling of its preferences file: plain C++ over the core's property lists, so the
 // Qt side only shows and forwards.

@@ -5,7 +5,7 @@
 
 #include <vector>
 
-#include "dock/Plist.h"
+#include "base/Plist.h"
 
 namespace moorvane::refdock {
 

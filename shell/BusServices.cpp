@@ -4,7 +4,7 @@
 #include <utility>
 #include <variant>
 
-#include "model/ProfileStore.h"
+#include "store/ProfileStore.h"
 #include "triggers/SwitchDockProfileIntent.h"
 
 namespace moorvane {

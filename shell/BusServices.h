@@ -6,7 +6,7 @@
 
 #include <functional>
 
-#include "model/Uuid.h"
+#include "base/Uuid.h"
 
 namespace moorvane {
 

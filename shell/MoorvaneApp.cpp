@@ -14,15 +14,16 @@
 #include <QSystemTrayIcon>
 #include <QUrl>
 
-#include "model/Log.h"
-#include "platform/linux/AutostartLoginItems.h"
-#include "platform/linux/DockChangeObserver.h"
-#include "platform/linux/FileUserDefaults.h"
-#include "platform/linux/LinuxDockPreferences.h"
-#include "platform/linux/LinuxKeyMonitor.h"
-#include "platform/linux/LinuxProcessProbe.h"
-#include "platform/linux/LinuxWorkspace.h"
-#include "platform/linux/XdgPaths.h"
+#include "base/Log.h"
+#include "platform/referencedock/DockChangeObserver.h"
+#include "platform/referencedock/LinuxDockPreferences.h"
+#include "platform/referencedock/LinuxProcessProbe.h"
+#include "platform/referencedock/LinuxWorkspace.h"
+#include "platform/referencedock/ReferenceDockPaths.h"
+#include "platform/session/AutostartLoginItems.h"
+#include "platform/session/FileUserDefaults.h"
+#include "platform/session/LinuxKeyMonitor.h"
+#include "platform/session/XdgPaths.h"
 #include "shell/Arguments.h"
 #include "shell/BusServices.h"
 #include "shell/HandOver.h"
@@ -68,15 +69,15 @@ void MoorvaneApp::setUp() {
     if (setUp_) return;
     setUp_ = true;
     const std::string home = XdgPaths::home();
-    preferences_ = std::make_unique<LinuxDockPreferences>(XdgPaths::dockPreferencesPath());
-    workspace_ = std::make_unique<LinuxWorkspace>(XdgPaths::applicationFolders());
+    preferences_ = std::make_unique<LinuxDockPreferences>(referencedock::dockPreferencesPath());
+    workspace_ = std::make_unique<LinuxWorkspace>(referencedock::applicationFolders());
     probe_ = std::make_unique<LinuxProcessProbe>();
     defaults_ = std::make_unique<FileUserDefaults>(XdgPaths::xdgConfigHome() + "/Moorvane/defaults.json");
     loginItems_ = std::make_unique<AutostartLoginItems>(
         commandPath(QCoreApplication::applicationFilePath()).toStdString());
     keys_ = std::make_unique<LinuxKeyMonitor>(queue_);
     dock_ = std::make_unique<DockManager>(*preferences_, *workspace_, *probe_, overlay_, queue_, queue_,
-                                          XdgPaths::applicationFolders());
+                                          referencedock::applicationFolders());
     launcher_ = std::make_unique<AppLaunchManager>(*workspace_);
 
     // 1. The dark appearance is the UI kit's palette, set before any window exists (main()).

@@ -17,8 +17,8 @@
 
 #include <nlohmann/json.hpp>
 
-#include "model/Log.h"
-#include "model/ProfileStore.h"
+#include "base/Log.h"
+#include "store/ProfileStore.h"
 
 namespace moorvane {
 

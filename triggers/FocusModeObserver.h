@@ -8,8 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include "base/Observable.h"
 #include "model/DockProfile.h"
-#include "model/Observable.h"
 
 namespace moorvane {
 

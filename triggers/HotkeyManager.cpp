@@ -3,9 +3,9 @@
 #include <string>
 #include <utility>
 
-#include "model/Log.h"
-#include "model/ProfileStore.h"
-#include "triggers/ShortcutText.h"
+#include "base/Log.h"
+#include "model/ShortcutText.h"
+#include "store/ProfileStore.h"
 
 namespace moorvane {
 

@@ -8,9 +8,9 @@
 #include <vector>
 
 #include "model/DockProfile.h"
-#include "platform/KeyMonitor.h"
-#include "platform/MainQueue.h"
-#include "triggers/ShortcutText.h"
+#include "model/ShortcutText.h"
+#include "ports/KeyMonitor.h"
+#include "ports/MainQueue.h"
 
 namespace moorvane {
 

@@ -1,6 +1,6 @@
 #include "triggers/SwitchDockProfileIntent.h"
 
-#include "model/ProfileStore.h"
+#include "store/ProfileStore.h"
 
 namespace moorvane {
 

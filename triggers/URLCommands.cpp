@@ -6,8 +6,8 @@
 
 #include <memory>
 
-#include "model/Log.h"
-#include "model/ProfileStore.h"
+#include "base/Log.h"
+#include "store/ProfileStore.h"
 
 namespace moorvane {
 

@@ -10,7 +10,7 @@
 #include <QThreadPool>
 #include <QUrl>
 
-#include "dock/Plist.h"
+#include "base/Plist.h"
 
 namespace moorvane {
 

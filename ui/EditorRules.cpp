@@ -4,7 +4,8 @@
 #include <unordered_map>
 #include <unordered_set>
 
-#include "triggers/ShortcutText.h"
+#include "dock/TileCodec.h"
+#include "model/ShortcutText.h"
 
 namespace moorvane::editor {
 
@@ -39,7 +40,7 @@ std::optional<DockProfile> buildProfileToStore(const std::vector<DockProfile>& p
     profile.focusFilter = state.focusFilter;
     profile.keyboardShortcut = state.keyboardShortcut;
     profile.quitOtherApps = state.quitOtherApps;
-    profile.setAppEntries(state.appEntries);
+    setAppEntries(profile, state.appEntries);
 
     if (state.hiddenApps.empty()) {
         profile.hiddenApps.reset();

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "model/DockProfile.h"
-#include "platform/KeyMonitor.h"
+#include "ports/KeyMonitor.h"
 
 // The editing rules of the profile editor and its controls, free of Qt so they can be measured and reasoned
 // about on their own; the view-models wrap them.

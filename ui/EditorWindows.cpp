@@ -8,9 +8,9 @@
 #include <QQuickWindow>
 #include <QScreen>
 
+#include "base/Log.h"
 #include "dock/DockManager.h"
-#include "model/Log.h"
-#include "platform/Workspace.h"
+#include "ports/Workspace.h"
 #include "triggers/FocusModeObserver.h"
 #include "ui/AppIconProvider.h"
 #include "ui/AppPickerModel.h"

@@ -3,7 +3,7 @@
 #include <QString>
 #include <functional>
 
-#include "model/Uuid.h"
+#include "base/Uuid.h"
 
 class QQmlEngine;
 class QQuickWindow;

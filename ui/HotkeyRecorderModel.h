@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-#include "platform/KeyMonitor.h"
+#include "ports/KeyMonitor.h"
 
 namespace moorvane {
 

@@ -8,12 +8,13 @@
 #include <memory>
 #include <set>
 
+#include "dock/TileCodec.h"
 #include "exchange/ProfileIO.h"
 #include "model/AppSettings.h"
-#include "model/ProfileStore.h"
-#include "platform/MainQueue.h"
+#include "model/ShortcutText.h"
+#include "ports/MainQueue.h"
+#include "store/ProfileStore.h"
 #include "triggers/FocusModeObserver.h"
-#include "triggers/ShortcutText.h"
 
 namespace moorvane {
 
@@ -43,7 +44,7 @@ const DockProfile* activeProfile(const std::vector<DockProfile>& profiles,
 
 RowSummary summarize(const DockProfile& profile) {
     RowSummary summary;
-    std::vector<DockAppEntry> apps = profile.appEntries();
+    std::vector<DockAppEntry> apps = appEntries(profile);
     std::erase_if(apps, [](const DockAppEntry& e) { return e.isSpacer; });
     summary.appCount = apps.size();
     summary.countText = std::to_string(apps.size()) + (apps.size() == 1 ? " app" : " apps");

@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "model/Date.h"
+#include "base/Date.h"
+#include "base/Observable.h"
 #include "model/DockProfile.h"
-#include "model/Observable.h"
 
 namespace moorvane {
 

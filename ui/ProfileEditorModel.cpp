@@ -3,9 +3,10 @@
 #include <QVariantMap>
 
 #include "dock/DockManager.h"
+#include "dock/TileCodec.h"
 #include "exchange/ProfileIO.h"
-#include "model/ProfileStore.h"
-#include "platform/KeyMonitor.h"
+#include "ports/KeyMonitor.h"
+#include "store/ProfileStore.h"
 #include "triggers/HotkeyManager.h"
 
 namespace moorvane {

@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "base/Observable.h"
 #include "model/DockProfile.h"
-#include "model/Observable.h"
 #include "ui/DockStripModel.h"
 #include "ui/EditorRules.h"
 #include "ui/GroupEditorModel.h"

@@ -4,7 +4,7 @@
 #include <QPainterPath>
 #include <QRawFont>
 
-#include "model/Log.h"
+#include "base/Log.h"
 
 namespace moorvane {
 

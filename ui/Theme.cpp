@@ -7,7 +7,7 @@
 #include <QQuickStyle>
 #include <map>
 
-#include "model/Log.h"
+#include "base/Log.h"
 #include "ui/Symbols.h"
 
 namespace moorvane {

@@ -144,7 +144,7 @@ TEST(TileCodec, SetAppEntriesKeepsTheOldBlobWhenWritingFails) {
     profile.persistentApps = appsBlob("dock-sequoia.xml");
     const Bytes before = profile.persistentApps;
     const Date updated = profile.updatedAt;
-    profile.setAppEntries({app(std::string("bad\0label", 9))});
+    setAppEntries(profile, {app(std::string("bad\0label", 9))});
     EXPECT_EQ(profile.persistentApps, before);
     EXPECT_EQ(profile.updatedAt, updated);
 }

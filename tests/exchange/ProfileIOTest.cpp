@@ -17,8 +17,8 @@
 #include "fakes/StoreRig.h"
 #include "fakes/TextFiles.h"
 #include "model/ProfileJson.h"
-#include "model/ProfileStore.h"
-#include "triggers/AppLaunchManager.h"
+#include "store/AppLaunchManager.h"
+#include "store/ProfileStore.h"
 
 namespace moorvane {
 namespace {

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/Dialogs.h"
+#include "ports/Dialogs.h"
 
 namespace moorvane::testing {
 

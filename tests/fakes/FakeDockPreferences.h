@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/DockPreferences.h"
+#include "ports/DockPreferences.h"
 
 namespace moorvane::testing {
 

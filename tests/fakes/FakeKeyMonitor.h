@@ -4,7 +4,7 @@
 #include <optional>
 #include <utility>
 
-#include "platform/KeyMonitor.h"
+#include "ports/KeyMonitor.h"
 
 namespace moorvane::testing {
 

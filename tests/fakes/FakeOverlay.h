@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/Overlay.h"
+#include "ports/Overlay.h"
 
 namespace moorvane::testing {
 

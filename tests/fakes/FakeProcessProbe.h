@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/ProcessProbe.h"
+#include "ports/ProcessProbe.h"
 
 namespace moorvane::testing {
 

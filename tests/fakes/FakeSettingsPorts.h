@@ -7,9 +7,9 @@
 #include <variant>
 #include <vector>
 
-#include "platform/ActivationPolicy.h"
-#include "platform/LoginItems.h"
-#include "platform/UserDefaults.h"
+#include "ports/ActivationPolicy.h"
+#include "ports/LoginItems.h"
+#include "ports/UserDefaults.h"
 
 namespace moorvane::testing {
 

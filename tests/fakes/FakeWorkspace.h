@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/Workspace.h"
+#include "ports/Workspace.h"
 
 namespace moorvane::testing {
 

@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "base/Log.h"
 #include "fakes/Fixtures.h"
-#include "model/Log.h"
 
 namespace moorvane::testing {
 

@@ -6,7 +6,7 @@
 #include <utility>
 #include <vector>
 
-#include "platform/MainQueue.h"
+#include "ports/MainQueue.h"
 
 namespace moorvane::testing {
 

@@ -9,8 +9,8 @@
 #include "fakes/LogCapture.h"
 #include "fakes/ManualQueue.h"
 #include "fakes/Profiles.h"
-#include "model/ProfileStore.h"
-#include "triggers/AppLaunchManager.h"
+#include "store/AppLaunchManager.h"
+#include "store/ProfileStore.h"
 
 namespace moorvane::testing {
 

@@ -11,9 +11,9 @@
 #include <vector>
 
 #include "fakes/TextFiles.h"
-#include "platform/linux/LinuxKeyMonitor.h"
-#include "platform/linux/QtMainQueue.h"
-#include "platform/linux/XRecordKeyMonitor.h"
+#include "platform/session/LinuxKeyMonitor.h"
+#include "platform/session/QtMainQueue.h"
+#include "platform/session/XRecordKeyMonitor.h"
 #include "ui/EditorRules.h"
 
 namespace moorvane {

@@ -23,10 +23,10 @@
 #include <string>
 #include <tuple>
 
-#include "dock/Plist.h"
+#include "base/Plist.h"
 #include "fakes/Fixtures.h"
 #include "fakes/TextFiles.h"
-#include "platform/linux/QtAppActivation.h"
+#include "platform/session/QtAppActivation.h"
 
 namespace moorvane {
 namespace {

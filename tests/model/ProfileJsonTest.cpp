@@ -4,10 +4,10 @@
 
 #include <filesystem>
 
+#include "base/Base64.h"
+#include "base/Log.h"
 #include "fakes/LogCapture.h"
 #include "fakes/TextFiles.h"
-#include "model/Base64.h"
-#include "model/Log.h"
 #include "model/ProfileJson.h"
 
 namespace moorvane {

@@ -11,7 +11,7 @@
 #include "fakes/FakeKeyMonitor.h"
 #include "fakes/LogCapture.h"
 #include "fakes/ManualQueue.h"
-#include "triggers/ShortcutText.h"
+#include "model/ShortcutText.h"
 
 namespace moorvane {
 namespace {

@@ -2,7 +2,7 @@
 
 #include "EditorHarness.h"
 #include "fakes/TextFiles.h"
-#include "triggers/ShortcutText.h"
+#include "model/ShortcutText.h"
 #include "ui/AppPickerModel.h"
 #include "ui/GroupEditorModel.h"
 #include "ui/HotkeyRecorderModel.h"

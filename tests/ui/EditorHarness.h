@@ -10,7 +10,7 @@
 #include "fakes/FakeKeyMonitor.h"
 #include "fakes/Fixtures.h"
 #include "fakes/StoreRig.h"
-#include "model/ProfileStore.h"
+#include "store/ProfileStore.h"
 #include "triggers/HotkeyManager.h"
 #include "ui/ProfileEditorModel.h"
 

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "EditorHarness.h"
+#include "dock/TileCodec.h"
 #include "fakes/TextFiles.h"
 
 namespace moorvane {
@@ -30,7 +31,7 @@ TEST_F(EditorModelTest, SavingTheActiveProfileRestartsTheDockOnceAndLaunchesAndQ
     EXPECT_EQ(h.workspace.killed, std::vector<ProcessId>{dockPid});
     EXPECT_TRUE(h.workspace.opened.empty());
     EXPECT_TRUE(h.workspace.terminated.empty());
-    EXPECT_EQ(labels(h.stored(p.id).appEntries()), std::vector<std::string>{"Notes"});
+    EXPECT_EQ(labels(appEntries(h.stored(p.id))), std::vector<std::string>{"Notes"});
     EXPECT_EQ(h.closes, 1);
 }
 
@@ -214,7 +215,7 @@ TEST_F(EditorModelTest, UpdateFromCurrentDockReplacesTilesOnlyWhenReadable) {
     h.preferences.values.insert_or_assign(std::string(persistentOthersKey), PlistArray{});
     editor->updateFromCurrentDock();
     EXPECT_EQ(labels(editor->state().appEntries), (std::vector<std::string>{"Maps", "Notes"}));
-    EXPECT_EQ(labels(h.stored(p.id).appEntries()), std::vector<std::string>{"Mail"});
+    EXPECT_EQ(labels(appEntries(h.stored(p.id))), std::vector<std::string>{"Mail"});
 }
 
 TEST_F(EditorModelTest, ClosingWhileRecordingReleasesTheSuspension) {

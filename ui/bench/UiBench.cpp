@@ -10,7 +10,7 @@
 #include <QTemporaryDir>
 #include <QTimer>
 
-#include "model/Log.h"
+#include "base/Log.h"
 #include "ui/AppPickerModel.h"
 #include "ui/DockStripModel.h"
 #include "ui/EditorRules.h"

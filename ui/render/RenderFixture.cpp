@@ -99,7 +99,7 @@ RenderFixture::RenderFixture(const fs::path& scratch, int installedCount) : scra
         DockProfile p;
         p.name = name;
         p.colorName = color;
-        p.setAppEntries(entries);
+        setAppEntries(p, entries);
         p.persistentOthers = *encodeTiles({});
         return p;
     };
@@ -172,7 +172,7 @@ Uuid RenderFixture::largeProfile(int tiles) {
     for (int i = 0; i < tiles; ++i) entries.push_back(appEntry(i));
     DockProfile p;
     p.name = "Large";
-    p.setAppEntries(entries);
+    setAppEntries(p, entries);
     p.persistentOthers = *encodeTiles({});
     store_->profiles.modify([&](auto& list) { list.push_back(p); });
     return p.id;

@@ -11,7 +11,7 @@
 #include <cstdio>
 #include <memory>
 
-#include "model/Log.h"
+#include "base/Log.h"
 #include "ui/AppPickerModel.h"
 #include "ui/EditorWindows.h"
 #include "ui/PopoverModel.h"

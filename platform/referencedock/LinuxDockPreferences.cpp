@@ -1,0 +1,107 @@
+#include "platform/referencedock/LinuxDockPreferences.h"
+
+#include <sys/stat.h>
+
+#include <algorithm>
+
+#include "base/Log.h"
+#include "platform/referencedock/ReferenceDockPaths.h"
+#include "platform/session/XdgPaths.h"
+
+namespace moorvane {
+
+namespace {
+
+// A real Dock file is a few hundred kilobytes at most.
+constexpr std::size_t maxPreferencesBytes = 32 * 1024 * 1024;
+
+std::optional<std::pair<long long, long long>> fileStamp(const std::string& path) {
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0) return std::nullopt;
+    return std::pair<long long, long long>{
+        static_cast<long long>(info.st_mtim.tv_sec) * 1000000000LL + info.st_mtim.tv_nsec,
+        static_cast<long long>(info.st_size)};
+}
+
+}  // namespace
+
+LinuxDockPreferences::LinuxDockPreferences(std::string path)
+    : path_(path.empty() ? referencedock::dockPreferencesPath() : std::move(path)) {}
+
+LinuxDockPreferences::FileContent LinuxDockPreferences::readFile() {
+    FileContent content;
+    if (pathIsAbsent(path_)) return content;
+    Result<Bytes> bytes = readRegularFile(path_, maxPreferencesBytes);
+    std::string problem;
+    if (bytes) {
+        content.bytes = std::move(*bytes);
+        Result<PlistValue> parsed = readPlist(content.bytes);
+        if (parsed && parsed->dictionary()) {
+            content.state = FileState::readable;
+            content.dictionary = std::move(*parsed->dictionary());
+            loggedMalformed_.reset();
+            return content;
+        }
+        problem = parsed ? "its root is not a dictionary" : parsed.error().description;
+        content.state = FileState::malformed;
+    } else {
+        problem = bytes.error().description;
+        content.state = FileState::unreadable;
+    }
+    const auto stamp = fileStamp(path_);
+    if (!stamp || stamp != loggedMalformed_) {
+        log("DockPreferences: ignoring unreadable " + path_ + ": " + problem);
+        loggedMalformed_ = stamp;
+    }
+    return content;
+}
+
+std::optional<PlistValue> LinuxDockPreferences::copyValue(std::string_view key) {
+    const auto waiting = std::find_if(pending_.begin(), pending_.end(),
+                                      [key](const auto& entry) { return entry.first == key; });
+    if (waiting != pending_.end()) return waiting->second;
+    FileContent content = readFile();
+    if (const PlistValue* value = content.dictionary.find(key)) return *value;
+    return std::nullopt;
+}
+
+void LinuxDockPreferences::set(std::string_view key, PlistValue value) {
+    const auto waiting = std::find_if(pending_.begin(), pending_.end(),
+                                      [key](const auto& entry) { return entry.first == key; });
+    if (waiting != pending_.end()) {
+        waiting->second = std::move(value);
+    } else {
+        pending_.emplace_back(std::string(key), std::move(value));
+    }
+}
+
+bool LinuxDockPreferences::synchronize() {
+    if (pending_.empty()) return true;
+    FileContent content = readFile();
+    if (content.state == FileState::unreadable) {
+        log("DockPreferences: not replacing " + path_ + ", it could not be read");
+        return false;
+    }
+    if (content.state == FileState::malformed) {
+        // Whatever the file held is kept for the user to recover; only then is it replaced.
+        if (auto error = writeFileAtomically(path_ + ".malformed", content.bytes, 0600)) {
+            log("DockPreferences: not replacing " + path_ + ", could not keep a copy: " + *error);
+            return false;
+        }
+    }
+    PlistDictionary dictionary = std::move(content.dictionary);
+    for (const auto& [key, value] : pending_) dictionary.set(key, value);
+    Result<Bytes> bytes = writeBinary(PlistValue(std::move(dictionary)));
+    if (!bytes) {
+        log("DockPreferences: could not encode " + path_ + ": " + bytes.error().description);
+        return false;
+    }
+    if (auto error = writeFileAtomically(path_, *bytes, 0600)) {
+        log("DockPreferences: could not write " + path_ + ": " + *error);
+        return false;
+    }
+    pending_.clear();
+    return true;
+}
+
+}  // namespace moorvane

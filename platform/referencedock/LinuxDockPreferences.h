@@ -1,0 +1,46 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "ports/DockPreferences.h"
+
+namespace moorvane {
+
+// The domain "com.apple.dock" as a property-list file holding one dictionary. Reads see the file as it is
+// now, overlaid with the keys set since the last synchronize(); the file is binary when written, any format
+// when read. Main thread only.
+class LinuxDockPreferences final : public DockPreferences {
+  public:
+    // `path` defaults to referencedock::dockPreferencesPath().
+    explicit LinuxDockPreferences(std::string path = {});
+
+    std::optional<PlistValue> copyValue(std::string_view key) override;
+    void set(std::string_view key, PlistValue value) override;
+    // Re-reads the file so keys written by others meanwhile survive, then applies the pending keys. A file
+    // that is not a readable dictionary is copied aside to "<path>.malformed" before it is replaced.
+    bool synchronize() override;
+    void discardPendingChanges() override { pending_.clear(); }
+
+    const std::string& path() const { return path_; }
+
+  private:
+    // `unreadable`: the bytes could not be read at all, so nothing may replace them.
+    enum class FileState { absent, readable, malformed, unreadable };
+    struct FileContent {
+        FileState state = FileState::absent;
+        PlistDictionary dictionary;
+        Bytes bytes;
+    };
+    FileContent readFile();
+
+    std::string path_;
+    std::vector<std::pair<std::string, PlistValue>> pending_;
+    // The file state last logged as malformed, so a broken file is reported once, not at every read.
+    std::optional<std::pair<long long, long long>> loggedMalformed_;
+};
+
+}  // namespace moorvane

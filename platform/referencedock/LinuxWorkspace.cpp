@@ -1,0 +1,297 @@
+#include "platform/referencedock/LinuxWorkspace.h"
+
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
+#include <charconv>
+#include <chrono>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <system_error>
+
+#include "base/Log.h"
+#include "base/Plist.h"
+#include "dock/DockManager.h"
+#include "platform/referencedock/ReferenceDockPaths.h"
+#include "platform/session/Spawn.h"
+#include "platform/session/XdgPaths.h"
+
+namespace moorvane {
+
+namespace {
+
+constexpr std::size_t maxInfoPlistBytes = 8 * 1024 * 1024;
+constexpr std::string_view deletedSuffix = " (deleted)";
+constexpr std::string_view macOSFolder = "/Contents/MacOS/";
+
+std::string infoPlistPath(const std::string& bundle) {
+    return bundle + "/Contents/Info.plist";
+}
+
+// The forms the system accepts for these keys: a boolean, a number, or text such as "1" or "YES".
+bool truthy(const PlistValue* value) {
+    if (value == nullptr) return false;
+    if (auto flag = value->boolean()) return *flag;
+    if (auto number = value->integer()) return !(*number == PlistInteger(0));
+    if (const std::string* text = value->string()) {
+        std::string lower;
+        for (const char c : *text) lower += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        return lower == "1" || lower == "yes" || lower == "true";
+    }
+    return false;
+}
+
+std::optional<ProcessId> processIdFromName(const std::string& name) {
+    if (name.empty() || !std::all_of(name.begin(), name.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+        return std::nullopt;
+    }
+    ProcessId pid = 0;
+    const auto [end, error] = std::from_chars(name.data(), name.data() + name.size(), pid);
+    if (error != std::errc() || end != name.data() + name.size() || pid <= 0) return std::nullopt;
+    return pid;
+}
+
+std::optional<std::string> readLink(const std::string& path) {
+    std::string target(4096, '\0');
+    const ssize_t length = ::readlink(path.c_str(), target.data(), target.size());
+    if (length <= 0 || static_cast<std::size_t>(length) >= target.size()) return std::nullopt;
+    target.resize(static_cast<std::size_t>(length));
+    return target;
+}
+
+// The bundle's executable, checked before anything starts so the error can say what is wrong.
+Result<std::string> bundleExecutable(const std::string& location) {
+    Result<Bytes> bytes = readRegularFile(infoPlistPath(location), maxInfoPlistBytes);
+    if (!bytes) return Error{"The application at " + location + " has no readable Info.plist"};
+    Result<PlistValue> parsed = readPlist(*bytes);
+    if (!parsed || !parsed->dictionary()) {
+        return Error{"The Info.plist of " + location + " is damaged" +
+                     (parsed ? std::string() : ": " + parsed.error().description)};
+    }
+    const std::string* name = parsed->dictionary()->findString("CFBundleExecutable");
+    // A name with a slash or a dot folder would leave Contents/MacOS.
+    if (name == nullptr || name->empty() || *name == "." || *name == ".." ||
+        name->find('/') != std::string::npos || name->find('\0') != std::string::npos) {
+        return Error{"The Info.plist of " + location + " names no executable"};
+    }
+    const std::string executable = location + "/Contents/MacOS/" + *name;
+    struct stat info {};
+    if (::stat(executable.c_str(), &info) != 0) return Error{"The executable " + executable + " is missing"};
+    if (!S_ISREG(info.st_mode) || ::access(executable.c_str(), X_OK) != 0) {
+        return Error{"The file " + executable + " is not executable"};
+    }
+    return executable;
+}
+
+}  // namespace
+
+LinuxWorkspace::LinuxWorkspace(std::optional<std::vector<std::string>> applicationFolders,
+                               std::string procRoot)
+    : applicationFolders_(applicationFolders ? std::move(*applicationFolders)
+                                             : referencedock::applicationFolders()),
+      procRoot_(std::move(procRoot)),
+      worker_([this] { work(); }) {}
+
+LinuxWorkspace::~LinuxWorkspace() {
+    {
+        std::lock_guard lock(workMutex_);
+        stopping_ = true;
+    }
+    workReady_.notify_all();
+    worker_.join();
+}
+
+std::optional<std::string> LinuxWorkspace::bundleOfExecutable(const std::string& executable) {
+    const std::size_t marker = executable.rfind(macOSFolder);
+    if (marker == std::string::npos) return std::nullopt;
+    const std::string name = executable.substr(marker + macOSFolder.size());
+    if (name.empty() || name.find('/') != std::string::npos) return std::nullopt;
+    std::string bundle = executable.substr(0, marker);
+    const std::size_t slash = bundle.rfind('/');
+    const std::string folderName = slash == std::string::npos ? bundle : bundle.substr(slash + 1);
+    // ".app" alone is no bundle name.
+    if (folderName.size() <= 4 || !folderName.ends_with(".app")) return std::nullopt;
+    return bundle;
+}
+
+LinuxWorkspace::BundleInfo LinuxWorkspace::bundleInfo(const std::string& bundle) {
+    const std::string file = infoPlistPath(bundle);
+    struct stat status {};
+    BundleInfo info;
+    if (::stat(file.c_str(), &status) == 0) {
+        info.modified = static_cast<long long>(status.st_mtim.tv_sec) * 1000000000LL + status.st_mtim.tv_nsec;
+        info.size = static_cast<long long>(status.st_size);
+    } else {
+        info.modified = -1;
+    }
+    std::lock_guard lock(cacheMutex_);
+    const auto cached = bundleCache_.find(bundle);
+    if (cached != bundleCache_.end() && cached->second.modified == info.modified &&
+        cached->second.size == info.size) {
+        return cached->second;
+    }
+    if (info.modified >= 0) {
+        if (Result<Bytes> bytes = readRegularFile(file, maxInfoPlistBytes)) {
+            Result<PlistValue> parsed = readPlist(*bytes);
+            if (parsed && parsed->dictionary()) {
+                const PlistDictionary& dictionary = *parsed->dictionary();
+                if (const std::string* identifier = dictionary.findString("CFBundleIdentifier")) {
+                    info.identifier = *identifier;
+                }
+                if (truthy(dictionary.find("LSBackgroundOnly"))) {
+                    info.policy = ActivationPolicy::prohibited;
+                } else if (truthy(dictionary.find("LSUIElement"))) {
+                    info.policy = ActivationPolicy::accessory;
+                }
+            }
+        }
+    }
+    bundleCache_[bundle] = info;
+    return info;
+}
+
+namespace {
+
+// The session bus a process was started on, from its environment; none when unreadable or unset.
+std::optional<std::string> sessionBusOf(const std::string& folder) {
+    std::ifstream environ(folder + "/environ", std::ios::binary);
+    constexpr std::string_view key = "DBUS_SESSION_BUS_ADDRESS=";
+    for (std::string entry; std::getline(environ, entry, '\0');) {
+        if (entry.starts_with(key)) return entry.substr(key.size());
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
+std::vector<RunningApplication> LinuxWorkspace::runningApplications() {
+    std::vector<ProcessId> processes;
+    std::error_code error;
+    std::filesystem::directory_iterator it(procRoot_, error);
+    if (error) {
+        log("Workspace: cannot list " + procRoot_ + ": " + error.message());
+        return {};
+    }
+    for (const std::filesystem::directory_iterator end; it != end; it.increment(error)) {
+        if (auto pid = processIdFromName(it->path().filename().string())) processes.push_back(*pid);
+    }
+    std::sort(processes.begin(), processes.end());
+
+    const uid_t user = ::getuid();
+    // Another session of the same user (a second display, say) runs apps of its own, its Dock among them;
+    // they are not this session's to quit or restart. Processes whose bus cannot be told still count.
+    const char* ownBus = std::getenv("DBUS_SESSION_BUS_ADDRESS");
+    std::vector<RunningApplication> apps;
+    for (const ProcessId pid : processes) {
+        const std::string folder = procRoot_ + "/" + std::to_string(pid);
+        struct stat status {};
+        if (::stat(folder.c_str(), &status) != 0 || status.st_uid != user) continue;
+        // Gone, a kernel thread, or a zombie: none has an executable to read.
+        std::optional<std::string> executable = readLink(folder + "/exe");
+        if (!executable) continue;
+        // An app updated while running still counts as that app.
+        if (executable->ends_with(deletedSuffix))
+            executable->resize(executable->size() - deletedSuffix.size());
+        const std::optional<std::string> bundle = bundleOfExecutable(*executable);
+        if (!bundle) continue;
+        if (ownBus && *ownBus) {
+            const std::optional<std::string> bus = sessionBusOf(folder);
+            if (bus && *bus != ownBus) continue;
+        }
+        const BundleInfo info = bundleInfo(*bundle);
+        apps.push_back({info.identifier, pid, info.policy});
+    }
+    return apps;
+}
+
+void LinuxWorkspace::terminate(ProcessId process) {
+    // 0 and negative numbers address process groups or everything we may signal.
+    if (process <= 0) return;
+    if (::kill(process, SIGTERM) != 0) {
+        log("Workspace: SIGTERM to pid " + std::to_string(process) + " failed: " + std::strerror(errno));
+    }
+}
+
+std::optional<std::string> LinuxWorkspace::kill(ProcessId process) {
+    if (process <= 0) return "Invalid process identifier " + std::to_string(process);
+    if (::kill(process, SIGKILL) != 0) return std::string(std::strerror(errno));
+    return std::nullopt;
+}
+
+ProcessId LinuxWorkspace::ownProcessIdentifier() {
+    return static_cast<ProcessId>(::getpid());
+}
+
+std::optional<std::string> LinuxWorkspace::applicationLocation(const std::string& bundleIdentifier) {
+    const auto find = [&]() -> std::optional<std::string> {
+        for (const InstalledApp& app : installed_) {
+            if (app.bundleIdentifier == bundleIdentifier) return app.path;
+        }
+        return std::nullopt;
+    };
+    std::lock_guard lock(cacheMutex_);
+    // The last scan answers while its bundle is still there; a miss or a vanished bundle scans again, so apps
+    // installed since are found.
+    if (auto path = find(); path && !pathIsAbsent(infoPlistPath(*path))) return path;
+    installed_ = scanInstalledApps(applicationFolders_);
+    return find();
+}
+
+void LinuxWorkspace::openApplication(const std::string& location, OpenCompletion completion) {
+    {
+        std::lock_guard lock(workMutex_);
+        requests_.push_back({location, std::move(completion)});
+    }
+    workReady_.notify_all();
+}
+
+void LinuxWorkspace::reapChildren() {
+    std::erase_if(children_, [](int child) {
+        int status = 0;
+        const pid_t result = ::waitpid(child, &status, WNOHANG);
+        // ECHILD: someone else reaped it (a SIGCHLD handler set to ignore, for one).
+        return result == child || (result < 0 && errno == ECHILD);
+    });
+}
+
+void LinuxWorkspace::work() {
+    std::unique_lock lock(workMutex_);
+    for (;;) {
+        reapChildren();
+        if (requests_.empty()) {
+            if (stopping_) return;
+            // Children are polled, not waited for: waitpid(-1) or a SIGCHLD handler would take the exit
+            // statuses of processes other parts of the app started.
+            if (children_.empty()) {
+                workReady_.wait(lock, [this] { return stopping_ || !requests_.empty(); });
+            } else {
+                workReady_.wait_for(lock, std::chrono::seconds(1),
+                                    [this] { return stopping_ || !requests_.empty(); });
+            }
+            continue;
+        }
+        OpenRequest request = std::move(requests_.front());
+        requests_.pop_front();
+        lock.unlock();
+        std::optional<std::string> failure;
+        Result<std::string> executable = bundleExecutable(request.location);
+        if (!executable) {
+            failure = executable.error().description;
+        } else if (Result<int> child = spawnWithNullStdio(*executable, {*executable}, true)) {
+            std::lock_guard childLock(workMutex_);
+            children_.push_back(*child);
+        } else {
+            failure = child.error().description;
+        }
+        if (request.completion) request.completion(std::move(failure));
+        lock.lock();
+    }
+}
+
+}  // namespace moorvane

@@ -1,0 +1,107 @@
+#include "platform/session/AutostartLoginItems.h"
+
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <sstream>
+
+#include "base/Log.h"
+#include "platform/session/XdgPaths.h"
+
+namespace moorvane {
+
+namespace {
+
+constexpr std::size_t maxEntryBytes = 256 * 1024;
+
+std::string trimmed(const std::string& text) {
+    const std::size_t first = text.find_first_not_of(" \t\r");
+    if (first == std::string::npos) return {};
+    return text.substr(first, text.find_last_not_of(" \t\r") - first + 1);
+}
+
+}  // namespace
+
+AutostartLoginItems::AutostartLoginItems(std::string appPath, std::string autostartFolder)
+    : appPath_(std::move(appPath)),
+      entryPath_((autostartFolder.empty() ? XdgPaths::xdgConfigHome() + "/autostart" : autostartFolder) +
+                 "/moorvane.desktop") {}
+
+std::optional<std::string> AutostartLoginItems::execValue(const std::string& path) {
+    if (path.empty() || path.front() != '/') return std::nullopt;
+    std::string quoted = "\"";
+    for (const char c : path) {
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f) return std::nullopt;
+        // Inside quotes these four keep their meaning unless escaped; "%" starts a field code anywhere.
+        if (c == '"' || c == '`' || c == '$' || c == '\\') quoted += '\\';
+        if (c == '%') quoted += '%';
+        quoted += c;
+    }
+    quoted += '"';
+    // The value is then a desktop-entry string, in which every backslash is itself escaped.
+    std::string value;
+    for (const char c : quoted) {
+        if (c == '\\') value += '\\';
+        value += c;
+    }
+    return value;
+}
+
+LoginItemStatus AutostartLoginItems::status() {
+    Result<Bytes> bytes = readRegularFile(entryPath_, maxEntryBytes);
+    if (!bytes) return LoginItemStatus::notRegistered;
+    std::istringstream lines(std::string(bytes->begin(), bytes->end()));
+    bool inEntry = false;
+    bool sawEntry = false;
+    std::string line;
+    while (std::getline(lines, line)) {
+        line = trimmed(line);
+        if (line.empty() || line.front() == '#') continue;
+        if (line.front() == '[') {
+            inEntry = line == "[Desktop Entry]";
+            sawEntry = sawEntry || inEntry;
+            continue;
+        }
+        if (!inEntry) continue;
+        const std::size_t equals = line.find('=');
+        if (equals == std::string::npos) continue;
+        const std::string key = trimmed(line.substr(0, equals));
+        const std::string value = trimmed(line.substr(equals + 1));
+        if ((key == "Hidden" && value == "true") ||
+            (key == "X-GNOME-Autostart-enabled" && value == "false")) {
+            return LoginItemStatus::notRegistered;
+        }
+    }
+    return sawEntry ? LoginItemStatus::enabled : LoginItemStatus::notRegistered;
+}
+
+std::optional<Error> AutostartLoginItems::registerMainApp() {
+    const std::optional<std::string> exec = execValue(appPath_);
+    if (!exec)
+        return Error{"Moorvane cannot start at login from \"" + appPath_ + "\"; it needs an absolute path"};
+    const std::string entry =
+        "[Desktop Entry]\n"
+        "Type=Application\n"
+        "Name=Moorvane\n"
+        "Comment=Keeps and switches Dock profiles\n"
+        "Exec=" +
+        *exec +
+        "\n"
+        "Terminal=false\n"
+        "X-GNOME-Autostart-enabled=true\n";
+    if (auto error = writeFileAtomically(entryPath_, Bytes(entry.begin(), entry.end()), 0644)) {
+        return Error{"Moorvane could not be set to start at login: " + *error};
+    }
+    return std::nullopt;
+}
+
+std::optional<Error> AutostartLoginItems::unregisterMainApp() {
+    if (::unlink(entryPath_.c_str()) != 0 && errno != ENOENT) {
+        return Error{"Moorvane could not stop starting at login: could not remove " + entryPath_ + ": " +
+                     std::strerror(errno)};
+    }
+    return std::nullopt;
+}
+
+}  // namespace moorvane

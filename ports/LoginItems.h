@@ -1,0 +1,23 @@
+#pragma once
+
+#include <optional>
+
+#include "base/Result.h"
+
+namespace moorvane {
+
+// What the system reports for the app's login item. Only `enabled` means the app opens at login; an item
+// awaiting the user's approval in the system's settings does not.
+enum class LoginItemStatus { notRegistered, enabled, requiresApproval, notFound };
+
+// The system's login-item service for the main app. Main thread only.
+class LoginItems {
+  public:
+    virtual ~LoginItems() = default;
+    virtual LoginItemStatus status() = 0;
+    // Each gives the system's refusal, described for the user, or none when the change was made.
+    virtual std::optional<Error> registerMainApp() = 0;
+    virtual std::optional<Error> unregisterMainApp() = 0;
+};
+
+}  // namespace moorvane
