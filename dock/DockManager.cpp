@@ -13,7 +13,7 @@
 #include <unordered_set>
 #include <utility>
 
-#include "base/BoundedRead.h"
+#include "base/InfoPlist.h"
 #include "base/Log.h"
 #include "base/Plist.h"
 #include "dock/TileCodec.h"
@@ -24,34 +24,22 @@ namespace {
 
 constexpr std::string_view appSuffix = ".app";
 constexpr std::string_view dockBundleIdentifier = "com.apple.dock";
-// Far beyond any real information dictionary; keeps a planted giant file from being read whole.
-constexpr std::size_t maxInfoPlistBytes = 8 * 1024 * 1024;
-
 struct BundleInfo {
     std::string identifier;
     std::optional<std::string> displayName;
     std::optional<std::string> name;
 };
 
-std::optional<BundleInfo> bundleInfo(const Bytes& infoPlist) {
-    const Result<PlistValue> parsed = readPlist(infoPlist);
-    if (!parsed) return std::nullopt;
-    const PlistDictionary* info = parsed->dictionary();
+std::optional<BundleInfo> bundleInfo(const std::string& bundle) {
+    const Result<PlistDictionary> info = readInfoPlist(bundle);
     if (!info) return std::nullopt;
     const std::string* identifier = info->findString("CFBundleIdentifier");
     if (!identifier) return std::nullopt;
-    const auto text = [info](std::string_view key) -> std::optional<std::string> {
+    const auto text = [&info](std::string_view key) -> std::optional<std::string> {
         if (const std::string* value = info->findString(key)) return *value;
         return std::nullopt;
     };
     return BundleInfo{*identifier, text("CFBundleDisplayName"), text("CFBundleName")};
-}
-
-std::optional<Bytes> readInfoPlist(const std::filesystem::path& bundle) {
-    // Only a regular file: a FIFO or device planted under that name would block or never end.
-    Result<std::string> text = readBoundedFile(bundle / "Contents" / "Info.plist", maxInfoPlistBytes);
-    if (!text) return std::nullopt;
-    return Bytes(text->begin(), text->end());
 }
 
 // Every ".app" removed in one pass from left to right, so "My.app.app" gives "My".
@@ -133,9 +121,7 @@ std::vector<InstalledApp> scanInstalledApps(const std::vector<std::string>& fold
         for (const std::string& name : childNames(folder)) {
             if (!name.ends_with(appSuffix)) continue;
             std::string path = folder + "/" + name;
-            const std::optional<Bytes> plist = readInfoPlist(path);
-            if (!plist) continue;
-            std::optional<BundleInfo> info = bundleInfo(*plist);
+            std::optional<BundleInfo> info = bundleInfo(path);
             if (!info || info->identifier.empty()) continue;
             if (!seen.insert(info->identifier).second) continue;
             std::string shownName = info->displayName ? std::move(*info->displayName)
@@ -161,11 +147,10 @@ DockManager::DockManager(DockPreferences& preferences, Workspace& workspace, Pro
       overlay_(overlay),
       queue_(queue),
       clock_(clock),
-      applicationFolders_(std::move(applicationFolders)) {}
+      installedApps_(std::move(applicationFolders)) {}
 
 const std::vector<InstalledApp>& DockManager::installedApps() {
-    if (!cachedInstalledApps_) cachedInstalledApps_ = scanInstalledApps(applicationFolders_);
-    return *cachedInstalledApps_;
+    return installedApps_.apps();
 }
 
 bool DockManager::apply(const DockProfile& profile) {

@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "dock/InstalledAppCache.h"
 #include "model/DockProfile.h"
 #include "ports/DockPreferences.h"
 #include "ports/MainQueue.h"
@@ -67,8 +68,7 @@ class DockManager {
     Overlay& overlay_;
     MainQueue& queue_;
     Clock& clock_;
-    std::vector<std::string> applicationFolders_;
-    std::optional<std::vector<InstalledApp>> cachedInstalledApps_;
+    InstalledAppCache installedApps_;
 
     void waitThenFade();
     // Overlay requests so far; the background wait reads it to start over.

@@ -4,6 +4,8 @@
 
 #include <algorithm>
 
+#include "base/AtomicFile.h"
+#include "base/BoundedRead.h"
 #include "base/Log.h"
 #include "platform/referencedock/ReferenceDockPaths.h"
 #include "platform/session/XdgPaths.h"
@@ -31,10 +33,10 @@ LinuxDockPreferences::LinuxDockPreferences(std::string path)
 LinuxDockPreferences::FileContent LinuxDockPreferences::readFile() {
     FileContent content;
     if (pathIsAbsent(path_)) return content;
-    Result<Bytes> bytes = readRegularFile(path_, maxPreferencesBytes);
+    Result<std::string> bytes = readBoundedFile(path_, maxPreferencesBytes);
     std::string problem;
     if (bytes) {
-        content.bytes = std::move(*bytes);
+        content.bytes = Bytes(bytes->begin(), bytes->end());
         Result<PlistValue> parsed = readPlist(content.bytes);
         if (parsed && parsed->dictionary()) {
             content.state = FileState::readable;
@@ -84,8 +86,10 @@ bool LinuxDockPreferences::synchronize() {
     }
     if (content.state == FileState::malformed) {
         // Whatever the file held is kept for the user to recover; only then is it replaced.
-        if (auto error = writeFileAtomically(path_ + ".malformed", content.bytes, 0600)) {
-            log("DockPreferences: not replacing " + path_ + ", could not keep a copy: " + *error);
+        if (Status kept = writeFileAtomically(path_ + ".malformed", asText(content.bytes), 0600, 0700);
+            !kept) {
+            log("DockPreferences: not replacing " + path_ +
+                ", could not keep a copy: " + kept.error().description);
             return false;
         }
     }
@@ -96,8 +100,8 @@ bool LinuxDockPreferences::synchronize() {
         log("DockPreferences: could not encode " + path_ + ": " + bytes.error().description);
         return false;
     }
-    if (auto error = writeFileAtomically(path_, *bytes, 0600)) {
-        log("DockPreferences: could not write " + path_ + ": " + *error);
+    if (Status written = writeFileAtomically(path_, asText(*bytes), 0600, 0700); !written) {
+        log("DockPreferences: could not write " + path_ + ": " + written.error().description);
         return false;
     }
     pending_.clear();

@@ -15,9 +15,8 @@
 #include <fstream>
 #include <system_error>
 
+#include "base/InfoPlist.h"
 #include "base/Log.h"
-#include "base/Plist.h"
-#include "dock/DockManager.h"
 #include "platform/referencedock/LinuxProcessProbe.h"
 #include "platform/referencedock/ReferenceDockPaths.h"
 #include "platform/session/XdgPaths.h"
@@ -26,13 +25,8 @@ namespace moorvane {
 
 namespace {
 
-constexpr std::size_t maxInfoPlistBytes = 8 * 1024 * 1024;
 constexpr std::string_view deletedSuffix = " (deleted)";
 constexpr std::string_view macOSFolder = "/Contents/MacOS/";
-
-std::string infoPlistPath(const std::string& bundle) {
-    return bundle + "/Contents/Info.plist";
-}
 
 // The forms the system accepts for these keys: a boolean, a number, or text such as "1" or "YES".
 bool truthy(const PlistValue* value) {
@@ -67,14 +61,14 @@ std::optional<std::string> readLink(const std::string& path) {
 
 // The bundle's executable, checked before anything starts so the error can say what is wrong.
 Result<std::string> bundleExecutable(const std::string& location) {
-    Result<Bytes> bytes = readRegularFile(infoPlistPath(location), maxInfoPlistBytes);
-    if (!bytes) return Error{"The application at " + location + " has no readable Info.plist"};
-    Result<PlistValue> parsed = readPlist(*bytes);
-    if (!parsed || !parsed->dictionary()) {
-        return Error{"The Info.plist of " + location + " is damaged" +
-                     (parsed ? std::string() : ": " + parsed.error().description)};
+    Result<PlistDictionary> plist = readInfoPlist(location);
+    if (!plist && plist.error().code != damagedInfoPlistCode)
+        return Error{"The application at " + location + " has no readable Info.plist"};
+    if (!plist) {
+        const std::string& why = plist.error().description;
+        return Error{"The Info.plist of " + location + " is damaged" + (why.empty() ? why : ": " + why)};
     }
-    const std::string* name = parsed->dictionary()->findString("CFBundleExecutable");
+    const std::string* name = plist->findString("CFBundleExecutable");
     // A name with a slash or a dot folder would leave Contents/MacOS.
     if (name == nullptr || name->empty() || *name == "." || *name == ".." ||
         name->find('/') != std::string::npos || name->find('\0') != std::string::npos) {
@@ -93,9 +87,8 @@ Result<std::string> bundleExecutable(const std::string& location) {
 
 LinuxWorkspace::LinuxWorkspace(std::optional<std::vector<std::string>> applicationFolders,
                                std::string procRoot)
-    : applicationFolders_(applicationFolders ? std::move(*applicationFolders)
-                                             : referencedock::applicationFolders()),
-      procRoot_(std::move(procRoot)),
+    : procRoot_(std::move(procRoot)),
+      installed_(applicationFolders ? std::move(*applicationFolders) : referencedock::applicationFolders()),
       worker_([this] { work(); }) {}
 
 LinuxWorkspace::~LinuxWorkspace() {
@@ -137,18 +130,14 @@ LinuxWorkspace::BundleInfo LinuxWorkspace::bundleInfo(const std::string& bundle)
         return cached->second;
     }
     if (info.modified >= 0) {
-        if (Result<Bytes> bytes = readRegularFile(file, maxInfoPlistBytes)) {
-            Result<PlistValue> parsed = readPlist(*bytes);
-            if (parsed && parsed->dictionary()) {
-                const PlistDictionary& dictionary = *parsed->dictionary();
-                if (const std::string* identifier = dictionary.findString("CFBundleIdentifier")) {
-                    info.identifier = *identifier;
-                }
-                if (truthy(dictionary.find("LSBackgroundOnly"))) {
-                    info.policy = ActivationPolicy::prohibited;
-                } else if (truthy(dictionary.find("LSUIElement"))) {
-                    info.policy = ActivationPolicy::accessory;
-                }
+        if (Result<PlistDictionary> dictionary = readInfoPlist(bundle)) {
+            if (const std::string* identifier = dictionary->findString("CFBundleIdentifier")) {
+                info.identifier = *identifier;
+            }
+            if (truthy(dictionary->find("LSBackgroundOnly"))) {
+                info.policy = ActivationPolicy::prohibited;
+            } else if (truthy(dictionary->find("LSUIElement"))) {
+                info.policy = ActivationPolicy::accessory;
             }
         }
     }
@@ -229,18 +218,8 @@ ProcessId LinuxWorkspace::ownProcessIdentifier() {
 }
 
 std::optional<std::string> LinuxWorkspace::applicationLocation(const std::string& bundleIdentifier) {
-    const auto find = [&]() -> std::optional<std::string> {
-        for (const InstalledApp& app : installed_) {
-            if (app.bundleIdentifier == bundleIdentifier) return app.path;
-        }
-        return std::nullopt;
-    };
     std::lock_guard lock(cacheMutex_);
-    // The last scan answers while its bundle is still there; a miss or a vanished bundle scans again, so apps
-    // installed since are found.
-    if (auto path = find(); path && !pathIsAbsent(infoPlistPath(*path))) return path;
-    installed_ = scanInstalledApps(applicationFolders_);
-    return find();
+    return installed_.location(bundleIdentifier);
 }
 
 void LinuxWorkspace::openApplication(const std::string& location, OpenCompletion completion) {

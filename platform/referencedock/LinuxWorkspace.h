@@ -9,6 +9,7 @@
 #include <thread>
 #include <vector>
 
+#include "dock/InstalledAppCache.h"
 #include "model/DockProfile.h"
 #include "ports/Workspace.h"
 
@@ -56,12 +57,11 @@ class LinuxWorkspace final : public Workspace {
     void work();
     void reapChildren();
 
-    std::vector<std::string> applicationFolders_;
     std::string procRoot_;
 
     std::mutex cacheMutex_;
     std::map<std::string, BundleInfo> bundleCache_;
-    std::vector<InstalledApp> installed_;
+    InstalledAppCache installed_;
 
     std::mutex workMutex_;
     std::condition_variable workReady_;

@@ -6,6 +6,8 @@
 #include <cstring>
 #include <sstream>
 
+#include "base/AtomicFile.h"
+#include "base/BoundedRead.h"
 #include "base/Log.h"
 #include "platform/session/XdgPaths.h"
 
@@ -49,9 +51,9 @@ std::optional<std::string> AutostartLoginItems::execValue(const std::string& pat
 }
 
 LoginItemStatus AutostartLoginItems::status() {
-    Result<Bytes> bytes = readRegularFile(entryPath_, maxEntryBytes);
+    Result<std::string> bytes = readBoundedFile(entryPath_, maxEntryBytes);
     if (!bytes) return LoginItemStatus::notRegistered;
-    std::istringstream lines(std::string(bytes->begin(), bytes->end()));
+    std::istringstream lines(*bytes);
     bool inEntry = false;
     bool sawEntry = false;
     std::string line;
@@ -90,8 +92,8 @@ std::optional<Error> AutostartLoginItems::registerMainApp() {
         "\n"
         "Terminal=false\n"
         "X-GNOME-Autostart-enabled=true\n";
-    if (auto error = writeFileAtomically(entryPath_, Bytes(entry.begin(), entry.end()), 0644)) {
-        return Error{"Moorvane could not be set to start at login: " + *error};
+    if (Status written = writeFileAtomically(entryPath_, entry, 0644, 0700); !written) {
+        return Error{"Moorvane could not be set to start at login: " + written.error().description};
     }
     return std::nullopt;
 }
