@@ -7,6 +7,8 @@
 #include <memory>
 #include <system_error>
 
+#include "base/Text.h"
+
 namespace moorvane {
 
 std::string_view rawValue(SpacerType type) {
@@ -68,28 +70,6 @@ namespace {
 
 constexpr std::string_view fileScheme = "file://";
 
-// Undoes percent-encoding; malformed escapes leave the text as it was.
-std::string percentDecoded(std::string text) {
-    std::string out;
-    out.reserve(text.size());
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] != '%') {
-            out += text[i];
-            continue;
-        }
-        const auto hex = [](char c) -> int {
-            if (c >= '0' && c <= '9') return c - '0';
-            if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-            if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-            return -1;
-        };
-        if (i + 2 >= text.size() || hex(text[i + 1]) < 0 || hex(text[i + 2]) < 0) return text;
-        out += static_cast<char>(hex(text[i + 1]) * 16 + hex(text[i + 2]));
-        i += 2;
-    }
-    return out;
-}
-
 struct UriFree {
     void operator()(UriUriA* uri) const {
         uriFreeUriMembersA(uri);
@@ -122,7 +102,8 @@ std::string filePathFromLocation(std::string_view location) {
             stripped += text[i++];
         }
     }
-    return percentDecoded(std::move(stripped));
+    // A malformed escape leaves the text as it was.
+    return percentDecoded(stripped, BadEscape::keepWholeText);
 }
 
 std::optional<std::string> iconPath(const DockAppEntry& entry, const ApplicationLocator& locateApplication) {

@@ -1,8 +1,6 @@
 #include "store/ProfileStore.h"
 
 #include <date/date.h>
-#include <unicode/uchar.h>
-#include <unicode/unistr.h>
 
 #include <chrono>
 #include <iterator>
@@ -13,6 +11,7 @@
 #include "base/AtomicFile.h"
 #include "base/BoundedRead.h"
 #include "base/Log.h"
+#include "base/Text.h"
 #include "dock/DockManager.h"
 #include "dock/TileCodec.h"
 #include "model/AppSettings.h"
@@ -25,15 +24,6 @@ namespace moorvane {
 namespace fs = std::filesystem;
 
 namespace {
-
-constexpr std::string_view whiteSpace = " \t\n\r\v\f";
-
-std::string_view trimmed(std::string_view text) {
-    const auto first = text.find_first_not_of(whiteSpace);
-    if (first == std::string_view::npos) return {};
-    const auto last = text.find_last_not_of(whiteSpace);
-    return text.substr(first, last - first + 1);
-}
 
 // Far beyond any real store (a profile is a few kilobytes); a larger file is not read into memory whole.
 constexpr std::size_t maxStoreBytes = std::size_t{256} << 20;
@@ -188,11 +178,7 @@ bool ProfileStore::switchToProfileNamed(const std::string& name) {
 }
 
 bool profileNameMatches(std::string_view storedName, std::string_view asked) {
-    const std::string_view wanted = trimmed(asked);
-    const auto text = [](std::string_view s) {
-        return icu::UnicodeString::fromUTF8(icu::StringPiece(s.data(), static_cast<int32_t>(s.size())));
-    };
-    return text(storedName).caseCompare(text(wanted), U_FOLD_CASE_DEFAULT) == 0;
+    return equalIgnoringCase(storedName, trimmed(asked));
 }
 
 std::optional<DockProfile> ProfileStore::profileNamed(std::string_view name) const {

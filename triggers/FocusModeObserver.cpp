@@ -16,6 +16,7 @@
 
 #include "base/BoundedRead.h"
 #include "base/Log.h"
+#include "base/Text.h"
 #include "store/ProfileStore.h"
 
 namespace moorvane {
@@ -159,9 +160,7 @@ std::optional<std::string> builtInFocusModeName(std::string_view identifier) {
 std::string fallbackFocusModeName(std::string_view identifier) {
     const auto dot = identifier.rfind('.');
     const std::string_view piece = dot == std::string_view::npos ? identifier : identifier.substr(dot + 1);
-    icu::UnicodeString text =
-        icu::UnicodeString::fromUTF8(icu::StringPiece(piece.data(), static_cast<int32_t>(piece.size())));
-    text.toLower(icu::Locale::getRoot());
+    const icu::UnicodeString text = icu::UnicodeString::fromUTF8(lowerCased(piece));
     icu::UnicodeString out;
     bool wordStart = true;
     for (int32_t i = 0; i < text.length();) {

@@ -17,6 +17,7 @@
 
 #include "base/InfoPlist.h"
 #include "base/Log.h"
+#include "base/Text.h"
 #include "platform/referencedock/LinuxProcessProbe.h"
 #include "platform/referencedock/ReferenceDockPaths.h"
 #include "platform/session/XdgPaths.h"
@@ -34,8 +35,7 @@ bool truthy(const PlistValue* value) {
     if (auto flag = value->boolean()) return *flag;
     if (auto number = value->integer()) return !(*number == PlistInteger(0));
     if (const std::string* text = value->string()) {
-        std::string lower;
-        for (const char c : *text) lower += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        const std::string lower = asciiLowerCased(*text);
         return lower == "1" || lower == "yes" || lower == "true";
     }
     return false;

@@ -9,6 +9,7 @@
 #include "base/AtomicFile.h"
 #include "base/BoundedRead.h"
 #include "base/Log.h"
+#include "base/Text.h"
 #include "platform/session/XdgPaths.h"
 
 namespace moorvane {
@@ -16,12 +17,6 @@ namespace moorvane {
 namespace {
 
 constexpr std::size_t maxEntryBytes = 256 * 1024;
-
-std::string trimmed(const std::string& text) {
-    const std::size_t first = text.find_first_not_of(" \t\r");
-    if (first == std::string::npos) return {};
-    return text.substr(first, text.find_last_not_of(" \t\r") - first + 1);
-}
 
 }  // namespace
 
@@ -58,7 +53,7 @@ LoginItemStatus AutostartLoginItems::status() {
     bool sawEntry = false;
     std::string line;
     while (std::getline(lines, line)) {
-        line = trimmed(line);
+        line = std::string(trimmed(line, " \t\r"));
         if (line.empty() || line.front() == '#') continue;
         if (line.front() == '[') {
             inEntry = line == "[Desktop Entry]";
@@ -68,8 +63,8 @@ LoginItemStatus AutostartLoginItems::status() {
         if (!inEntry) continue;
         const std::size_t equals = line.find('=');
         if (equals == std::string::npos) continue;
-        const std::string key = trimmed(line.substr(0, equals));
-        const std::string value = trimmed(line.substr(equals + 1));
+        const std::string key(trimmed(line.substr(0, equals), " \t\r"));
+        const std::string value(trimmed(line.substr(equals + 1), " \t\r"));
         if ((key == "Hidden" && value == "true") ||
             (key == "X-GNOME-Autostart-enabled" && value == "false")) {
             return LoginItemStatus::notRegistered;
