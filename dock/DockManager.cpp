@@ -153,19 +153,19 @@ const std::vector<InstalledApp>& DockManager::installedApps() {
     return installedApps_.apps();
 }
 
-bool DockManager::apply(const DockProfile& profile) {
+Status DockManager::apply(const DockProfile& profile) {
     return apply(profile, decodeTiles(profile.persistentApps));
 }
 
-bool DockManager::apply(const DockProfile& profile, Result<PlistArray> apps) {
+Status DockManager::apply(const DockProfile& profile, Result<PlistArray> apps) {
     if (!apps) {
         log("DockManager: Failed to apply profile: " + apps.error().description);
-        return false;
+        return apps.error();
     }
     Result<PlistArray> others = decodeTiles(profile.persistentOthers);
     if (!others) {
         log("DockManager: Failed to apply profile: " + others.error().description);
-        return false;
+        return others.error();
     }
 
     PlistArray appTiles = std::move(*apps);
@@ -185,10 +185,10 @@ bool DockManager::apply(const DockProfile& profile, Result<PlistArray> apps) {
     preferences_.set(persistentOthersKey, std::move(*others));
     // A restart now would bring the Dock back with the old lists, and a capture would read the unwritten
     // ones as if the Dock showed them; so the switch ends here with the domain as it was.
-    if (!preferences_.synchronize()) {
+    if (Status written = preferences_.synchronize(); !written) {
         preferences_.discardPendingChanges();
         log("DockManager: Failed to apply profile: com.apple.dock could not be written");
-        return false;
+        return written;
     }
 
     const std::vector<RunningApplication> running = workspace_.runningApplications();
@@ -200,16 +200,16 @@ bool DockManager::apply(const DockProfile& profile, Result<PlistArray> apps) {
         // kill() with 0 or a negative pid signals a whole process group or every process we may signal.
         if (process <= 0) {
             log("DockManager: Wrote prefs; not signalling invalid Dock pid " + std::to_string(process));
-        } else if (const std::optional<std::string> error = workspace_.kill(process)) {
+        } else if (const Status killed = workspace_.kill(process); !killed) {
             log("DockManager: Wrote prefs; SIGKILL Dock (pid " + std::to_string(process) +
-                ") failed: " + *error);
+                ") failed: " + killed.error().description);
         } else {
             log("DockManager: Wrote prefs + SIGKILL Dock (pid " + std::to_string(process) + ")");
         }
     }
 
     queue_.post([this, name = profile.name] { showSwitchingOverlay(name); });
-    return true;
+    return done();
 }
 
 std::optional<std::pair<Bytes, Bytes>> DockManager::captureDockState() {

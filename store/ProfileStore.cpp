@@ -121,15 +121,12 @@ void ProfileStore::load() {
     if (auto id = Uuid::parse(trimmed(*active))) activeProfileId = *id;
 }
 
-void ProfileStore::save() {
-    if (auto written = writeFileAtomically(storageURL_, encodeProfiles(profiles.get())); !written) {
-        log("ProfileStore: Failed to save: " + written.error().description);
-        return;
-    }
-    if (!activeProfileId.get()) return;
-    if (auto written = writeFileAtomically(activeIdURL_, activeProfileId.get()->text()); !written) {
-        log("ProfileStore: Failed to save: " + written.error().description);
-    }
+Status ProfileStore::save() {
+    Status written = writeFileAtomically(storageURL_, encodeProfiles(profiles.get()));
+    if (written && activeProfileId.get())
+        written = writeFileAtomically(activeIdURL_, activeProfileId.get()->text());
+    if (!written) log("ProfileStore: Failed to save: " + written.error().description);
+    return written;
 }
 
 void ProfileStore::reenableAutoSaveAfter(double seconds, bool logIt) {
@@ -140,7 +137,7 @@ void ProfileStore::reenableAutoSaveAfter(double seconds, bool logIt) {
     });
 }
 
-bool ProfileStore::switchTo(const DockProfile& profile, bool launchApps) {
+Status ProfileStore::switchTo(const DockProfile& profile, bool launchApps) {
     isAutoSaveEnabled = false;
     DockProfile current = profile;
     for (const auto& p : profiles.get()) {
@@ -155,7 +152,7 @@ bool ProfileStore::switchTo(const DockProfile& profile, bool launchApps) {
         " entries: " + entryListText(entries));
     // Made active while the Dock still shows another layout, the profile would take that layout at the next
     // auto-save; so a switch whose Dock was not written goes no further.
-    const bool applied = dock_.apply(current, std::move(tiles));
+    const Status applied = dock_.apply(current, std::move(tiles));
     if (applied) {
         if (launchApps) launcher_.applyLaunchOptions(current, entries);
         activeProfileId = current.id;
@@ -167,14 +164,15 @@ bool ProfileStore::switchTo(const DockProfile& profile, bool launchApps) {
     return applied;
 }
 
-bool ProfileStore::switchToProfileNamed(const std::string& name) {
+Status ProfileStore::switchToProfileNamed(const std::string& name) {
     auto found = profileNamed(name);
     if (!found) {
-        log("ProfileStore: no profile named '" + name + "'");
-        return false;
+        Error missing{"ProfileStore: no profile named '" + name + "'"};
+        log(missing.description);
+        return missing;
     }
     switchTo(*found, true);
-    return true;
+    return done();
 }
 
 bool profileNameMatches(std::string_view storedName, std::string_view asked) {

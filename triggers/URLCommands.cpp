@@ -153,7 +153,7 @@ std::optional<CommandURL> parseCommandURL(std::string_view url) {
 }
 
 URLCommands::URLCommands(ProfileStore& store)
-    : switchByName_([&store](const std::string& name) { return store.switchToProfileNamed(name); }) {}
+    : switchByName_([&store](const std::string& name) { return store.switchToProfileNamed(name).ok(); }) {}
 
 URLCommands::URLCommands(SwitchByName switchByName) : switchByName_(std::move(switchByName)) {}
 

@@ -77,35 +77,31 @@ void LinuxDockPreferences::set(std::string_view key, PlistValue value) {
     }
 }
 
-bool LinuxDockPreferences::synchronize() {
-    if (pending_.empty()) return true;
+Status LinuxDockPreferences::synchronize() {
+    if (pending_.empty()) return done();
+    // Each refusal is logged here, where its detail is known, and handed back to the caller as well.
+    const auto refuse = [](std::string line) {
+        log(line);
+        return Error{std::move(line)};
+    };
     FileContent content = readFile();
-    if (content.state == FileState::unreadable) {
-        log("DockPreferences: not replacing " + path_ + ", it could not be read");
-        return false;
-    }
+    if (content.state == FileState::unreadable)
+        return refuse("DockPreferences: not replacing " + path_ + ", it could not be read");
     if (content.state == FileState::malformed) {
         // Whatever the file held is kept for the user to recover; only then is it replaced.
-        if (Status kept = writeFileAtomically(path_ + ".malformed", asText(content.bytes), 0600, 0700);
-            !kept) {
-            log("DockPreferences: not replacing " + path_ +
-                ", could not keep a copy: " + kept.error().description);
-            return false;
-        }
+        if (Status kept = writeFileAtomically(path_ + ".malformed", asText(content.bytes), 0600, 0700); !kept)
+            return refuse("DockPreferences: not replacing " + path_ +
+                          ", could not keep a copy: " + kept.error().description);
     }
     PlistDictionary dictionary = std::move(content.dictionary);
     for (const auto& [key, value] : pending_) dictionary.set(key, value);
     Result<Bytes> bytes = writeBinary(PlistValue(std::move(dictionary)));
-    if (!bytes) {
-        log("DockPreferences: could not encode " + path_ + ": " + bytes.error().description);
-        return false;
-    }
-    if (Status written = writeFileAtomically(path_, asText(*bytes), 0600, 0700); !written) {
-        log("DockPreferences: could not write " + path_ + ": " + written.error().description);
-        return false;
-    }
+    if (!bytes)
+        return refuse("DockPreferences: could not encode " + path_ + ": " + bytes.error().description);
+    if (Status written = writeFileAtomically(path_, asText(*bytes), 0600, 0700); !written)
+        return refuse("DockPreferences: could not write " + path_ + ": " + written.error().description);
     pending_.clear();
-    return true;
+    return done();
 }
 
 }  // namespace moorvane

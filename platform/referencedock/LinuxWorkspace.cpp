@@ -207,10 +207,10 @@ void LinuxWorkspace::terminate(ProcessId process) {
     }
 }
 
-std::optional<std::string> LinuxWorkspace::kill(ProcessId process) {
-    if (process <= 0) return "Invalid process identifier " + std::to_string(process);
-    if (::kill(process, SIGKILL) != 0) return std::string(std::strerror(errno));
-    return std::nullopt;
+Status LinuxWorkspace::kill(ProcessId process) {
+    if (process <= 0) return Error{"Invalid process identifier " + std::to_string(process)};
+    if (::kill(process, SIGKILL) != 0) return Error{std::strerror(errno), errno};
+    return done();
 }
 
 ProcessId LinuxWorkspace::ownProcessIdentifier() {
@@ -258,17 +258,17 @@ void LinuxWorkspace::work() {
         OpenRequest request = std::move(requests_.front());
         requests_.pop_front();
         lock.unlock();
-        std::optional<std::string> failure;
+        Status opened;
         Result<std::string> executable = bundleExecutable(request.location);
         if (!executable) {
-            failure = executable.error().description;
+            opened = executable.error();
         } else if (Result<int> child = spawnWithNullStdio(*executable, {*executable}, true)) {
             std::lock_guard childLock(workMutex_);
             children_.push_back(*child);
         } else {
-            failure = child.error().description;
+            opened = child.error();
         }
-        if (request.completion) request.completion(std::move(failure));
+        if (request.completion) request.completion(std::move(opened));
         lock.lock();
     }
 }

@@ -33,7 +33,7 @@ class LinuxWorkspace final : public Workspace {
 
     std::vector<RunningApplication> runningApplications() override;
     void terminate(ProcessId process) override;
-    std::optional<std::string> kill(ProcessId process) override;
+    Status kill(ProcessId process) override;
     ProcessId ownProcessIdentifier() override;
     std::optional<std::string> applicationLocation(const std::string& bundleIdentifier) override;
     void openApplication(const std::string& location, OpenCompletion completion) override;

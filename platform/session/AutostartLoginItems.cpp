@@ -73,7 +73,7 @@ LoginItemStatus AutostartLoginItems::status() {
     return sawEntry ? LoginItemStatus::enabled : LoginItemStatus::notRegistered;
 }
 
-std::optional<Error> AutostartLoginItems::registerMainApp() {
+Status AutostartLoginItems::registerMainApp() {
     const std::optional<std::string> exec = execValue(appPath_);
     if (!exec)
         return Error{"Moorvane cannot start at login from \"" + appPath_ + "\"; it needs an absolute path"};
@@ -90,15 +90,15 @@ std::optional<Error> AutostartLoginItems::registerMainApp() {
     if (Status written = writeFileAtomically(entryPath_, entry, 0644, 0700); !written) {
         return Error{"Moorvane could not be set to start at login: " + written.error().description};
     }
-    return std::nullopt;
+    return done();
 }
 
-std::optional<Error> AutostartLoginItems::unregisterMainApp() {
+Status AutostartLoginItems::unregisterMainApp() {
     if (::unlink(entryPath_.c_str()) != 0 && errno != ENOENT) {
         return Error{"Moorvane could not stop starting at login: could not remove " + entryPath_ + ": " +
                      std::strerror(errno)};
     }
-    return std::nullopt;
+    return done();
 }
 
 }  // namespace moorvane
