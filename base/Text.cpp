@@ -34,6 +34,13 @@ std::string_view trimmed(std::string_view text, std::string_view characters) {
     return text.substr(first, last - first + 1);
 }
 
+bool hasControlCharacter(std::string_view text) {
+    for (const char c : text) {
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) return true;
+    }
+    return false;
+}
+
 std::string asciiLowerCased(std::string_view text) {
     std::string out(text);
     for (char& c : out)

@@ -14,6 +14,9 @@ inline constexpr std::string_view asciiWhiteSpace = " \t\n\r\v\f";
 // character never equals one, so UTF-8 text is never cut inside a character.
 std::string_view trimmed(std::string_view text, std::string_view characters = asciiWhiteSpace);
 
+// Whether `text` holds a C0 control character or DEL, which would end or garble a log line.
+bool hasControlCharacter(std::string_view text);
+
 // A-Z to a-z only; every other byte, UTF-8 included, as it was.
 std::string asciiLowerCased(std::string_view text);
 // Lower case in the root locale, so a Turkish or Lithuanian user locale cannot turn "I" into a dotless "ı".

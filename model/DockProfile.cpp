@@ -1,13 +1,12 @@
 #include "model/DockProfile.h"
 
-#include <uriparser/Uri.h>
-
 #include <algorithm>
 #include <filesystem>
 #include <memory>
 #include <system_error>
 
 #include "base/Text.h"
+#include "base/Uri.h"
 
 namespace moorvane {
 
@@ -70,19 +69,12 @@ namespace {
 
 constexpr std::string_view fileScheme = "file://";
 
-struct UriFree {
-    void operator()(UriUriA* uri) const {
-        uriFreeUriMembersA(uri);
-        delete uri;
-    }
-};
-
 }  // namespace
 
 std::string filePathFromLocation(std::string_view location) {
     if (location.substr(0, fileScheme.size()) != fileScheme) return std::string(location);
     const std::string text(location);
-    std::unique_ptr<UriUriA, UriFree> uri(new UriUriA{});
+    ParsedUri uri(new UriUriA{});
     const char* errorPos = nullptr;
     if (uriParseSingleUriA(uri.get(), text.c_str(), &errorPos) == URI_SUCCESS) {
         // A filename is never longer than the URI that encodes it.

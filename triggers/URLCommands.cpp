@@ -1,11 +1,10 @@
 #include "triggers/URLCommands.h"
 
-#include <uriparser/Uri.h>
-
 #include <memory>
 
 #include "base/Log.h"
 #include "base/Text.h"
+#include "base/Uri.h"
 #include "store/ProfileStore.h"
 
 namespace moorvane {
@@ -82,20 +81,6 @@ std::vector<QueryItem> queryItems(const UriTextRangeA& query) {
     return items;
 }
 
-struct UriFree {
-    void operator()(UriUriA* uri) const {
-        uriFreeUriMembersA(uri);
-        delete uri;
-    }
-};
-
-bool hasControlCharacter(std::string_view text) {
-    for (const char c : text) {
-        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) return true;
-    }
-    return false;
-}
-
 }  // namespace
 
 std::string loggable(std::string_view text) {
@@ -125,7 +110,7 @@ std::optional<CommandURL> parseCommandURL(std::string_view url) {
     const char* first = command.text.data();
     const char* afterLast = first + command.text.size();
 
-    std::unique_ptr<UriUriA, UriFree> uri(new UriUriA{});
+    ParsedUri uri(new UriUriA{});
     const char* errorPos = nullptr;
     if (uriParseSingleUriExA(uri.get(), first, afterLast, &errorPos) != URI_SUCCESS) {
         // Without a structure there is no action and no query, but the scheme still says whose URL it is.
