@@ -12,9 +12,9 @@
 #include <chrono>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <system_error>
 
+#include "base/BoundedRead.h"
 #include "base/InfoPlist.h"
 #include "base/Log.h"
 #include "base/Text.h"
@@ -147,12 +147,19 @@ LinuxWorkspace::BundleInfo LinuxWorkspace::bundleInfo(const std::string& bundle)
 
 namespace {
 
+// Far beyond the kernel's limit on a new program's arguments and environment together.
+constexpr std::size_t maxEnvironmentBytes = std::size_t{8} << 20;
+
 // The session bus a process was started on, from its environment; none when unreadable or unset.
 std::optional<std::string> sessionBusOf(const std::string& folder) {
-    std::ifstream environ(folder + "/environ", std::ios::binary);
+    const Result<std::string> environment = readBoundedFile(folder + "/environ", maxEnvironmentBytes);
+    if (!environment) return std::nullopt;
     constexpr std::string_view key = "DBUS_SESSION_BUS_ADDRESS=";
-    for (std::string entry; std::getline(environ, entry, '\0');) {
-        if (entry.starts_with(key)) return entry.substr(key.size());
+    std::string_view rest = *environment;
+    while (!rest.empty()) {
+        const std::string_view entry = rest.substr(0, rest.find('\0'));
+        if (entry.starts_with(key)) return std::string(entry.substr(key.size()));
+        rest.remove_prefix(std::min(rest.size(), entry.size() + 1));
     }
     return std::nullopt;
 }
