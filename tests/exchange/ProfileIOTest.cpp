@@ -277,7 +277,7 @@ TEST_F(ProfileIOTest, AFailedWriteIsReportedAndLosesNothing) {
     const auto entriesBefore = entries();
     {
         testing::FailingCall failing(testing::FailingCall::Call::write, ENOSPC);
-        io.exportProfile(sample("Home"));
+        EXPECT_FALSE(io.exportProfile(sample("Home")));
     }
     EXPECT_EQ(readText(document), before);
     EXPECT_EQ(entries(), entriesBefore) << "no temporary file is left behind";
