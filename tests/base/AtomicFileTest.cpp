@@ -39,13 +39,7 @@ TEST(AtomicFile, ReplacesWithTheModeAndMakesFoldersOnlyWhenAsked) {
     EXPECT_EQ(modeOf(dir.path() / "a"), 0700u);
 }
 
-struct FailedStep {
-    const char* name;
-    FailingCall::Call call;
-    int error;
-};
-
-class AtomicFileFailure : public ::testing::TestWithParam<FailedStep> {};
+class AtomicFileFailure : public ::testing::TestWithParam<testing::FailedStep> {};
 
 // A full disk, a device error at the flush, a rename the file system refuses: the old content stays whole,
 // no temporary file is left, and the error names the step and keeps the system's code.
@@ -67,10 +61,7 @@ TEST_P(AtomicFileFailure, LeavesTheTargetAndNoTemporaryFile) {
     EXPECT_EQ(entriesIn(dir.path()), 1u);
 }
 
-INSTANTIATE_TEST_SUITE_P(Steps, AtomicFileFailure,
-                         ::testing::Values(FailedStep{"DiskFull", FailingCall::Call::write, ENOSPC},
-                                           FailedStep{"FlushFails", FailingCall::Call::fsync, EIO},
-                                           FailedStep{"RenameRefused", FailingCall::Call::rename, EXDEV}),
+INSTANTIATE_TEST_SUITE_P(Steps, AtomicFileFailure, ::testing::ValuesIn(testing::durableWriteFailures),
                          testing::caseName);
 
 // The bounded read's refusals, each with the code its callers word their own messages by.

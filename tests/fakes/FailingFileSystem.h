@@ -57,4 +57,17 @@ class FailingCall {
     FileSystemOverride override_;
 };
 
+// The durable write's failures worth telling apart: the disk fills up, the flush reports a device error, the
+// rename is refused.
+struct FailedStep {
+    const char* name;
+    FailingCall::Call call;
+    int error;
+};
+inline constexpr FailedStep durableWriteFailures[] = {
+    {"DiskFull", FailingCall::Call::write, ENOSPC},
+    {"FlushFails", FailingCall::Call::fsync, EIO},
+    {"RenameRefused", FailingCall::Call::rename, EROFS},
+};
+
 }  // namespace moorvane::testing

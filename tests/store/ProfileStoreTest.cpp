@@ -113,13 +113,8 @@ TEST_F(ProfileStoreTest, SwitchWhoseApplyFailedStopsThereAndAutoSaveKeepsBothPro
     EXPECT_EQ(decodeTiles(store->profiles.get()[0].persistentApps)->size(), 2u) << "A follows the Dock";
 }
 
-struct SaveFailure {
-    const char* name;
-    FailingCall::Call call;
-    int error;
-};
-
-class ProfileStoreSaveFailure : public ProfileStoreTest, public ::testing::WithParamInterface<SaveFailure> {};
+class ProfileStoreSaveFailure : public ProfileStoreTest,
+                                public ::testing::WithParamInterface<testing::FailedStep> {};
 
 // A full disk, a failing flush or a refused rename: the stored file stays whole, the failure is logged, and
 // the profiles stay in memory for the next save once the disk recovers.
@@ -146,10 +141,7 @@ TEST_P(ProfileStoreSaveFailure, LeavesTheOldStoreWholeAndLosesNothing) {
     EXPECT_EQ(decodeProfiles(readText(store->storageURL()))->size(), 2u);
 }
 
-INSTANTIATE_TEST_SUITE_P(Steps, ProfileStoreSaveFailure,
-                         ::testing::Values(SaveFailure{"DiskFull", FailingCall::Call::write, ENOSPC},
-                                           SaveFailure{"FlushFails", FailingCall::Call::fsync, EIO},
-                                           SaveFailure{"RenameRefused", FailingCall::Call::rename, EROFS}),
+INSTANTIATE_TEST_SUITE_P(Steps, ProfileStoreSaveFailure, ::testing::ValuesIn(testing::durableWriteFailures),
                          testing::caseName);
 
 // A capture pauses auto-save for 3 s without a log line, a switch for 8 s; a later switch never cancels an
