@@ -15,7 +15,9 @@ QString AutomationService::SwitchDockProfile(const QString& Profile) {
     const SwitchDockProfileIntent intent(store_, Profile.toStdString());
     const auto result = intent.perform();
     if (const auto* error = std::get_if<SwitchDockProfileError>(&result)) {
-        sendErrorReply(QStringLiteral("com.moorvane.app.Error.NoSuchProfile"),
+        sendErrorReply(error->kind() == SwitchDockProfileError::Case::noSuchProfile
+                           ? QStringLiteral("com.moorvane.app.Error.NoSuchProfile")
+                           : QStringLiteral("com.moorvane.app.Error.DockNotChanged"),
                        QString::fromStdString(error->localizedStringResource()));
         return {};
     }

@@ -171,8 +171,7 @@ Status ProfileStore::switchToProfileNamed(const std::string& name) {
         log(missing.description);
         return missing;
     }
-    switchTo(*found, true);
-    return done();
+    return switchTo(*found, true);
 }
 
 bool profileNameMatches(std::string_view storedName, std::string_view asked) {

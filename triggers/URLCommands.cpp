@@ -138,7 +138,10 @@ std::optional<CommandURL> parseCommandURL(std::string_view url) {
 }
 
 URLCommands::URLCommands(ProfileStore& store)
-    : switchByName_([&store](const std::string& name) { return store.switchToProfileNamed(name).ok(); }) {}
+    // A known profile whose switch failed is not "unknown": the store has logged why the Dock stayed.
+    : switchByName_([&store](const std::string& name) {
+          return store.switchToProfileNamed(name).ok() || store.profileNamed(name).has_value();
+      }) {}
 
 URLCommands::URLCommands(SwitchByName switchByName) : switchByName_(std::move(switchByName)) {}
 
