@@ -13,7 +13,7 @@ namespace moorvane {
 // renamed over the target, and then the folder is flushed so the rename itself is durable. On any failure
 // the temporary file is removed and the target is untouched (unless only the folder's flush failed).
 // With `folderMode`, missing folders on the way are made with that mode; without it they are an error.
-Result<bool> writeFileAtomically(const std::filesystem::path& target, std::string_view content,
-                                 unsigned fileMode = 0644, std::optional<unsigned> folderMode = std::nullopt);
+Status writeFileAtomically(const std::filesystem::path& target, std::string_view content,
+                           unsigned fileMode = 0644, std::optional<unsigned> folderMode = std::nullopt);
 
 }  // namespace moorvane

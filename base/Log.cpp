@@ -3,12 +3,10 @@
 #include <errno.h>
 #include <fcntl.h>
 #include <sys/stat.h>
-#include <unicode/datefmt.h>
-#include <unicode/locid.h>
-#include <unicode/unistr.h>
 #include <unistd.h>
 
 #include <cstdio>
+#include <ctime>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -22,7 +20,6 @@ namespace {
 struct LogState {
     std::mutex mutex;
     std::filesystem::path path = "/tmp/moorvane.log";
-    std::unique_ptr<icu::DateFormat> timeFormat;
     // The path whose switch to this user's own file was told on standard error.
     std::filesystem::path toldAbout;
 };
@@ -34,17 +31,15 @@ LogState& state() {
     return *instance;
 }
 
-std::string timeOfDay(LogState& s) {
-    if (!s.timeFormat) {
-        s.timeFormat.reset(
-            icu::DateFormat::createTimeInstance(icu::DateFormat::kMedium, icu::Locale::getDefault()));
-    }
-    if (!s.timeFormat) return "?";
-    icu::UnicodeString formatted;
-    s.timeFormat->format(icu::Calendar::getNow(), formatted);
-    std::string text;
-    formatted.toUTF8String(text);
-    return text;
+// The locale's own time of day, from the C library. ICU's date formatting would do the same but load its
+// calendars, time zones and locale data, megabytes that the resident app would keep for this one line.
+std::string timeOfDay() {
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    if (!::localtime_r(&now, &local)) return "?";
+    char text[64];
+    const std::size_t length = std::strftime(text, sizeof text, "%X", &local);
+    return length > 0 ? std::string(text, length) : "?";
 }
 
 // The log lives in a folder every user can write to. Refusing to follow a link keeps another user from
@@ -95,7 +90,7 @@ void log(std::string_view message) {
     LogState& s = state();
     // Serialised so lines from the launch completions' threads never interleave with the main thread's.
     std::lock_guard lock(s.mutex);
-    const std::string time = timeOfDay(s);
+    const std::string time = timeOfDay();
     std::string line;
     line.reserve(time.size() + message.size() + 4);
     line += '[';

@@ -203,11 +203,11 @@ bool isValidUtf8(std::string_view text) {
     return true;
 }
 
-std::optional<Error> checkWritableText(std::string_view text, std::string_view what) {
+Status checkWritableText(std::string_view text, std::string_view what) {
     // libplist measures strings with strlen, so a NUL would end the text early.
     if (text.find('\0') != std::string_view::npos) return Error{std::string(what) + " holds a NUL character"};
     if (!isValidUtf8(text)) return Error{std::string(what) + " is not valid UTF-8"};
-    return std::nullopt;
+    return done();
 }
 
 // ---- Dates
@@ -291,7 +291,7 @@ Result<NodePtr> toNode(const PlistValue& value, std::size_t depth) {
         case PlistValue::Type::real:
             return NodePtr(plist_new_real(*value.real()));
         case PlistValue::Type::string: {
-            if (auto error = checkWritableText(*value.string(), "string")) return *error;
+            if (Status text = checkWritableText(*value.string(), "string"); !text) return text.error();
             return NodePtr(plist_new_string(value.string()->c_str()));
         }
         case PlistValue::Type::date: {
@@ -325,7 +325,7 @@ Result<NodePtr> toNode(const PlistValue& value, std::size_t depth) {
         case PlistValue::Type::dictionary: {
             NodePtr node(plist_new_dict());
             for (const auto& [key, item] : *value.dictionary()) {
-                if (auto error = checkWritableText(key, "dictionary key")) return *error;
+                if (Status text = checkWritableText(key, "dictionary key"); !text) return text.error();
                 Result<NodePtr> child = toNode(item, depth + 1);
                 if (!child) return child.error();
                 plist_dict_set_item(node.get(), key.c_str(), child->release());

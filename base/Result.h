@@ -8,6 +8,9 @@ namespace moorvane {
 
 struct Error {
     std::string description;
+    // The errno of the system call that failed, or one of a helper's own codes (see BoundedRead.h); 0 where
+    // neither applies. Lets a caller word its own log line without parsing the description.
+    int code = 0;
 };
 
 // A value or the error that kept it from being made; nothing here throws across components.
@@ -30,5 +33,27 @@ class Result {
   private:
     std::variant<T, Error> state_;
 };
+
+// Done, or the error that kept it from being done: the answer of every operation that yields nothing else.
+template <>
+class Result<void> {
+  public:
+    Result() = default;
+    Result(Error error) : error_(std::move(error)), failed_(true) {}
+
+    bool ok() const { return !failed_; }
+    explicit operator bool() const { return ok(); }
+    const Error& error() const { return error_; }
+
+  private:
+    Error error_;
+    bool failed_ = false;
+};
+
+using Status = Result<void>;
+
+inline Status done() {
+    return {};
+}
 
 }  // namespace moorvane

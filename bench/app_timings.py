@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
 """Whole-app figures on a private Xvfb and bus: switch latency by URL and by a click on a popover row, start-up
-time, the tray click until the popover shows, idle memory around the first opening, idle CPU.
+time, a second `moorvane ARG` against `dbus-send` handing the same argument to the running instance, the tray
+click until the popover shows, idle memory around the first opening, idle CPU.
 
 Usage: bench/app_timings.py BUILD_FOLDER
 """
@@ -30,6 +31,18 @@ def rss_mb(pid):
     return 0.0
 
 
+def pss_mb(pid):
+    for line in open("/proc/%d/smaps_rollup" % pid):
+        if line.startswith("Pss:"):
+            return int(line.split()[1]) / 1024
+    return 0.0
+
+
+def median(values):
+    values = sorted(values)
+    return values[len(values) // 2]
+
+
 s = person_e2e.PersonSession()
 try:
     profiles = [s.profile("P%d" % i, ["Safari", "Mail", "Notes"] if i % 2 else ["Notes", "Music"])
@@ -41,6 +54,20 @@ try:
     app = s.start_moorvane()
     startup = time.monotonic() - started
     time.sleep(1)
+
+    # The same argument handed to the running instance by a second moorvane and by dbus-send, alternately so
+    # that both see the same machine; a profile nobody has, so the instance only logs it.
+    handed = "moorvane://switch?profile=Nobody"
+    by_moorvane, by_dbus_send = [], []
+    for _ in range(20):
+        t0 = time.monotonic()
+        subprocess.run([e2e.MOORVANE, handed], env=s.env, check=True)
+        by_moorvane.append(time.monotonic() - t0)
+        t0 = time.monotonic()
+        subprocess.run(["dbus-send", "--session", "--print-reply", "--dest=com.moorvane.app",
+                        "/com/moorvane/app/instance", "com.moorvane.app.Instance.Open", "array:string:" + handed],
+                       env=s.env, check=True, stdout=subprocess.DEVNULL)
+        by_dbus_send.append(time.monotonic() - t0)
 
     latencies, own = [], []
     for i in range(10):
@@ -62,7 +89,7 @@ try:
     cpu0, t0 = cpu_seconds(app.pid), time.monotonic()
     time.sleep(20)
     idle_cpu = (cpu_seconds(app.pid) - cpu0) / (time.monotonic() - t0) * 100
-    before_opening = rss_mb(app.pid)
+    before_opening, before_opening_pss = rss_mb(app.pid), pss_mb(app.pid)
 
     def popover_shown():
         tree = subprocess.run(["xwininfo", "-root", "-tree"], env=s.env, capture_output=True, text=True).stdout
@@ -122,14 +149,16 @@ try:
           (latencies[len(latencies) // 2] * 1000, latencies[-1] * 1000))
     print("Moorvane's share (URL handed over until the domain holds the tiles): median %.0f ms" %
           (own[len(own) // 2] * 1000))
-    print("idle: %.1f MB resident before the popover first opens, %.2f %% CPU over 20 s (four Focus polls)" %
-          (before_opening, idle_cpu))
+    print("second instance handing over a URL: median %.1f ms; dbus-send with the same: median %.1f ms (%.2fx)" %
+          (median(by_moorvane) * 1000, median(by_dbus_send) * 1000, median(by_moorvane) / median(by_dbus_send)))
+    print("idle: %.1f MB resident (%.1f MB proportional) before the popover first opens, %.2f %% CPU over 20 s "
+          "(four Focus polls)" % (before_opening, before_opening_pss, idle_cpu))
     print("tray click until the popover is on screen (50 profiles; xdotool and the polling included, the first "
           "opening compiles the pages): median %.0f ms, worst %.0f ms" %
           (openings[len(openings) // 2] * 1000, openings[-1] * 1000))
     print("  of which xdotool's own click on the bare desktop: %.0f ms" % (bare_click * 1000))
     if drawn:
-        print("inside the app, from building the popover to its first frame: first opening %d ms, then median %d ms"
+        print("inside the app, from the tray click to the popover's first frame: first opening %d ms, then median %d ms"
               % (drawn[0], sorted(drawn[1:])[len(drawn[1:]) // 2] if len(drawn) > 1 else drawn[0]))
     print("row click to the new Dock with the new tiles: median %.0f ms, worst %.0f ms" %
           (row_switches[len(row_switches) // 2] * 1000, row_switches[-1] * 1000))

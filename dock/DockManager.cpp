@@ -13,7 +13,7 @@
 #include <unordered_set>
 #include <utility>
 
-#include "base/BoundedRead.h"
+#include "base/InfoPlist.h"
 #include "base/Log.h"
 #include "base/Plist.h"
 #include "dock/TileCodec.h"
@@ -24,34 +24,22 @@ namespace {
 
 constexpr std::string_view appSuffix = ".app";
 constexpr std::string_view dockBundleIdentifier = "com.apple.dock";
-// Far beyond any real information dictionary; keeps a planted giant file from being read whole.
-constexpr std::size_t maxInfoPlistBytes = 8 * 1024 * 1024;
-
 struct BundleInfo {
     std::string identifier;
     std::optional<std::string> displayName;
     std::optional<std::string> name;
 };
 
-std::optional<BundleInfo> bundleInfo(const Bytes& infoPlist) {
-    const Result<PlistValue> parsed = readPlist(infoPlist);
-    if (!parsed) return std::nullopt;
-    const PlistDictionary* info = parsed->dictionary();
+std::optional<BundleInfo> bundleInfo(const std::string& bundle) {
+    const Result<PlistDictionary> info = readInfoPlist(bundle);
     if (!info) return std::nullopt;
     const std::string* identifier = info->findString("CFBundleIdentifier");
     if (!identifier) return std::nullopt;
-    const auto text = [info](std::string_view key) -> std::optional<std::string> {
+    const auto text = [&info](std::string_view key) -> std::optional<std::string> {
         if (const std::string* value = info->findString(key)) return *value;
         return std::nullopt;
     };
     return BundleInfo{*identifier, text("CFBundleDisplayName"), text("CFBundleName")};
-}
-
-std::optional<Bytes> readInfoPlist(const std::filesystem::path& bundle) {
-    // Only a regular file: a FIFO or device planted under that name would block or never end.
-    Result<std::string> text = readBoundedFile(bundle / "Contents" / "Info.plist", maxInfoPlistBytes);
-    if (!text) return std::nullopt;
-    return Bytes(text->begin(), text->end());
 }
 
 // Every ".app" removed in one pass from left to right, so "My.app.app" gives "My".
@@ -133,9 +121,7 @@ std::vector<InstalledApp> scanInstalledApps(const std::vector<std::string>& fold
         for (const std::string& name : childNames(folder)) {
             if (!name.ends_with(appSuffix)) continue;
             std::string path = folder + "/" + name;
-            const std::optional<Bytes> plist = readInfoPlist(path);
-            if (!plist) continue;
-            std::optional<BundleInfo> info = bundleInfo(*plist);
+            std::optional<BundleInfo> info = bundleInfo(path);
             if (!info || info->identifier.empty()) continue;
             if (!seen.insert(info->identifier).second) continue;
             std::string shownName = info->displayName ? std::move(*info->displayName)
@@ -161,26 +147,25 @@ DockManager::DockManager(DockPreferences& preferences, Workspace& workspace, Pro
       overlay_(overlay),
       queue_(queue),
       clock_(clock),
-      applicationFolders_(std::move(applicationFolders)) {}
+      installedApps_(std::move(applicationFolders)) {}
 
 const std::vector<InstalledApp>& DockManager::installedApps() {
-    if (!cachedInstalledApps_) cachedInstalledApps_ = scanInstalledApps(applicationFolders_);
-    return *cachedInstalledApps_;
+    return installedApps_.apps();
 }
 
-bool DockManager::apply(const DockProfile& profile) {
+Status DockManager::apply(const DockProfile& profile) {
     return apply(profile, decodeTiles(profile.persistentApps));
 }
 
-bool DockManager::apply(const DockProfile& profile, Result<PlistArray> apps) {
+Status DockManager::apply(const DockProfile& profile, Result<PlistArray> apps) {
     if (!apps) {
         log("DockManager: Failed to apply profile: " + apps.error().description);
-        return false;
+        return apps.error();
     }
     Result<PlistArray> others = decodeTiles(profile.persistentOthers);
     if (!others) {
         log("DockManager: Failed to apply profile: " + others.error().description);
-        return false;
+        return others.error();
     }
 
     PlistArray appTiles = std::move(*apps);
@@ -200,10 +185,10 @@ bool DockManager::apply(const DockProfile& profile, Result<PlistArray> apps) {
     preferences_.set(persistentOthersKey, std::move(*others));
     // A restart now would bring the Dock back with the old lists, and a capture would read the unwritten
     // ones as if the Dock showed them; so the switch ends here with the domain as it was.
-    if (!preferences_.synchronize()) {
+    if (Status written = preferences_.synchronize(); !written) {
         preferences_.discardPendingChanges();
         log("DockManager: Failed to apply profile: com.apple.dock could not be written");
-        return false;
+        return written;
     }
 
     const std::vector<RunningApplication> running = workspace_.runningApplications();
@@ -215,16 +200,16 @@ bool DockManager::apply(const DockProfile& profile, Result<PlistArray> apps) {
         // kill() with 0 or a negative pid signals a whole process group or every process we may signal.
         if (process <= 0) {
             log("DockManager: Wrote prefs; not signalling invalid Dock pid " + std::to_string(process));
-        } else if (const std::optional<std::string> error = workspace_.kill(process)) {
+        } else if (const Status killed = workspace_.kill(process); !killed) {
             log("DockManager: Wrote prefs; SIGKILL Dock (pid " + std::to_string(process) +
-                ") failed: " + *error);
+                ") failed: " + killed.error().description);
         } else {
             log("DockManager: Wrote prefs + SIGKILL Dock (pid " + std::to_string(process) + ")");
         }
     }
 
     queue_.post([this, name = profile.name] { showSwitchingOverlay(name); });
-    return true;
+    return done();
 }
 
 std::optional<std::pair<Bytes, Bytes>> DockManager::captureDockState() {

@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "dock/InstalledAppCache.h"
 #include "model/DockProfile.h"
 #include "ports/DockPreferences.h"
 #include "ports/MainQueue.h"
@@ -42,12 +43,12 @@ class DockManager {
     const std::vector<InstalledApp>& installedApps();
 
     // Writes the profile's tile lists without its hidden apps, makes them durable, kills the Dock so the
-    // system restarts it with them, and queues the overlay. False, after a log line, when the Dock was not
+    // system restarts it with them, and queues the overlay. Done, or (after a log line) why the Dock was not
     // written (a blob that is not a property list, or a domain that cannot be stored): then nothing is
     // killed, no overlay shows, and the domain reads as it did before the call.
-    bool apply(const DockProfile& profile);
+    Status apply(const DockProfile& profile);
     // The same, for a caller that has already decoded the profile's app tiles (a switch reads them once).
-    bool apply(const DockProfile& profile, Result<PlistArray> appTiles);
+    Status apply(const DockProfile& profile, Result<PlistArray> appTiles);
 
     // The Dock's current two tile lists as binary blobs, or nothing when either is missing.
     std::optional<std::pair<Bytes, Bytes>> captureDockState();
@@ -67,8 +68,7 @@ class DockManager {
     Overlay& overlay_;
     MainQueue& queue_;
     Clock& clock_;
-    std::vector<std::string> applicationFolders_;
-    std::optional<std::vector<InstalledApp>> cachedInstalledApps_;
+    InstalledAppCache installedApps_;
 
     void waitThenFade();
     // Overlay requests so far; the background wait reads it to start over.

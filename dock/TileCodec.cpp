@@ -4,6 +4,7 @@
 #include <system_error>
 
 #include "base/Log.h"
+#include "base/Text.h"
 
 namespace moorvane {
 
@@ -22,28 +23,9 @@ SpacerType spacerKind(std::string_view type) {
     return SpacerType::small;
 }
 
-// The characters Foundation leaves unescaped in a file URL's path, so URLs written here match the Dock's own.
-bool isPathCharacter(unsigned char c) {
-    if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9')) return true;
-    return std::string_view("!$&'()*+,-./:;=@_~").find(static_cast<char>(c)) != std::string_view::npos;
-}
-
-std::string percentEncodedPath(std::string_view path) {
-    constexpr char hex[] = "0123456789ABCDEF";
-    std::string out;
-    out.reserve(path.size());
-    for (const char ch : path) {
-        const auto c = static_cast<unsigned char>(ch);
-        if (isPathCharacter(c)) {
-            out += ch;
-        } else {
-            out += '%';
-            out += hex[c >> 4];
-            out += hex[c & 0x0F];
-        }
-    }
-    return out;
-}
+// The characters Foundation leaves unescaped in a file URL's path besides letters and digits, so URLs written
+// here match the Dock's own.
+constexpr std::string_view pathCharacters = "!$&'()*+,-./:;=@_~";
 
 }  // namespace
 
@@ -56,7 +38,7 @@ std::string tileLocation(std::string_view path) {
     absolute += path;
     std::error_code error;
     if (absolute.back() != '/' && std::filesystem::is_directory(absolute, error)) absolute += '/';
-    return std::string(fileScheme) + percentEncodedPath(absolute);
+    return std::string(fileScheme) + percentEncoded(absolute, pathCharacters);
 }
 
 std::optional<DockAppEntry> entryFromTile(const PlistValue& tile) {

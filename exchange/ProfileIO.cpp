@@ -114,7 +114,7 @@ Result<std::string> readImportFile(const std::filesystem::path& location) {
     return readBoundedFile(location, maxImportBytes);
 }
 
-void ProfileIO::exportProfile(const DockProfile& profile) {
+Status ProfileIO::exportProfile(const DockProfile& profile) {
     SavePanelOptions options;
     options.title = "Export Profile";
     options.suggestedName = suggestedFileName(profile) + std::string(profileDocumentExtension);
@@ -123,19 +123,20 @@ void ProfileIO::exportProfile(const DockProfile& profile) {
     options.showsExtension = true;
     dialogs_.activateApp();
     const auto location = dialogs_.runSavePanel(options);
-    if (!location || location->empty()) return;
+    if (!location || location->empty()) return done();
 
     const std::string failure = "Couldn\u2019t export \u201C" + profile.name + "\u201D";
     const auto bytes = encodeProfileDocument(profile, currentDate());
     if (!bytes) {
         reportFailure(failure, bytes.error());
-        return;
+        return bytes.error();
     }
-    if (auto written = writeFileAtomically(*location, *bytes); !written) {
+    if (Status written = writeFileAtomically(*location, *bytes); !written) {
         reportFailure(failure, written.error());
-        return;
+        return written;
     }
     log("ProfileIO: exported '" + profile.name + "' to " + location->string());
+    return done();
 }
 
 void ProfileIO::showImportPanel() {
@@ -148,17 +149,17 @@ void ProfileIO::showImportPanel() {
     for (const auto& location : dialogs_.runOpenPanel(options)) importProfile(location);
 }
 
-std::optional<DockProfile> ProfileIO::importProfile(const std::filesystem::path& location) {
+Result<DockProfile> ProfileIO::importProfile(const std::filesystem::path& location) {
     const std::string failure = "Couldn\u2019t import \u201C" + location.filename().string() + "\u201D";
     const auto bytes = readImportFile(location);
     if (!bytes) {
         reportFailure(failure, bytes.error());
-        return std::nullopt;
+        return bytes.error();
     }
     auto decoded = decodeImportedProfile(*bytes);
     if (!decoded) {
         reportFailure(failure, decoded.error());
-        return std::nullopt;
+        return decoded.error();
     }
     DockProfile profile = std::move(*decoded);
     const auto& stored = store_.profiles.get();

@@ -42,11 +42,12 @@ class ProfileIO {
   public:
     ProfileIO(ProfileStore& store, Dialogs& dialogs) : store_(store), dialogs_(dialogs) {}
 
-    void exportProfile(const DockProfile& profile);
+    // Done (also when the user cancels the panel), or the failure that was reported.
+    Status exportProfile(const DockProfile& profile);
     void showImportPanel();
     // Appends the file's profile under a fresh identifier, a free name and fresh dates, and saves the store;
-    // none after a reported failure. Nothing is switched.
-    std::optional<DockProfile> importProfile(const std::filesystem::path& location);
+    // the reported failure otherwise. Nothing is switched.
+    Result<DockProfile> importProfile(const std::filesystem::path& location);
     // One log line, then a modal warning alert.
     void reportFailure(const std::string& message, const Error& error);
 

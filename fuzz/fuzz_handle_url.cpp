@@ -4,18 +4,8 @@
 #include <string_view>
 
 #include "base/Log.h"
+#include "base/Text.h"
 #include "triggers/URLCommands.h"
-
-namespace {
-
-bool hasControlCharacter(std::string_view text) {
-    for (const char c : text) {
-        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) return true;
-    }
-    return false;
-}
-
-}  // namespace
 
 // Any text a program can open as a link: the handler must not crash, must hand the store only a non-empty
 // name free of control characters, and only for its own scheme and the action "switch".
@@ -24,10 +14,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     (void)quiet;
     const std::string_view url(reinterpret_cast<const char*>(data), size);
     const auto parsed = moorvane::parseCommandURL(url);
-    if (parsed && hasControlCharacter(parsed->text)) std::abort();
+    if (parsed && moorvane::hasControlCharacter(parsed->text)) std::abort();
 
     const moorvane::URLCommands commands([&](const std::string& name) {
-        if (name.empty() || hasControlCharacter(name)) std::abort();
+        if (name.empty() || moorvane::hasControlCharacter(name)) std::abort();
         if (!parsed || parsed->scheme != "moorvane" || parsed->action != "switch") std::abort();
         return size % 2 == 0;
     });

@@ -120,19 +120,19 @@ void AppSettings::setAppVisibility(AppVisibility value) {
 }
 
 void AppSettings::setLaunchAtLogin(bool wanted) {
-    std::optional<Error> refusal;
+    Status changed;
     const char* verb = "register";
     if (wanted) {
-        refusal = loginItems_.registerMainApp();
+        changed = loginItems_.registerMainApp();
     } else if (loginItems_.status() == LoginItemStatus::enabled) {
         // Unregistering an item that is not enabled would only earn a refusal to show the user.
         verb = "unregister";
-        refusal = loginItems_.unregisterMainApp();
+        changed = loginItems_.unregisterMainApp();
     }
 
-    if (refusal) {
-        log(std::string("AppSettings: launch at login ") + verb + " failed: " + refusal->description);
-        launchAtLoginError_ = refusal->description;
+    if (!changed) {
+        log(std::string("AppSettings: launch at login ") + verb + " failed: " + changed.error().description);
+        launchAtLoginError_ = changed.error().description;
     } else {
         launchAtLoginError_ = std::nullopt;
     }

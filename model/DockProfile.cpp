@@ -1,11 +1,12 @@
 #include "model/DockProfile.h"
 
-#include <uriparser/Uri.h>
-
 #include <algorithm>
 #include <filesystem>
 #include <memory>
 #include <system_error>
+
+#include "base/Text.h"
+#include "base/Uri.h"
 
 namespace moorvane {
 
@@ -68,41 +69,12 @@ namespace {
 
 constexpr std::string_view fileScheme = "file://";
 
-// Undoes percent-encoding; malformed escapes leave the text as it was.
-std::string percentDecoded(std::string text) {
-    std::string out;
-    out.reserve(text.size());
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] != '%') {
-            out += text[i];
-            continue;
-        }
-        const auto hex = [](char c) -> int {
-            if (c >= '0' && c <= '9') return c - '0';
-            if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-            if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-            return -1;
-        };
-        if (i + 2 >= text.size() || hex(text[i + 1]) < 0 || hex(text[i + 2]) < 0) return text;
-        out += static_cast<char>(hex(text[i + 1]) * 16 + hex(text[i + 2]));
-        i += 2;
-    }
-    return out;
-}
-
-struct UriFree {
-    void operator()(UriUriA* uri) const {
-        uriFreeUriMembersA(uri);
-        delete uri;
-    }
-};
-
 }  // namespace
 
 std::string filePathFromLocation(std::string_view location) {
     if (location.substr(0, fileScheme.size()) != fileScheme) return std::string(location);
     const std::string text(location);
-    std::unique_ptr<UriUriA, UriFree> uri(new UriUriA{});
+    ParsedUri uri(new UriUriA{});
     const char* errorPos = nullptr;
     if (uriParseSingleUriA(uri.get(), text.c_str(), &errorPos) == URI_SUCCESS) {
         // A filename is never longer than the URI that encodes it.
@@ -122,7 +94,8 @@ std::string filePathFromLocation(std::string_view location) {
             stripped += text[i++];
         }
     }
-    return percentDecoded(std::move(stripped));
+    // A malformed escape leaves the text as it was.
+    return percentDecoded(stripped, BadEscape::keepWholeText);
 }
 
 std::optional<std::string> iconPath(const DockAppEntry& entry, const ApplicationLocator& locateApplication) {

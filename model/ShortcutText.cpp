@@ -8,6 +8,8 @@
 #include <cstddef>
 #include <utility>
 
+#include "base/Text.h"
+
 namespace moorvane {
 
 namespace {
@@ -64,13 +66,6 @@ const std::string& keyName(KeyCode keyCode) {
     return found == names.end() ? unknown : found->second;
 }
 
-std::string_view trimmed(std::string_view piece) {
-    // Only spaces and tabs: a line break inside a stored shortcut is part of the token.
-    while (!piece.empty() && (piece.front() == ' ' || piece.front() == '\t')) piece.remove_prefix(1);
-    while (!piece.empty() && (piece.back() == ' ' || piece.back() == '\t')) piece.remove_suffix(1);
-    return piece;
-}
-
 // Lower-cases in the root locale, so a Turkish or Lithuanian user locale cannot turn "İ" into the key "i".
 // Gives none for a piece too long to become any token: root-locale lower-casing never shortens a text in code
 // points, and a code point (or a replaced ill-formed sequence) spans at most four bytes. The bound also keeps
@@ -78,17 +73,7 @@ std::string_view trimmed(std::string_view piece) {
 std::optional<std::string> lowerCasedToken(std::string_view piece) {
     const bool ascii = std::all_of(piece.begin(), piece.end(), [](char c) { return (c & 0x80) == 0; });
     if (piece.size() > (ascii ? 1 : 4) * longestToken()) return std::nullopt;
-    std::string out;
-    if (ascii) {
-        out = piece;
-        for (char& c : out)
-            if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-        return out;
-    }
-    icu::UnicodeString::fromUTF8(icu::StringPiece(piece.data(), static_cast<std::int32_t>(piece.size())))
-        .toLower(icu::Locale::getRoot())
-        .toUTF8String(out);
-    return out;
+    return lowerCased(piece);
 }
 
 std::uint32_t modifierForToken(std::string_view token) {
@@ -192,7 +177,8 @@ std::optional<Shortcut> parseShortcut(std::string_view text) {
         start = plus + 1;
         if (raw.empty()) continue;
         // Trimming before lower-casing is safe: no character lower-cases to or from a space or a tab.
-        const auto token = lowerCasedToken(trimmed(raw));
+        // Only spaces and tabs: a line break inside a stored shortcut is part of the token.
+        const auto token = lowerCasedToken(trimmed(raw, spacesAndTabs));
         if (token) {
             if (const auto flag = modifierForToken(*token)) {
                 flags |= flag;

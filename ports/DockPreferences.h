@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "base/Plist.h"
+#include "base/Result.h"
 
 namespace moorvane {
 
@@ -15,8 +16,8 @@ class DockPreferences {
     virtual std::optional<PlistValue> copyValue(std::string_view key) = 0;
     // Takes effect in memory; synchronize() makes it durable.
     virtual void set(std::string_view key, PlistValue value) = 0;
-    // Writes pending changes; false when they could not be written.
-    virtual bool synchronize() = 0;
+    // Writes pending changes, or says why they could not be written.
+    virtual Status synchronize() = 0;
     // Forgets the changes set since the last successful synchronize(), so reads see the stored domain again.
     virtual void discardPendingChanges() = 0;
 };

@@ -15,9 +15,9 @@ class LoginItems {
   public:
     virtual ~LoginItems() = default;
     virtual LoginItemStatus status() = 0;
-    // Each gives the system's refusal, described for the user, or none when the change was made.
-    virtual std::optional<Error> registerMainApp() = 0;
-    virtual std::optional<Error> unregisterMainApp() = 0;
+    // Each is done, or gives the system's refusal described for the user.
+    virtual Status registerMainApp() = 0;
+    virtual Status unregisterMainApp() = 0;
 };
 
 }  // namespace moorvane

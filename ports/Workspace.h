@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "base/Result.h"
+
 namespace moorvane {
 
 using ProcessId = std::int32_t;
@@ -24,8 +26,8 @@ struct RunningApplication {
 // The running graphical applications and the means to quit, kill and open them.
 class Workspace {
   public:
-    // Carries the error's description when the open failed, nothing on success.
-    using OpenCompletion = std::function<void(std::optional<std::string> error)>;
+    // Done, or why the open failed.
+    using OpenCompletion = std::function<void(Status opened)>;
 
     virtual ~Workspace() = default;
 
@@ -33,8 +35,8 @@ class Workspace {
     virtual std::vector<RunningApplication> runningApplications() = 0;
     // A polite request to quit, which the app may answer with a question to the user or refuse.
     virtual void terminate(ProcessId process) = 0;
-    // SIGKILL; gives the error's description when the signal could not be sent.
-    virtual std::optional<std::string> kill(ProcessId process) = 0;
+    // SIGKILL; done, or why the signal could not be sent.
+    virtual Status kill(ProcessId process) = 0;
     virtual ProcessId ownProcessIdentifier() = 0;
     // Where the application with this bundle identifier lives, when the system knows one.
     virtual std::optional<std::string> applicationLocation(const std::string& bundleIdentifier) = 0;

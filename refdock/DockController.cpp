@@ -112,7 +112,7 @@ void DockController::showRunning() {
 }
 
 bool DockController::persist() {
-    Result<std::monostate> written = writeDomain(file_, domain_);
+    Status written = writeDomain(file_, domain_);
     if (!written)
         say(QStringLiteral("cannot write the preferences: ") +
             QString::fromStdString(written.error().description));

@@ -6,6 +6,7 @@
 
 #include "base/AtomicFile.h"
 #include "base/BoundedRead.h"
+#include "base/InfoPlist.h"
 #include "dock/TileCodec.h"
 
 namespace moorvane::refdock {
@@ -51,13 +52,10 @@ Result<PlistDictionary> readDomain(const fs::path& file) {
     return std::move(*value->dictionary());
 }
 
-Result<std::monostate> writeDomain(const fs::path& file, const PlistDictionary& domain) {
+Status writeDomain(const fs::path& file, const PlistDictionary& domain) {
     Result<Bytes> bytes = writeBinary(PlistValue(domain));
     if (!bytes) return bytes.error();
-
-    const std::string_view text(reinterpret_cast<const char*>(bytes->data()), bytes->size());
-    if (auto written = writeFileAtomically(file, text, 0600, 0700); !written) return written.error();
-    return std::monostate{};
+    return writeFileAtomically(file, asText(*bytes), 0600, 0700);
 }
 
 PlistArray& tileList(PlistDictionary& domain, std::string_view key) {
@@ -150,9 +148,7 @@ TileFace faceOf(const PlistValue& tile) {
 
 std::string bundleIcon(const fs::path& bundle) {
     std::error_code error;
-    const fs::path info = bundle / "Contents" / "Info.plist";
-    if (!fs::is_regular_file(info, error)) return {};
-    Result<PlistDictionary> dictionary = readDomain(info);
+    Result<PlistDictionary> dictionary = readInfoPlist(bundle);
     if (!dictionary) return {};
     const std::string* name = dictionary->findString("CFBundleIconFile");
     if (name == nullptr || name->empty()) return {};

@@ -23,7 +23,7 @@ Result<PlistDictionary> readDomain(const std::filesystem::path& file);
 
 // Replaces the file with the binary form of `domain` through the core's atomic replace (model/AtomicFile.h),
 // so a crash leaves either the old or the new domain whole. Missing folders are made.
-Result<std::monostate> writeDomain(const std::filesystem::path& file, const PlistDictionary& domain);
+Status writeDomain(const std::filesystem::path& file, const PlistDictionary& domain);
 
 // The tile array under `key`, made an array when it is missing or of another type; elements that are not
 // dictionaries are dropped, since no tile can be shown or moved for them.

@@ -12,7 +12,7 @@ qt6-base-dev qt6-declarative-dev qt6-declarative-dev-tools qt6-svg-dev libqt6svg
 qml6-module-qtqml qml6-module-qtquick qml6-module-qtquick-controls qml6-module-qtquick-window
 qml6-module-qtquick-layouts qml6-module-qtquick-templates qml6-module-qtqml-workerscript
 qml6-module-qtquick-dialogs qml6-module-qt-labs-platform
-libxtst-dev libx11-dev xvfb xdotool x11-utils imagemagick dbus dbus-x11 procps
+libxtst-dev libx11-dev libdbus-1-dev xvfb xdotool x11-utils imagemagick dbus dbus-x11 procps
 fonts-material-design-icons-iconfont fonts-dejavu-core
 trayer at-spi2-core python3 python3-pyatspi"
 

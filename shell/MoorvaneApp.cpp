@@ -1,19 +1,18 @@
 #include "shell/MoorvaneApp.h"
 
 #include <QAccessible>
-#include <QApplication>
 #include <QCursor>
+#include <QDBusConnection>
+#include <QDir>
 #include <QFileInfo>
-#include <QIcon>
+#include <QGuiApplication>
 #include <QMessageBox>
-#include <QPainter>
 #include <QQmlContext>
 #include <QQmlEngine>
 #include <QQuickWindow>
 #include <QScreen>
 #include <QSystemTrayIcon>
 #include <QUrl>
-#include <QWidget>
 
 #include "base/Log.h"
 #include "platform/referencedock/DockChangeObserver.h"
@@ -25,9 +24,14 @@
 #include "platform/session/FileUserDefaults.h"
 #include "platform/session/LinuxKeyMonitor.h"
 #include "platform/session/XdgPaths.h"
+#include "shell/Arguments.h"
+#include "shell/BusServices.h"
+#include "shell/HandOver.h"
+#include "shell/PopoverPlacement.h"
+#include "shell/TrayIcon.h"
+#include "shell/automationadaptor.h"
+#include "shell/instanceadaptor.h"
 #include "ui/kit/IconSource.h"
-#include "ui/kit/Symbols.h"
-#include "ui/kit/Theme.h"
 #include "ui/popover/PopoverModel.h"
 #include "ui/popover/PopoverWindow.h"
 
@@ -38,60 +42,30 @@ namespace {
 constexpr double dockChangeDelaySeconds = 2.0;
 constexpr int popoverWidth = 340;
 
-// The tray's picture of "square.stack.3d.up", drawn from the symbol font at every size and scale the tray may
-// ask for, so it stays crisp.
-QIcon statusIcon() {
-    Theme& theme = Theme::install();
-    const QChar glyph(symbolTable().at("square.stack.3d.up"));
-    QIcon icon;
-    for (const int size : {16, 22, 24, 32, 44, 48, 64, 96}) {
-        QPixmap pixmap(size, size);
-        pixmap.fill(Qt::transparent);
-        QPainter painter(&pixmap);
-        painter.setRenderHint(QPainter::TextAntialiasing);
-        QFont font(theme.symbolFont());
-        font.setPixelSize(size * 7 / 8);
-        painter.setFont(font);
-        painter.setPen(Qt::white);
-        painter.drawText(pixmap.rect(), Qt::AlignCenter, QString(glyph));
-        icon.addPixmap(pixmap);
-    }
-    return icon;
-}
-
 // What the settings page shows: the package's version, and the build it came from.
 std::string versionText() {
     return versionString(nlohmann::json{{"CFBundleShortVersionString", MOORVANE_VERSION},
                                         {"CFBundleVersion", MOORVANE_BUILD}});
 }
 
-// A URL rather than a path: "scheme://...", or one of the two schemes that need no slashes. A file name with
-// a colon ("Work: Mon.dockprofile") stays a path.
-bool isURLArgument(const QString& argument) {
-    return argument.contains(QStringLiteral("://")) ||
-           argument.startsWith(QStringLiteral("moorvane:"), Qt::CaseInsensitive) ||
-           argument.startsWith(QStringLiteral("file:"), Qt::CaseInsensitive);
-}
-
-}  // namespace
-
-void UpdateController::checkForUpdates() {
+// Updates come from the system's package manager; the popover's button says so.
+void explainUpdates() {
     QMessageBox::information(nullptr, QStringLiteral("Check for Updates"),
                              QStringLiteral("Moorvane is updated by your system\u2019s package manager."));
 }
 
-MoorvaneApp& MoorvaneApp::shared() {
-    // Built on first use, after the Qt application; never destroyed before the event loop ends.
-    static MoorvaneApp* app = new MoorvaneApp();
-    return *app;
+// The `moorvane` command beside this app (bin/moorvane for libexec/moorvane/moorvane): what the login item
+// starts, as a user would.
+QString commandPath(const QString& app) {
+    const QString command =
+        QDir::cleanPath(QFileInfo(app).absolutePath() + QStringLiteral("/../../bin/moorvane"));
+    return QFileInfo::exists(command) ? command : app;
 }
+
+}  // namespace
 
 MoorvaneApp::MoorvaneApp() = default;
 MoorvaneApp::~MoorvaneApp() = default;
-
-KeyMonitor& MoorvaneApp::keyMonitor() {
-    return *keys_;
-}
 
 void MoorvaneApp::setUp() {
     if (setUp_) return;
@@ -101,8 +75,8 @@ void MoorvaneApp::setUp() {
     workspace_ = std::make_unique<LinuxWorkspace>(referencedock::applicationFolders());
     probe_ = std::make_unique<LinuxProcessProbe>();
     defaults_ = std::make_unique<FileUserDefaults>(XdgPaths::xdgConfigHome() + "/Moorvane/defaults.json");
-    loginItems_ =
-        std::make_unique<AutostartLoginItems>(QCoreApplication::applicationFilePath().toStdString());
+    loginItems_ = std::make_unique<AutostartLoginItems>(
+        commandPath(QCoreApplication::applicationFilePath()).toStdString());
     keys_ = std::make_unique<LinuxKeyMonitor>(queue_);
     dock_ = std::make_unique<DockManager>(*preferences_, *workspace_, *probe_, overlay_, queue_, queue_,
                                           referencedock::applicationFolders());
@@ -115,9 +89,8 @@ void MoorvaneApp::setUp() {
                                             settings_.get());
     // 3. The settings' activation policy.
     activation_.setActivationPolicy(activationPolicy(settings_->appVisibility()));
-    // 4. and 5. The status item and its popover.
+    // 4. and 5. The status item; its popover is built at the first click.
     createStatusItem();
-    createPopover();
     // 6. The Focus observer: a poll every 5 s, and one now.
     focus_ = std::make_unique<FocusModeObserver>(home, *store_);
     focusTimer_.setInterval(static_cast<int>(FocusModeObserver::pollIntervalSeconds * 1000));
@@ -130,13 +103,26 @@ void MoorvaneApp::setUp() {
     // 8. Global shortcuts.
     hotkeys_ = std::make_unique<HotkeyManager>(*keys_, queue_, *store_);
     hotkeys_->start();
-    // 9. The update controller.
-    updater_.startUpdater();
-
     urls_ = std::make_unique<URLCommands>(*store_);
     profileIO_ = std::make_unique<ProfileIO>(*store_, dialogs_);
-    editorContext_ = std::make_unique<EditorContext>(
-        EditorContext{*store_, *dock_, *hotkeys_, *keys_, *profileIO_, *focus_, *workspace_, {}});
+    editorContext_ = std::make_unique<EditorContext>(EditorContext{
+        *store_, *dock_, *hotkeys_, *keys_, *profileIO_, *focus_, *workspace_, [this] { bell_.ring(); }});
+}
+
+void MoorvaneApp::exportOnBus(QDBusConnection& bus) {
+    auto* automation = new AutomationService(*store_, this);
+    new AutomationAdaptor(automation);
+    auto* instance = new InstanceService(
+        *store_,
+        [this](const QStringList& arguments) {
+            std::vector<std::string> handed;
+            for (const QString& argument : arguments) handed.push_back(argument.toStdString());
+            open(handed);
+        },
+        [this](const Uuid& id) { openEditor(id); }, this);
+    new InstanceAdaptor(instance);
+    bus.registerObject(QString::fromLatin1(automationPath), automation, QDBusConnection::ExportAdaptors);
+    bus.registerObject(QString::fromLatin1(instancePath), instance, QDBusConnection::ExportAdaptors);
 }
 
 void MoorvaneApp::openEditor(const Uuid& profileId) {
@@ -148,24 +134,13 @@ void MoorvaneApp::createStatusItem() {
         log("Moorvane: no system tray in this session; the status item is not shown");
         return;
     }
-    statusItem_ = new QSystemTrayIcon(statusIcon(), this);
+    statusItem_ = new QSystemTrayIcon(trayIcon(), this);
     statusItem_->setToolTip(QStringLiteral("Moorvane"));
     connect(statusItem_, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
         if (reason == QSystemTrayIcon::Trigger) togglePopover();
     });
     statusItem_->show();
-    // The tray draws the icon in a window of its own; give it the name a screen reader announces.
-    for (QWidget* widget : QApplication::topLevelWidgets()) {
-        if (qstrcmp(widget->metaObject()->className(), "QSystemTrayIconSys") == 0) {
-            widget->setAccessibleName(QStringLiteral("Moorvane"));
-            widget->setWindowTitle(QStringLiteral("Moorvane"));
-        }
-    }
-}
-
-void MoorvaneApp::createPopover() {
-    popoverEngine_ = createPopoverEngine();
-    popoverEngine_->setParent(this);
+    nameTrayWindow();
 }
 
 void MoorvaneApp::closePopover() {
@@ -174,18 +149,10 @@ void MoorvaneApp::closePopover() {
 
 void MoorvaneApp::placePopover() {
     const QRect tray = statusItem_ ? statusItem_->geometry() : QRect();
-    const QPoint anchor = tray.isValid() ? tray.center() : popoverAnchor_;
-    QScreen* screen = QGuiApplication::screenAt(anchor);
+    QScreen* screen = QGuiApplication::screenAt(tray.isValid() ? tray.center() : popoverAnchor_);
     if (!screen) screen = QGuiApplication::primaryScreen();
-    const QRect area = screen->availableGeometry();
-    const int height = popover_->height();
-    // Below a tray at the top of its screen, above one at the bottom.
-    const bool below = anchor.y() < area.center().y();
-    const int x = std::clamp(anchor.x() - popoverWidth / 2, area.left(),
-                             std::max(area.left(), area.right() + 1 - popoverWidth));
-    const int y = below ? (tray.isValid() ? tray.bottom() + 1 : anchor.y()) + 4
-                        : (tray.isValid() ? tray.top() : anchor.y()) - height - 4;
-    popover_->setPosition(x, std::clamp(y, area.top(), std::max(area.top(), area.bottom() + 1 - height)));
+    popover_->setPosition(popoverPosition(tray, popoverAnchor_, screen->availableGeometry(),
+                                          QSize(popoverWidth, popover_->height())));
 }
 
 void MoorvaneApp::togglePopover() {
@@ -196,16 +163,25 @@ void MoorvaneApp::togglePopover() {
     // The click that closed the popover from outside may reach the tray too; it closed it, it does not
     // reopen.
     if (popoverClosed_.isValid() && popoverClosed_.elapsed() < 300) return;
+    QElapsedTimer clicked;
+    clicked.start();
     auto* model = new PopoverModel(
         PopoverServices{*store_, *settings_, *focus_, queue_, *profileIO_,
                         [this](const Uuid& id) { openEditor(id); }, [] { QCoreApplication::quit(); },
-                        [this] { updater_.checkForUpdates(); }, versionText(), entryIconSource(*workspace_)},
+                        explainUpdates, versionText(), entryIconSource(*workspace_)},
         this);
+    // The engine, and the QML it compiles, only once the popover is wanted: an app that mostly switches
+    // by shortcut, Focus or URL need not keep them resident.
+    if (!popoverEngine_) {
+        popoverEngine_ = createPopoverEngine();
+        popoverEngine_->setParent(this);
+    }
     popover_ = createPopoverWindow(*popoverEngine_, model);
     if (!popover_) {
         delete model;
         return;
     }
+    logFirstFrame(popover_, clicked);
     connect(model, &PopoverModel::closeRequested, this, &MoorvaneApp::closePopover, Qt::QueuedConnection);
     connect(popover_, &QWindow::activeChanged, this, [this] {
         if (popover_ && !popover_->isActive() && popover_->isVisible()) closePopover();
@@ -229,28 +205,21 @@ void MoorvaneApp::togglePopover() {
     popover_->requestActivate();
 }
 
-QStringList MoorvaneApp::withAbsolutePaths(const QStringList& arguments) {
-    QStringList absolute;
-    for (const QString& argument : arguments)
-        absolute << (isURLArgument(argument) ? argument : QFileInfo(argument).absoluteFilePath());
-    return absolute;
-}
-
-void MoorvaneApp::open(const QStringList& arguments) {
-    for (const QString& argument : arguments) {
+void MoorvaneApp::open(const std::vector<std::string>& arguments) {
+    for (const std::string& argument : withAbsolutePaths(arguments)) {
         if (!isURLArgument(argument)) {
             // A missing file or a folder gets the import's alert, which names it, and its log line.
-            profileIO_->importProfile(QFileInfo(argument).absoluteFilePath().toStdString());
+            profileIO_->importProfile(argument);
             continue;
         }
-        const QUrl url(argument);
+        const QUrl url(QString::fromStdString(argument));
         if (url.isLocalFile()) {
             profileIO_->importProfile(url.toLocalFile().toStdString());
         } else if (url.scheme().compare(QLatin1String(URLCommands::scheme.data()), Qt::CaseInsensitive) ==
                    0) {
-            urls_->handleURL(argument.toStdString());
+            urls_->handleURL(argument);
         } else {
-            log("Moorvane: ignored \u201C" + loggable(argument.toStdString()) +
+            log("Moorvane: ignored \u201C" + loggable(argument) +
                 "\u201D: neither a file nor a moorvane: URL");
         }
     }

@@ -60,8 +60,9 @@ void AppLaunchManager::launchApps(const std::vector<std::string>& bundleIdentifi
             continue;
         }
         // The completion may run on another thread, long after this object is gone: it holds only a copy.
-        workspace_.openApplication(*location, [identifier](std::optional<std::string> error) {
-            if (error) log("AppLaunchManager: failed to launch " + identifier + ": " + *error);
+        workspace_.openApplication(*location, [identifier](Status opened) {
+            if (!opened)
+                log("AppLaunchManager: failed to launch " + identifier + ": " + opened.error().description);
         });
     }
 }

@@ -1,8 +1,6 @@
 #include "store/ProfileStore.h"
 
 #include <date/date.h>
-#include <unicode/uchar.h>
-#include <unicode/unistr.h>
 
 #include <chrono>
 #include <iterator>
@@ -13,6 +11,7 @@
 #include "base/AtomicFile.h"
 #include "base/BoundedRead.h"
 #include "base/Log.h"
+#include "base/Text.h"
 #include "dock/DockManager.h"
 #include "dock/TileCodec.h"
 #include "model/AppSettings.h"
@@ -25,15 +24,6 @@ namespace moorvane {
 namespace fs = std::filesystem;
 
 namespace {
-
-constexpr std::string_view whiteSpace = " \t\n\r\v\f";
-
-std::string_view trimmed(std::string_view text) {
-    const auto first = text.find_first_not_of(whiteSpace);
-    if (first == std::string_view::npos) return {};
-    const auto last = text.find_last_not_of(whiteSpace);
-    return text.substr(first, last - first + 1);
-}
 
 // Far beyond any real store (a profile is a few kilobytes); a larger file is not read into memory whole.
 constexpr std::size_t maxStoreBytes = std::size_t{256} << 20;
@@ -131,15 +121,12 @@ void ProfileStore::load() {
     if (auto id = Uuid::parse(trimmed(*active))) activeProfileId = *id;
 }
 
-void ProfileStore::save() {
-    if (auto written = writeFileAtomically(storageURL_, encodeProfiles(profiles.get())); !written) {
-        log("ProfileStore: Failed to save: " + written.error().description);
-        return;
-    }
-    if (!activeProfileId.get()) return;
-    if (auto written = writeFileAtomically(activeIdURL_, activeProfileId.get()->text()); !written) {
-        log("ProfileStore: Failed to save: " + written.error().description);
-    }
+Status ProfileStore::save() {
+    Status written = writeFileAtomically(storageURL_, encodeProfiles(profiles.get()));
+    if (written && activeProfileId.get())
+        written = writeFileAtomically(activeIdURL_, activeProfileId.get()->text());
+    if (!written) log("ProfileStore: Failed to save: " + written.error().description);
+    return written;
 }
 
 void ProfileStore::reenableAutoSaveAfter(double seconds, bool logIt) {
@@ -150,7 +137,7 @@ void ProfileStore::reenableAutoSaveAfter(double seconds, bool logIt) {
     });
 }
 
-bool ProfileStore::switchTo(const DockProfile& profile, bool launchApps) {
+Status ProfileStore::switchTo(const DockProfile& profile, bool launchApps) {
     isAutoSaveEnabled = false;
     DockProfile current = profile;
     for (const auto& p : profiles.get()) {
@@ -165,7 +152,7 @@ bool ProfileStore::switchTo(const DockProfile& profile, bool launchApps) {
         " entries: " + entryListText(entries));
     // Made active while the Dock still shows another layout, the profile would take that layout at the next
     // auto-save; so a switch whose Dock was not written goes no further.
-    const bool applied = dock_.apply(current, std::move(tiles));
+    const Status applied = dock_.apply(current, std::move(tiles));
     if (applied) {
         if (launchApps) launcher_.applyLaunchOptions(current, entries);
         activeProfileId = current.id;
@@ -177,22 +164,18 @@ bool ProfileStore::switchTo(const DockProfile& profile, bool launchApps) {
     return applied;
 }
 
-bool ProfileStore::switchToProfileNamed(const std::string& name) {
+Status ProfileStore::switchToProfileNamed(const std::string& name) {
     auto found = profileNamed(name);
     if (!found) {
-        log("ProfileStore: no profile named '" + name + "'");
-        return false;
+        Error missing{"ProfileStore: no profile named '" + name + "'"};
+        log(missing.description);
+        return missing;
     }
-    switchTo(*found, true);
-    return true;
+    return switchTo(*found, true);
 }
 
 bool profileNameMatches(std::string_view storedName, std::string_view asked) {
-    const std::string_view wanted = trimmed(asked);
-    const auto text = [](std::string_view s) {
-        return icu::UnicodeString::fromUTF8(icu::StringPiece(s.data(), static_cast<int32_t>(s.size())));
-    };
-    return text(storedName).caseCompare(text(wanted), U_FOLD_CASE_DEFAULT) == 0;
+    return equalIgnoringCase(storedName, trimmed(asked));
 }
 
 std::optional<DockProfile> ProfileStore::profileNamed(std::string_view name) const {

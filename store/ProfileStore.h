@@ -56,12 +56,14 @@ class ProfileStore {
     const std::filesystem::path& activeIdURL() const { return activeIdURL_; }
 
     void load();
-    void save();
+    // Done, or (after a log line) why either file could not be written.
+    Status save();
 
-    // False when the Dock could not be written: then nothing else happened (no apps quit or launched, the
+    // Fails when the Dock could not be written: then nothing else happened (no apps quit or launched, the
     // active profile unchanged), and auto-save still comes back after the usual pause.
-    bool switchTo(const DockProfile& profile, bool launchApps);
-    bool switchToProfileNamed(const std::string& name);
+    Status switchTo(const DockProfile& profile, bool launchApps);
+    // Fails only when no profile answers to `name`; the switch itself is then under way.
+    Status switchToProfileNamed(const std::string& name);
     // Trimmed, ignoring letter case; the first in list order wins.
     std::optional<DockProfile> profileNamed(std::string_view name) const;
     // Exact, case-sensitive match of the Focus mode name.

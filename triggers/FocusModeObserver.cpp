@@ -1,12 +1,9 @@
 #include "triggers/FocusModeObserver.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unicode/locid.h>
 #include <unicode/uchar.h>
 #include <unicode/unistr.h>
 #include <unicode/utf16.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <array>
@@ -17,7 +14,9 @@
 
 #include <nlohmann/json.hpp>
 
+#include "base/BoundedRead.h"
 #include "base/Log.h"
+#include "base/Text.h"
 #include "store/ProfileStore.h"
 
 namespace moorvane {
@@ -58,20 +57,6 @@ std::optional<std::string> nameIn(const std::array<ModeRow, N>& rows, std::strin
     return std::nullopt;
 }
 
-class FileDescriptor {
-  public:
-    explicit FileDescriptor(int fd) : fd_(fd) {}
-    ~FileDescriptor() {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-    int get() const { return fd_; }
-
-  private:
-    int fd_;
-};
-
 struct Empty {};
 struct Failure {
     std::string message;
@@ -83,36 +68,19 @@ Failure failure(const std::filesystem::path& path, std::string_view what) {
 }
 
 ReadOutcome readJsonFile(const std::filesystem::path& path) {
-    // Non-blocking, so a named pipe planted at the path cannot stall the main thread; the type is checked on
-    // the open file, not on the name, so nothing can be swapped in between.
-    const FileDescriptor file(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
-    if (file.get() < 0) return failure(path, std::string("cannot be read: ") + std::strerror(errno));
-    struct stat info {};
-    if (::fstat(file.get(), &info) != 0)
-        return failure(path, std::string("cannot be read: ") + std::strerror(errno));
-    if (!S_ISREG(info.st_mode)) return failure(path, "is not a regular file");
-    if (static_cast<std::uintmax_t>(info.st_size) > FocusModeObserver::maxFileBytes)
-        return failure(path, "is larger than 16 MiB");
-
-    std::string text;
-    text.resize(static_cast<std::size_t>(info.st_size));
-    std::size_t filled = 0;
-    for (;;) {
-        // One byte beyond the limit tells a file that grew since fstat from one that did not.
-        if (text.size() - filled < 1) {
-            if (text.size() > FocusModeObserver::maxFileBytes) return failure(path, "is larger than 16 MiB");
-            text.resize(std::min(FocusModeObserver::maxFileBytes + 1, text.size() * 2 + 4096));
+    // A named pipe planted at the path cannot stall the main thread: the read refuses it without blocking.
+    Result<std::string> read = readBoundedFile(path, FocusModeObserver::maxFileBytes);
+    if (!read) {
+        switch (read.error().code) {
+            case notARegularFileCode:
+                return failure(path, "is not a regular file");
+            case largerThanBoundCode:
+                return failure(path, "is larger than " + sizeText(FocusModeObserver::maxFileBytes));
+            default:
+                return failure(path, std::string("cannot be read: ") + std::strerror(read.error().code));
         }
-        const ssize_t got = ::read(file.get(), text.data() + filled, text.size() - filled);
-        if (got < 0) {
-            if (errno == EINTR) continue;
-            return failure(path, std::string("cannot be read: ") + std::strerror(errno));
-        }
-        if (got == 0) break;
-        filled += static_cast<std::size_t>(got);
     }
-    text.resize(filled);
-    if (filled > FocusModeObserver::maxFileBytes) return failure(path, "is larger than 16 MiB");
+    const std::string& text = *read;
     if (std::all_of(text.begin(), text.end(),
                     [](char c) { return c == ' ' || c == '\n' || c == '\r' || c == '\t'; }))
         return Empty{};
@@ -192,9 +160,7 @@ std::optional<std::string> builtInFocusModeName(std::string_view identifier) {
 std::string fallbackFocusModeName(std::string_view identifier) {
     const auto dot = identifier.rfind('.');
     const std::string_view piece = dot == std::string_view::npos ? identifier : identifier.substr(dot + 1);
-    icu::UnicodeString text =
-        icu::UnicodeString::fromUTF8(icu::StringPiece(piece.data(), static_cast<int32_t>(piece.size())));
-    text.toLower(icu::Locale::getRoot());
+    const icu::UnicodeString text = icu::UnicodeString::fromUTF8(lowerCased(piece));
     icu::UnicodeString out;
     bool wordStart = true;
     for (int32_t i = 0; i < text.length();) {

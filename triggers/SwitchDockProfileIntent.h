@@ -9,13 +9,17 @@ namespace moorvane {
 
 class ProfileStore;
 
-// The one failure the automation action reports to the user.
+// The failures the automation action reports to its caller: no such profile, or a Dock that could not be
+// written (a script must not go on as if the Dock had changed).
 class SwitchDockProfileError {
   public:
-    enum class Case { noSuchProfile };
+    enum class Case { noSuchProfile, dockNotChanged };
 
     static SwitchDockProfileError noSuchProfile(std::string name) {
         return SwitchDockProfileError(Case::noSuchProfile, std::move(name));
+    }
+    static SwitchDockProfileError dockNotChanged(std::string name) {
+        return SwitchDockProfileError(Case::dockNotChanged, std::move(name));
     }
 
     Case kind() const { return case_; }
@@ -49,8 +53,8 @@ class SwitchDockProfileIntent {
 
     std::string profileName;
 
-    // The unchanged profileName once a profile was found and switched to (the switch's own failures are the
-    // store's to log), or noSuchProfile. Main thread only.
+    // The unchanged profileName once a profile was found and its tile lists written to the Dock, else why
+    // not. Main thread only.
     std::variant<std::string, SwitchDockProfileError> perform() const;
 
   private:

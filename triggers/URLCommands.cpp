@@ -1,12 +1,10 @@
 #include "triggers/URLCommands.h"
 
-#include <unicode/locid.h>
-#include <unicode/unistr.h>
-#include <uriparser/Uri.h>
-
 #include <memory>
 
 #include "base/Log.h"
+#include "base/Text.h"
+#include "base/Uri.h"
 #include "store/ProfileStore.h"
 
 namespace moorvane {
@@ -16,23 +14,11 @@ namespace {
 // Echoing a hostile megabyte into the log helps nobody; this much identifies any real command.
 constexpr std::size_t echoLimit = 2048;
 
-constexpr std::string_view hexDigits = "0123456789ABCDEF";
-
-bool isHex(char c) {
-    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
-}
-
 bool isAlpha(char c) {
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
 }
 bool isDigit(char c) {
     return c >= '0' && c <= '9';
-}
-
-void appendEscaped(std::string& out, unsigned char byte) {
-    out += '%';
-    out += hexDigits[byte >> 4];
-    out += hexDigits[byte & 0x0F];
 }
 
 // What a URL object makes of text a caller typed: characters no URL may hold (spaces, controls, NUL,
@@ -47,7 +33,7 @@ std::string encodeInvalidCharacters(std::string_view text) {
     bool seenFragment = false;
     for (std::size_t i = 0; i < text.size(); ++i) {
         const char c = text[i];
-        if (c == '%' && i + 2 < text.size() && isHex(text[i + 1]) && isHex(text[i + 2])) {
+        if (startsPercentEscape(text, i)) {
             out += c;
         } else if (c == '#' && !seenFragment) {
             seenFragment = true;
@@ -55,7 +41,7 @@ std::string encodeInvalidCharacters(std::string_view text) {
         } else if (allowed.find(c) != std::string_view::npos) {
             out += c;
         } else {
-            appendEscaped(out, static_cast<unsigned char>(c));
+            appendPercentEscape(out, static_cast<unsigned char>(c));
         }
     }
     return out;
@@ -72,29 +58,9 @@ std::optional<std::string> leadingScheme(std::string_view text) {
     return std::nullopt;
 }
 
-std::string asciiLower(std::string text) {
-    for (char& c : text) {
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    }
-    return text;
-}
-
-// Locale-independent, as an action never depends on the user's language.
-std::string unicodeLower(const std::string& text) {
-    auto folded =
-        icu::UnicodeString::fromUTF8(icu::StringPiece(text.data(), static_cast<int32_t>(text.size())));
-    folded.toLower(icu::Locale::getRoot());
-    std::string out;
-    folded.toUTF8String(out);
-    return out;
-}
-
 // The decoded text keeps a "%00" as a NUL byte, which the library's C-string query splitter would cut off.
 std::string percentDecoded(const char* first, const char* afterLast) {
-    std::string buffer(first, afterLast);
-    const char* end = uriUnescapeInPlaceExA(buffer.data(), URI_FALSE, URI_BR_DONT_TOUCH);
-    buffer.resize(static_cast<std::size_t>(end - buffer.data()));
-    return buffer;
+    return moorvane::percentDecoded(std::string_view(first, static_cast<std::size_t>(afterLast - first)));
 }
 
 std::vector<QueryItem> queryItems(const UriTextRangeA& query) {
@@ -115,20 +81,6 @@ std::vector<QueryItem> queryItems(const UriTextRangeA& query) {
     return items;
 }
 
-struct UriFree {
-    void operator()(UriUriA* uri) const {
-        uriFreeUriMembersA(uri);
-        delete uri;
-    }
-};
-
-bool hasControlCharacter(std::string_view text) {
-    for (const char c : text) {
-        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) return true;
-    }
-    return false;
-}
-
 }  // namespace
 
 std::string loggable(std::string_view text) {
@@ -143,7 +95,7 @@ std::string loggable(std::string_view text) {
     out.reserve(text.size());
     for (const char c : text) {
         if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) {
-            appendEscaped(out, static_cast<unsigned char>(c));
+            appendPercentEscape(out, static_cast<unsigned char>(c));
         } else {
             out += c;
         }
@@ -158,25 +110,26 @@ std::optional<CommandURL> parseCommandURL(std::string_view url) {
     const char* first = command.text.data();
     const char* afterLast = first + command.text.size();
 
-    std::unique_ptr<UriUriA, UriFree> uri(new UriUriA{});
+    ParsedUri uri(new UriUriA{});
     const char* errorPos = nullptr;
     if (uriParseSingleUriExA(uri.get(), first, afterLast, &errorPos) != URI_SUCCESS) {
         // Without a structure there is no action and no query, but the scheme still says whose URL it is.
         auto scheme = leadingScheme(command.text);
         if (!scheme) return std::nullopt;
-        command.scheme = asciiLower(std::move(*scheme));
+        command.scheme = asciiLowerCased(*scheme);
         return command;
     }
     if (!uri->scheme.first) return std::nullopt;
-    command.scheme = asciiLower(std::string(uri->scheme.first, uri->scheme.afterLast));
+    command.scheme = asciiLowerCased(std::string_view(
+        uri->scheme.first, static_cast<std::size_t>(uri->scheme.afterLast - uri->scheme.first)));
 
     // An empty host ("moorvane:///switch") counts as none, so the action comes from the path.
     if (uri->hostText.first && uri->hostText.first != uri->hostText.afterLast) {
-        command.action = unicodeLower(percentDecoded(uri->hostText.first, uri->hostText.afterLast));
+        command.action = lowerCased(percentDecoded(uri->hostText.first, uri->hostText.afterLast));
     } else {
         for (const UriPathSegmentA* segment = uri->pathHead; segment; segment = segment->next) {
             if (segment->text.first == segment->text.afterLast) continue;
-            command.action = unicodeLower(percentDecoded(segment->text.first, segment->text.afterLast));
+            command.action = lowerCased(percentDecoded(segment->text.first, segment->text.afterLast));
             break;
         }
     }
@@ -185,7 +138,10 @@ std::optional<CommandURL> parseCommandURL(std::string_view url) {
 }
 
 URLCommands::URLCommands(ProfileStore& store)
-    : switchByName_([&store](const std::string& name) { return store.switchToProfileNamed(name); }) {}
+    // A known profile whose switch failed is not "unknown": the store has logged why the Dock stayed.
+    : switchByName_([&store](const std::string& name) {
+          return store.switchToProfileNamed(name).ok() || store.profileNamed(name).has_value();
+      }) {}
 
 URLCommands::URLCommands(SwitchByName switchByName) : switchByName_(std::move(switchByName)) {}
 

@@ -4,6 +4,8 @@
 
 #include <algorithm>
 
+#include "base/AtomicFile.h"
+#include "base/BoundedRead.h"
 #include "base/Log.h"
 #include "platform/referencedock/ReferenceDockPaths.h"
 #include "platform/session/XdgPaths.h"
@@ -31,10 +33,10 @@ LinuxDockPreferences::LinuxDockPreferences(std::string path)
 LinuxDockPreferences::FileContent LinuxDockPreferences::readFile() {
     FileContent content;
     if (pathIsAbsent(path_)) return content;
-    Result<Bytes> bytes = readRegularFile(path_, maxPreferencesBytes);
+    Result<std::string> bytes = readBoundedFile(path_, maxPreferencesBytes);
     std::string problem;
     if (bytes) {
-        content.bytes = std::move(*bytes);
+        content.bytes = Bytes(bytes->begin(), bytes->end());
         Result<PlistValue> parsed = readPlist(content.bytes);
         if (parsed && parsed->dictionary()) {
             content.state = FileState::readable;
@@ -75,33 +77,31 @@ void LinuxDockPreferences::set(std::string_view key, PlistValue value) {
     }
 }
 
-bool LinuxDockPreferences::synchronize() {
-    if (pending_.empty()) return true;
+Status LinuxDockPreferences::synchronize() {
+    if (pending_.empty()) return done();
+    // Each refusal is logged here, where its detail is known, and handed back to the caller as well.
+    const auto refuse = [](std::string line) {
+        log(line);
+        return Error{std::move(line)};
+    };
     FileContent content = readFile();
-    if (content.state == FileState::unreadable) {
-        log("DockPreferences: not replacing " + path_ + ", it could not be read");
-        return false;
-    }
+    if (content.state == FileState::unreadable)
+        return refuse("DockPreferences: not replacing " + path_ + ", it could not be read");
     if (content.state == FileState::malformed) {
         // Whatever the file held is kept for the user to recover; only then is it replaced.
-        if (auto error = writeFileAtomically(path_ + ".malformed", content.bytes, 0600)) {
-            log("DockPreferences: not replacing " + path_ + ", could not keep a copy: " + *error);
-            return false;
-        }
+        if (Status kept = writeFileAtomically(path_ + ".malformed", asText(content.bytes), 0600, 0700); !kept)
+            return refuse("DockPreferences: not replacing " + path_ +
+                          ", could not keep a copy: " + kept.error().description);
     }
     PlistDictionary dictionary = std::move(content.dictionary);
     for (const auto& [key, value] : pending_) dictionary.set(key, value);
     Result<Bytes> bytes = writeBinary(PlistValue(std::move(dictionary)));
-    if (!bytes) {
-        log("DockPreferences: could not encode " + path_ + ": " + bytes.error().description);
-        return false;
-    }
-    if (auto error = writeFileAtomically(path_, *bytes, 0600)) {
-        log("DockPreferences: could not write " + path_ + ": " + *error);
-        return false;
-    }
+    if (!bytes)
+        return refuse("DockPreferences: could not encode " + path_ + ": " + bytes.error().description);
+    if (Status written = writeFileAtomically(path_, asText(*bytes), 0600, 0700); !written)
+        return refuse("DockPreferences: could not write " + path_ + ": " + written.error().description);
     pending_.clear();
-    return true;
+    return done();
 }
 
 }  // namespace moorvane

@@ -22,7 +22,7 @@ class LinuxDockPreferences final : public DockPreferences {
     void set(std::string_view key, PlistValue value) override;
     // Re-reads the file so keys written by others meanwhile survive, then applies the pending keys. A file
     // that is not a readable dictionary is copied aside to "<path>.malformed" before it is replaced.
-    bool synchronize() override;
+    Status synchronize() override;
     void discardPendingChanges() override { pending_.clear(); }
 
     const std::string& path() const { return path_; }

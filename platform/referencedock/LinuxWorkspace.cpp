@@ -12,27 +12,23 @@
 #include <chrono>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <system_error>
 
+#include "base/BoundedRead.h"
+#include "base/InfoPlist.h"
 #include "base/Log.h"
-#include "base/Plist.h"
+#include "base/Text.h"
 #include "dock/DockManager.h"
-#include "platform/referencedock/LinuxProcessProbe.h"
 #include "platform/referencedock/ReferenceDockPaths.h"
+#include "platform/session/Spawn.h"
 #include "platform/session/XdgPaths.h"
 
 namespace moorvane {
 
 namespace {
 
-constexpr std::size_t maxInfoPlistBytes = 8 * 1024 * 1024;
 constexpr std::string_view deletedSuffix = " (deleted)";
 constexpr std::string_view macOSFolder = "/Contents/MacOS/";
-
-std::string infoPlistPath(const std::string& bundle) {
-    return bundle + "/Contents/Info.plist";
-}
 
 // The forms the system accepts for these keys: a boolean, a number, or text such as "1" or "YES".
 bool truthy(const PlistValue* value) {
@@ -40,8 +36,7 @@ bool truthy(const PlistValue* value) {
     if (auto flag = value->boolean()) return *flag;
     if (auto number = value->integer()) return !(*number == PlistInteger(0));
     if (const std::string* text = value->string()) {
-        std::string lower;
-        for (const char c : *text) lower += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        const std::string lower = asciiLowerCased(*text);
         return lower == "1" || lower == "yes" || lower == "true";
     }
     return false;
@@ -67,14 +62,14 @@ std::optional<std::string> readLink(const std::string& path) {
 
 // The bundle's executable, checked before anything starts so the error can say what is wrong.
 Result<std::string> bundleExecutable(const std::string& location) {
-    Result<Bytes> bytes = readRegularFile(infoPlistPath(location), maxInfoPlistBytes);
-    if (!bytes) return Error{"The application at " + location + " has no readable Info.plist"};
-    Result<PlistValue> parsed = readPlist(*bytes);
-    if (!parsed || !parsed->dictionary()) {
-        return Error{"The Info.plist of " + location + " is damaged" +
-                     (parsed ? std::string() : ": " + parsed.error().description)};
+    Result<PlistDictionary> plist = readInfoPlist(location);
+    if (!plist && plist.error().code != damagedInfoPlistCode)
+        return Error{"The application at " + location + " has no readable Info.plist"};
+    if (!plist) {
+        const std::string& why = plist.error().description;
+        return Error{"The Info.plist of " + location + " is damaged" + (why.empty() ? why : ": " + why)};
     }
-    const std::string* name = parsed->dictionary()->findString("CFBundleExecutable");
+    const std::string* name = plist->findString("CFBundleExecutable");
     // A name with a slash or a dot folder would leave Contents/MacOS.
     if (name == nullptr || name->empty() || *name == "." || *name == ".." ||
         name->find('/') != std::string::npos || name->find('\0') != std::string::npos) {
@@ -93,9 +88,8 @@ Result<std::string> bundleExecutable(const std::string& location) {
 
 LinuxWorkspace::LinuxWorkspace(std::optional<std::vector<std::string>> applicationFolders,
                                std::string procRoot)
-    : applicationFolders_(applicationFolders ? std::move(*applicationFolders)
-                                             : referencedock::applicationFolders()),
-      procRoot_(std::move(procRoot)),
+    : procRoot_(std::move(procRoot)),
+      installed_(applicationFolders ? std::move(*applicationFolders) : referencedock::applicationFolders()),
       worker_([this] { work(); }) {}
 
 LinuxWorkspace::~LinuxWorkspace() {
@@ -137,18 +131,14 @@ LinuxWorkspace::BundleInfo LinuxWorkspace::bundleInfo(const std::string& bundle)
         return cached->second;
     }
     if (info.modified >= 0) {
-        if (Result<Bytes> bytes = readRegularFile(file, maxInfoPlistBytes)) {
-            Result<PlistValue> parsed = readPlist(*bytes);
-            if (parsed && parsed->dictionary()) {
-                const PlistDictionary& dictionary = *parsed->dictionary();
-                if (const std::string* identifier = dictionary.findString("CFBundleIdentifier")) {
-                    info.identifier = *identifier;
-                }
-                if (truthy(dictionary.find("LSBackgroundOnly"))) {
-                    info.policy = ActivationPolicy::prohibited;
-                } else if (truthy(dictionary.find("LSUIElement"))) {
-                    info.policy = ActivationPolicy::accessory;
-                }
+        if (Result<PlistDictionary> dictionary = readInfoPlist(bundle)) {
+            if (const std::string* identifier = dictionary->findString("CFBundleIdentifier")) {
+                info.identifier = *identifier;
+            }
+            if (truthy(dictionary->find("LSBackgroundOnly"))) {
+                info.policy = ActivationPolicy::prohibited;
+            } else if (truthy(dictionary->find("LSUIElement"))) {
+                info.policy = ActivationPolicy::accessory;
             }
         }
     }
@@ -158,12 +148,19 @@ LinuxWorkspace::BundleInfo LinuxWorkspace::bundleInfo(const std::string& bundle)
 
 namespace {
 
+// Far beyond the kernel's limit on a new program's arguments and environment together.
+constexpr std::size_t maxEnvironmentBytes = std::size_t{8} << 20;
+
 // The session bus a process was started on, from its environment; none when unreadable or unset.
 std::optional<std::string> sessionBusOf(const std::string& folder) {
-    std::ifstream environ(folder + "/environ", std::ios::binary);
+    const Result<std::string> environment = readBoundedFile(folder + "/environ", maxEnvironmentBytes);
+    if (!environment) return std::nullopt;
     constexpr std::string_view key = "DBUS_SESSION_BUS_ADDRESS=";
-    for (std::string entry; std::getline(environ, entry, '\0');) {
-        if (entry.starts_with(key)) return entry.substr(key.size());
+    std::string_view rest = *environment;
+    while (!rest.empty()) {
+        const std::string_view entry = rest.substr(0, rest.find('\0'));
+        if (entry.starts_with(key)) return std::string(entry.substr(key.size()));
+        rest.remove_prefix(std::min(rest.size(), entry.size() + 1));
     }
     return std::nullopt;
 }
@@ -218,10 +215,10 @@ void LinuxWorkspace::terminate(ProcessId process) {
     }
 }
 
-std::optional<std::string> LinuxWorkspace::kill(ProcessId process) {
-    if (process <= 0) return "Invalid process identifier " + std::to_string(process);
-    if (::kill(process, SIGKILL) != 0) return std::string(std::strerror(errno));
-    return std::nullopt;
+Status LinuxWorkspace::kill(ProcessId process) {
+    if (process <= 0) return Error{"Invalid process identifier " + std::to_string(process)};
+    if (::kill(process, SIGKILL) != 0) return Error{std::strerror(errno), errno};
+    return done();
 }
 
 ProcessId LinuxWorkspace::ownProcessIdentifier() {
@@ -229,18 +226,8 @@ ProcessId LinuxWorkspace::ownProcessIdentifier() {
 }
 
 std::optional<std::string> LinuxWorkspace::applicationLocation(const std::string& bundleIdentifier) {
-    const auto find = [&]() -> std::optional<std::string> {
-        for (const InstalledApp& app : installed_) {
-            if (app.bundleIdentifier == bundleIdentifier) return app.path;
-        }
-        return std::nullopt;
-    };
     std::lock_guard lock(cacheMutex_);
-    // The last scan answers while its bundle is still there; a miss or a vanished bundle scans again, so apps
-    // installed since are found.
-    if (auto path = find(); path && !pathIsAbsent(infoPlistPath(*path))) return path;
-    installed_ = scanInstalledApps(applicationFolders_);
-    return find();
+    return installed_.location(bundleIdentifier);
 }
 
 void LinuxWorkspace::openApplication(const std::string& location, OpenCompletion completion) {
@@ -279,17 +266,17 @@ void LinuxWorkspace::work() {
         OpenRequest request = std::move(requests_.front());
         requests_.pop_front();
         lock.unlock();
-        std::optional<std::string> failure;
+        Status opened;
         Result<std::string> executable = bundleExecutable(request.location);
         if (!executable) {
-            failure = executable.error().description;
+            opened = executable.error();
         } else if (Result<int> child = spawnWithNullStdio(*executable, {*executable}, true)) {
             std::lock_guard childLock(workMutex_);
             children_.push_back(*child);
         } else {
-            failure = child.error().description;
+            opened = child.error();
         }
-        if (request.completion) request.completion(std::move(failure));
+        if (request.completion) request.completion(std::move(opened));
         lock.lock();
     }
 }

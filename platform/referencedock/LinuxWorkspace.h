@@ -9,6 +9,7 @@
 #include <thread>
 #include <vector>
 
+#include "dock/InstalledAppCache.h"
 #include "model/DockProfile.h"
 #include "ports/Workspace.h"
 
@@ -32,7 +33,7 @@ class LinuxWorkspace final : public Workspace {
 
     std::vector<RunningApplication> runningApplications() override;
     void terminate(ProcessId process) override;
-    std::optional<std::string> kill(ProcessId process) override;
+    Status kill(ProcessId process) override;
     ProcessId ownProcessIdentifier() override;
     std::optional<std::string> applicationLocation(const std::string& bundleIdentifier) override;
     void openApplication(const std::string& location, OpenCompletion completion) override;
@@ -56,12 +57,11 @@ class LinuxWorkspace final : public Workspace {
     void work();
     void reapChildren();
 
-    std::vector<std::string> applicationFolders_;
     std::string procRoot_;
 
     std::mutex cacheMutex_;
     std::map<std::string, BundleInfo> bundleCache_;
-    std::vector<InstalledApp> installed_;
+    InstalledAppCache installed_;
 
     std::mutex workMutex_;
     std::condition_variable workReady_;

@@ -6,7 +6,10 @@
 #include <cstring>
 #include <sstream>
 
+#include "base/AtomicFile.h"
+#include "base/BoundedRead.h"
 #include "base/Log.h"
+#include "base/Text.h"
 #include "platform/session/XdgPaths.h"
 
 namespace moorvane {
@@ -14,12 +17,6 @@ namespace moorvane {
 namespace {
 
 constexpr std::size_t maxEntryBytes = 256 * 1024;
-
-std::string trimmed(const std::string& text) {
-    const std::size_t first = text.find_first_not_of(" \t\r");
-    if (first == std::string::npos) return {};
-    return text.substr(first, text.find_last_not_of(" \t\r") - first + 1);
-}
 
 }  // namespace
 
@@ -49,14 +46,14 @@ std::optional<std::string> AutostartLoginItems::execValue(const std::string& pat
 }
 
 LoginItemStatus AutostartLoginItems::status() {
-    Result<Bytes> bytes = readRegularFile(entryPath_, maxEntryBytes);
+    Result<std::string> bytes = readBoundedFile(entryPath_, maxEntryBytes);
     if (!bytes) return LoginItemStatus::notRegistered;
-    std::istringstream lines(std::string(bytes->begin(), bytes->end()));
+    std::istringstream lines(*bytes);
     bool inEntry = false;
     bool sawEntry = false;
     std::string line;
     while (std::getline(lines, line)) {
-        line = trimmed(line);
+        line = std::string(trimmed(line, " \t\r"));
         if (line.empty() || line.front() == '#') continue;
         if (line.front() == '[') {
             inEntry = line == "[Desktop Entry]";
@@ -66,8 +63,8 @@ LoginItemStatus AutostartLoginItems::status() {
         if (!inEntry) continue;
         const std::size_t equals = line.find('=');
         if (equals == std::string::npos) continue;
-        const std::string key = trimmed(line.substr(0, equals));
-        const std::string value = trimmed(line.substr(equals + 1));
+        const std::string key(trimmed(line.substr(0, equals), " \t\r"));
+        const std::string value(trimmed(line.substr(equals + 1), " \t\r"));
         if ((key == "Hidden" && value == "true") ||
             (key == "X-GNOME-Autostart-enabled" && value == "false")) {
             return LoginItemStatus::notRegistered;
@@ -76,7 +73,7 @@ LoginItemStatus AutostartLoginItems::status() {
     return sawEntry ? LoginItemStatus::enabled : LoginItemStatus::notRegistered;
 }
 
-std::optional<Error> AutostartLoginItems::registerMainApp() {
+Status AutostartLoginItems::registerMainApp() {
     const std::optional<std::string> exec = execValue(appPath_);
     if (!exec)
         return Error{"Moorvane cannot start at login from \"" + appPath_ + "\"; it needs an absolute path"};
@@ -90,18 +87,18 @@ std::optional<Error> AutostartLoginItems::registerMainApp() {
         "\n"
         "Terminal=false\n"
         "X-GNOME-Autostart-enabled=true\n";
-    if (auto error = writeFileAtomically(entryPath_, Bytes(entry.begin(), entry.end()), 0644)) {
-        return Error{"Moorvane could not be set to start at login: " + *error};
+    if (Status written = writeFileAtomically(entryPath_, entry, 0644, 0700); !written) {
+        return Error{"Moorvane could not be set to start at login: " + written.error().description};
     }
-    return std::nullopt;
+    return done();
 }
 
-std::optional<Error> AutostartLoginItems::unregisterMainApp() {
+Status AutostartLoginItems::unregisterMainApp() {
     if (::unlink(entryPath_.c_str()) != 0 && errno != ENOENT) {
         return Error{"Moorvane could not stop starting at login: could not remove " + entryPath_ + ": " +
                      std::strerror(errno)};
     }
-    return std::nullopt;
+    return done();
 }
 
 }  // namespace moorvane

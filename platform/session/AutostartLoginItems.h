@@ -17,8 +17,8 @@ class AutostartLoginItems final : public LoginItems {
     explicit AutostartLoginItems(std::string appPath, std::string autostartFolder = {});
 
     LoginItemStatus status() override;
-    std::optional<Error> registerMainApp() override;
-    std::optional<Error> unregisterMainApp() override;
+    Status registerMainApp() override;
+    Status unregisterMainApp() override;
 
     const std::string& entryPath() const { return entryPath_; }
 

@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "base/AtomicFile.h"
+#include "base/BoundedRead.h"
 #include "base/Log.h"
 #include "platform/session/XdgPaths.h"
 
@@ -19,7 +21,7 @@ constexpr std::size_t maxDefaultsBytes = 1024 * 1024;
 FileUserDefaults::FileUserDefaults(std::string path)
     : path_(path.empty() ? XdgPaths::xdgConfigHome() + "/Moorvane/defaults.json" : std::move(path)) {
     if (pathIsAbsent(path_)) return;
-    Result<Bytes> bytes = readRegularFile(path_, maxDefaultsBytes);
+    Result<std::string> bytes = readBoundedFile(path_, maxDefaultsBytes);
     std::string problem;
     if (bytes) {
         nlohmann::json parsed = nlohmann::json::parse(bytes->begin(), bytes->end(), nullptr, false);
@@ -67,8 +69,8 @@ void FileUserDefaults::save() {
     if (!writable_) return;
     // Text that is not UTF-8 is written with replacement characters; the default handler would throw.
     const std::string text = values_.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) + "\n";
-    if (auto error = writeFileAtomically(path_, Bytes(text.begin(), text.end()), 0600)) {
-        log("UserDefaults: could not save " + path_ + ": " + *error);
+    if (Status written = writeFileAtomically(path_, text, 0600, 0700); !written) {
+        log("UserDefaults: could not save " + path_ + ": " + written.error().description);
     }
 }
 

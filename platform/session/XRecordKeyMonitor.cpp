@@ -405,14 +405,12 @@ XRecordKeyMonitor::~XRecordKeyMonitor() {
 void XRecordKeyMonitor::stopRecording() {
     if (recorder_.joinable()) {
         const char byte = 1;
-        while (::write(wakeWrite_, &byte, 1) < 0 && errno == EINTR) {
+        while (::write(wakeWrite_.get(), &byte, 1) < 0 && errno == EINTR) {
         }
         recorder_.join();
     }
-    for (int* fd : {&wakeRead_, &wakeWrite_}) {
-        if (*fd >= 0) ::close(*fd);
-        *fd = -1;
-    }
+    wakeRead_.reset();
+    wakeWrite_.reset();
 }
 
 bool XRecordKeyMonitor::recordAvailable() {
@@ -444,11 +442,12 @@ std::optional<KeyMonitorToken> XRecordKeyMonitor::addGlobalKeyDownMonitor(Global
             log("KeyMonitor: cannot create a wake-up pipe");
             return std::nullopt;
         }
-        wakeRead_ = fds[0];
-        wakeWrite_ = fds[1];
+        wakeRead_.reset(fds[0]);
+        wakeWrite_.reset(fds[1]);
         std::promise<bool> ready;
         std::future<bool> started = ready.get_future();
-        recorder_ = std::thread(record, *display_, std::ref(queue_), handlers_, wakeRead_, std::move(ready));
+        recorder_ =
+            std::thread(record, *display_, std::ref(queue_), handlers_, wakeRead_.get(), std::move(ready));
         if (!started.get()) {
             stopRecording();
             return std::nullopt;

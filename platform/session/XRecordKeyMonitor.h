@@ -9,6 +9,7 @@
 #include <string>
 #include <thread>
 
+#include "base/FileDescriptor.h"
 #include "ports/KeyMonitor.h"
 #include "ports/MainQueue.h"
 
@@ -74,8 +75,8 @@ class XRecordKeyMonitor final : public KeyMonitor {
     KeyMonitorToken nextToken_ = 1;
     std::thread recorder_;
     // Written to wake the recording thread so it stops.
-    int wakeWrite_ = -1;
-    int wakeRead_ = -1;
+    FileDescriptor wakeWrite_;
+    FileDescriptor wakeRead_;
 };
 
 }  // namespace moorvane

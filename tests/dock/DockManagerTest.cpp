@@ -1,4 +1,5 @@
 #include "dock/DockManager.h"
+#include "dock/InstalledAppCache.h"
 
 #include <gtest/gtest.h>
 
@@ -234,6 +235,23 @@ TEST_F(DockManagerTest, InstalledAppsScansOnceFirstFindWinsSortedIgnoringCase) {
 
     writeBundle(first / "Late.app", id("com.late"));
     EXPECT_EQ(scanner.installedApps().size(), 4u) << "the first scan is kept for the process";
+}
+
+// The launcher finds an app by identifier through the same kept scan: it answers while the bundle stays, and
+// an app installed or moved since is found by scanning again.
+TEST_F(DockManagerTest, InstalledAppLocationScansAgainForANewOrMovedApp) {
+    const fs::path folder = dir.path() / "Applications";
+    writeBundle(folder / "Mail.app", id("com.mail"));
+    InstalledAppCache cache({folder.string()});
+    EXPECT_EQ(cache.location("com.mail"), folder.string() + "/Mail.app");
+
+    writeBundle(folder / "Notes.app", id("com.notes"));
+    EXPECT_EQ(cache.location("com.notes"), folder.string() + "/Notes.app");
+    fs::rename(folder / "Mail.app", folder / "Post.app");
+    EXPECT_EQ(cache.location("com.mail"), folder.string() + "/Post.app");
+    fs::remove_all(folder / "Post.app");
+    EXPECT_EQ(cache.location("com.mail"), std::nullopt);
+    EXPECT_EQ(cache.apps().size(), 1u);
 }
 
 }  // namespace

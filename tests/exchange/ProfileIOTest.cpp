@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -13,6 +14,7 @@
 
 #include "dock/DockManager.h"
 #include "dock/TileCodec.h"
+#include "fakes/FailingFileSystem.h"
 #include "fakes/FakeDialogs.h"
 #include "fakes/StoreRig.h"
 #include "fakes/TextFiles.h"
@@ -259,12 +261,30 @@ INSTANTIATE_TEST_SUITE_P(Names, ExportName,
                                            NameCase{"OnlySeparators", "/:", "--.dockprofile"}),
                          testing::caseName);
 
-TEST_F(ProfileIOTest, AFailedWriteIsReportedAndLeavesNoFile) {
+// A missing folder is not made; a disk that fills up halfway keeps the document already there whole.
+TEST_F(ProfileIOTest, AFailedWriteIsReportedAndLosesNothing) {
     dialogs.saveChoice = dir.path() / "gone" / "Work.dockprofile";
     io.exportProfile(sample("Work"));
     ASSERT_EQ(dialogs.alerts.size(), 1u);
     EXPECT_EQ(logged.messages().size(), 1u);
     EXPECT_FALSE(fs::exists(dir.path() / "gone"));
+
+    const fs::path document = exported(sample("Home"));
+    const std::string before = readText(document);
+    const auto entries = [this] {
+        return std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator());
+    };
+    const auto entriesBefore = entries();
+    {
+        testing::FailingCall failing(testing::FailingCall::Call::write, ENOSPC);
+        EXPECT_FALSE(io.exportProfile(sample("Home")));
+    }
+    EXPECT_EQ(readText(document), before);
+    EXPECT_EQ(entries(), entriesBefore) << "no temporary file is left behind";
+    ASSERT_EQ(dialogs.alerts.size(), 2u);
+    EXPECT_EQ(logged.messages().back(),
+              "ProfileIO: Couldn\u2019t export \u201CHome\u201D \u2014 cannot write " + document.string() +
+                  ": " + std::strerror(ENOSPC));
 }
 
 }  // namespace

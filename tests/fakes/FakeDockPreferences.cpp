@@ -16,11 +16,11 @@ void FakeDockPreferences::set(std::string_view key, PlistValue value) {
     values.insert_or_assign(std::string(key), std::move(value));
 }
 
-bool FakeDockPreferences::synchronize() {
+Status FakeDockPreferences::synchronize() {
     ++synchronizeCalls;
-    if (failSynchronize) return false;
+    if (failSynchronize) return Error{"the domain could not be written"};
     replaced_.clear();
-    return true;
+    return done();
 }
 
 void FakeDockPreferences::discardPendingChanges() {

@@ -24,7 +24,7 @@ class FakeDockPreferences final : public DockPreferences {
 
     std::optional<PlistValue> copyValue(std::string_view key) override;
     void set(std::string_view key, PlistValue value) override;
-    bool synchronize() override;
+    Status synchronize() override;
     void discardPendingChanges() override;
 
   private:

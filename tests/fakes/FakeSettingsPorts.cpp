@@ -22,18 +22,18 @@ std::optional<std::string> FakeUserDefaults::readString(const std::string& key) 
     return held<std::string>(values, key);
 }
 
-std::optional<Error> FakeLoginItems::registerMainApp() {
+Status FakeLoginItems::registerMainApp() {
     requests.emplace_back("register");
     if (registerRefusal) return Error{*registerRefusal};
     current = LoginItemStatus::enabled;
-    return std::nullopt;
+    return done();
 }
 
-std::optional<Error> FakeLoginItems::unregisterMainApp() {
+Status FakeLoginItems::unregisterMainApp() {
     requests.emplace_back("unregister");
     if (unregisterRefusal) return Error{*unregisterRefusal};
     current = LoginItemStatus::notRegistered;
-    return std::nullopt;
+    return done();
 }
 
 }  // namespace moorvane::testing

@@ -35,8 +35,8 @@ class FakeLoginItems final : public LoginItems {
     std::vector<std::string> requests;  // "register" / "unregister", in the order asked
 
     LoginItemStatus status() override { return current; }
-    std::optional<Error> registerMainApp() override;
-    std::optional<Error> unregisterMainApp() override;
+    Status registerMainApp() override;
+    Status unregisterMainApp() override;
 };
 
 class FakeAppActivation final : public AppActivation {

@@ -15,11 +15,11 @@ void FakeWorkspace::terminate(ProcessId process) {
     terminated.push_back(process);
 }
 
-std::optional<std::string> FakeWorkspace::kill(ProcessId process) {
+Status FakeWorkspace::kill(ProcessId process) {
     std::lock_guard lock(mutex_);
     killed.push_back(process);
-    if (auto found = killErrors.find(process); found != killErrors.end()) return found->second;
-    return std::nullopt;
+    if (auto found = killErrors.find(process); found != killErrors.end()) return Error{found->second};
+    return done();
 }
 
 std::optional<std::string> FakeWorkspace::applicationLocation(const std::string& bundleIdentifier) {
@@ -41,6 +41,7 @@ std::vector<std::string> FakeWorkspace::openedLocations() const {
 }
 
 void FakeWorkspace::finishOpen(std::size_t index, std::optional<std::string> error) {
+    Status outcome = error ? Status(Error{*error}) : done();
     OpenCompletion completion;
     {
         std::lock_guard lock(mutex_);
@@ -48,7 +49,7 @@ void FakeWorkspace::finishOpen(std::size_t index, std::optional<std::string> err
             throw std::logic_error("no such open request");
         completion = std::exchange(opened[index].completion, nullptr);
     }
-    completion(std::move(error));
+    completion(std::move(outcome));
 }
 
 ProcessId FakeWorkspace::addRunning(std::optional<std::string> bundleIdentifier, ActivationPolicy policy) {

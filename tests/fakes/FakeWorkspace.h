@@ -29,7 +29,7 @@ class FakeWorkspace final : public Workspace {
 
     std::vector<RunningApplication> runningApplications() override;
     void terminate(ProcessId process) override;
-    std::optional<std::string> kill(ProcessId process) override;
+    Status kill(ProcessId process) override;
     ProcessId ownProcessIdentifier() override { return ownProcess; }
     std::optional<std::string> applicationLocation(const std::string& bundleIdentifier) override;
     void openApplication(const std::string& location, OpenCompletion completion) override;

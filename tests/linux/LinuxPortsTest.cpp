@@ -25,6 +25,7 @@
 #include "platform/session/FileUserDefaults.h"
 #include "platform/session/QtDialogs.h"
 #include "platform/session/QtOverlay.h"
+#include "platform/session/Spawn.h"
 #include "platform/session/XRecordKeyMonitor.h"
 #include "platform/session/XdgPaths.h"
 
@@ -174,8 +175,9 @@ INSTANTIATE_TEST_SUITE_P(
 std::optional<std::string> openAndWait(LinuxWorkspace& workspace, const fs::path& location) {
     auto done = std::make_shared<std::promise<std::optional<std::string>>>();
     std::future<std::optional<std::string>> result = done->get_future();
-    workspace.openApplication(location.string(),
-                              [done](std::optional<std::string> error) { done->set_value(error); });
+    workspace.openApplication(location.string(), [done](Status opened) {
+        done->set_value(opened ? std::nullopt : std::optional(opened.error().description));
+    });
     if (result.wait_for(patience) != std::future_status::ready) return "no completion";
     return result.get();
 }
@@ -200,8 +202,8 @@ TEST(LinuxWorkspace, OpensTheBundleDetachedWithQuietStdioAndFindsItsLocation) {
     const pid_t child = std::stoi(readText(marker));
     EXPECT_EQ(::getsid(child), child);
     EXPECT_EQ(fs::read_symlink("/proc/" + std::to_string(child) + "/fd/1"), "/dev/null");
-    EXPECT_EQ(workspace.kill(child), std::nullopt);
-    EXPECT_NE(workspace.kill(0), std::nullopt);
+    EXPECT_TRUE(workspace.kill(child));
+    EXPECT_FALSE(workspace.kill(0));
 }
 
 struct OpenFailure {
@@ -325,24 +327,24 @@ TEST(AutostartLoginItems, RegistersUnregistersAndRefusesWhatCannotWork) {
     TempDir dir;
     AutostartLoginItems items("/opt/My Apps/100%/moorvane", (dir.path() / "autostart").string());
     EXPECT_EQ(items.status(), LoginItemStatus::notRegistered);
-    ASSERT_EQ(items.registerMainApp(), std::nullopt);
+    ASSERT_TRUE(items.registerMainApp());
     EXPECT_EQ(items.status(), LoginItemStatus::enabled);
     EXPECT_NE(readText(items.entryPath()).find("\nExec=\"/opt/My Apps/100%%/moorvane\"\n"),
               std::string::npos);
-    ASSERT_EQ(items.unregisterMainApp(), std::nullopt);
+    ASSERT_TRUE(items.unregisterMainApp());
     EXPECT_EQ(items.status(), LoginItemStatus::notRegistered);
-    EXPECT_EQ(items.unregisterMainApp(), std::nullopt);
+    EXPECT_TRUE(items.unregisterMainApp());
 
     writeText(items.entryPath(), "[Desktop Entry]\nExec=x\nHidden=true\n");
     EXPECT_EQ(items.status(), LoginItemStatus::notRegistered);
 
     // Refuses a relative program or an unwritable place, and escapes the Exec line.
-    EXPECT_TRUE(AutostartLoginItems("moorvane", dir.path().string()).registerMainApp());
+    EXPECT_FALSE(AutostartLoginItems("moorvane", dir.path().string()).registerMainApp());
     writeText(dir.path() / "blocker", "");
-    const std::optional<Error> error =
+    const Status refused =
         AutostartLoginItems("/bin/true", (dir.path() / "blocker").string()).registerMainApp();
-    ASSERT_TRUE(error);
-    EXPECT_NE(error->description.find("blocker"), std::string::npos);
+    ASSERT_FALSE(refused);
+    EXPECT_NE(refused.error().description.find("blocker"), std::string::npos);
     EXPECT_EQ(AutostartLoginItems::execValue("/a \"b\"/$c\\d"), R"("/a \\"b\\"/\\$c\\\\d")");
     EXPECT_EQ(AutostartLoginItems::execValue("/a\nb"), std::nullopt);
 }

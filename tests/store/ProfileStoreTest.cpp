@@ -1,9 +1,6 @@
 #include "store/ProfileStore.h"
 
 #include <gtest/gtest.h>
-#include <sys/resource.h>
-
-#include <csignal>
 
 #include <filesystem>
 #include <fstream>
@@ -14,6 +11,7 @@
 #include "base/Log.h"
 #include "dock/DockManager.h"
 #include "dock/TileCodec.h"
+#include "fakes/FailingFileSystem.h"
 #include "fakes/Fixtures.h"
 #include "fakes/StoreRig.h"
 #include "fakes/TextFiles.h"
@@ -26,6 +24,7 @@ namespace {
 namespace fs = std::filesystem;
 
 using testing::appTile;
+using testing::FailingCall;
 using testing::readText;
 
 class ProfileStoreTest : public ::testing::Test, protected testing::StoreRig {
@@ -114,33 +113,36 @@ TEST_F(ProfileStoreTest, SwitchWhoseApplyFailedStopsThereAndAutoSaveKeepsBothPro
     EXPECT_EQ(decodeTiles(store->profiles.get()[0].persistentApps)->size(), 2u) << "A follows the Dock";
 }
 
-// A write cut short by the file-size limit fails the way a full disk does; root ignores read-only folders.
-TEST_F(ProfileStoreTest, WriteFailingHalfWayLeavesTheOldStoreWhole) {
+class ProfileStoreSaveFailure : public ProfileStoreTest,
+                                public ::testing::WithParamInterface<testing::FailedStep> {};
+
+// A full disk, a failing flush or a refused rename: the stored file stays whole, the failure is logged, and
+// the profiles stay in memory for the next save once the disk recovers.
+TEST_P(ProfileStoreSaveFailure, LeavesTheOldStoreWholeAndLosesNothing) {
     auto store = makeStore();
     store->profiles = {named("Old")};
-    store->save();
+    ASSERT_TRUE(store->save());
     const std::string old = readText(store->storageURL());
 
-    std::vector<DockProfile> many;
-    for (int i = 0; i < 200; ++i) many.push_back(named("Profile" + std::to_string(i)));
-    store->profiles = many;
-    rlimit saved{};
-    ::getrlimit(RLIMIT_FSIZE, &saved);
-    const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit limited = saved;
-    limited.rlim_cur = old.size() + 100;
-    ::setrlimit(RLIMIT_FSIZE, &limited);
-    store->save();
-    ::setrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, previousHandler);
-
+    store->profiles = {named("Old"), named("New")};
+    {
+        FailingCall failing(GetParam().call, GetParam().error);
+        EXPECT_FALSE(store->save());
+    }
     EXPECT_EQ(readText(store->storageURL()), old);
-    EXPECT_TRUE(messages().back().starts_with("ProfileStore: Failed to save: cannot write"))
+    EXPECT_TRUE(messages().back().starts_with("ProfileStore: Failed to save: " +
+                                              std::string(FailingCall::step(GetParam().call))))
         << messages().back();
     std::size_t files = 0;
     for ([[maybe_unused]] const auto& child : fs::directory_iterator(folder())) ++files;
     EXPECT_EQ(files, 1u) << "no temporary file is left behind";
+
+    ASSERT_TRUE(store->save());
+    EXPECT_EQ(decodeProfiles(readText(store->storageURL()))->size(), 2u);
 }
+
+INSTANTIATE_TEST_SUITE_P(Steps, ProfileStoreSaveFailure, ::testing::ValuesIn(testing::durableWriteFailures),
+                         testing::caseName);
 
 // A capture pauses auto-save for 3 s without a log line, a switch for 8 s; a later switch never cancels an
 // earlier one's re-enable, and a re-enable that outlives its store only logs.

@@ -33,6 +33,19 @@ TEST(SwitchDockProfileIntent, AnUnknownNameFailsNamingTheRequestUntrimmed) {
     EXPECT_FALSE(rig.store.activeProfileId.get().has_value());
 }
 
+TEST(SwitchDockProfileIntent, ADockThatCouldNotBeWrittenIsAnErrorNotAStartedSwitch) {
+    StoreWithProfiles rig({"Work"});
+    rig.preferences.failSynchronize = true;
+    const auto result = SwitchDockProfileIntent(rig.store, "Work").perform();
+    const auto* error = std::get_if<SwitchDockProfileError>(&result);
+    ASSERT_NE(error, nullptr);
+    EXPECT_EQ(error->kind(), SwitchDockProfileError::Case::dockNotChanged);
+    EXPECT_EQ(
+        error->localizedStringResource(),
+        "Moorvane could not write the profile \u201CWork\u201D into the Dock; the Dock was not changed.");
+    EXPECT_FALSE(rig.store.activeProfileId.get().has_value());
+}
+
 TEST(ProfileNameOptions, OffersTheNamesInStoreOrderWithDuplicates) {
     EXPECT_EQ(ProfileNameOptionsProvider(StoreWithProfiles({"Work", "Gaming", "Work"}).store).results(),
               (Names{"Work", "Gaming", "Work"}));

@@ -130,6 +130,15 @@ TEST(HandleURLStore, SwitchesTheStoreOrLeavesItAlone) {
 
     commands.handleURL("moorvane://SWITCH?profile=work");
     EXPECT_EQ(rig.store.activeProfileId.get(), rig.store.profiles.get()[1].id);
+
+    // A profile that exists but could not be written is the store's to explain, not an unknown name.
+    rig.preferences.failSynchronize = true;
+    const auto before = rig.logged.messages().size();
+    commands.handleURL("moorvane://switch?profile=Home");
+    EXPECT_EQ(rig.store.activeProfileId.get(), rig.store.profiles.get()[1].id);
+    const auto lines = rig.logged.messages();
+    ASSERT_GT(lines.size(), before);
+    EXPECT_EQ(lines.back(), "ProfileStore: switch to 'Home' stopped: the Dock was not changed");
 }
 
 }  // namespace

@@ -142,15 +142,15 @@ std::optional<std::string> QuietPorts::readString(const std::string& key) {
     return found == defaults.end() ? std::nullopt : std::optional<std::string>(found->second);
 }
 
-std::optional<Error> QuietPorts::registerMainApp() {
+Status QuietPorts::registerMainApp() {
     if (loginRefusal) return Error{*loginRefusal};
     loginEnabled = true;
-    return std::nullopt;
+    return done();
 }
 
-std::optional<Error> QuietPorts::unregisterMainApp() {
+Status QuietPorts::unregisterMainApp() {
     loginEnabled = false;
-    return std::nullopt;
+    return done();
 }
 
 PopoverServices RenderFixture::popoverServices() {

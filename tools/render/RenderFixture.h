@@ -43,12 +43,12 @@ class QuietPorts final : public DockPreferences,
 
     std::optional<PlistValue> copyValue(std::string_view key) override;
     void set(std::string_view key, PlistValue value) override;
-    bool synchronize() override { return true; }
+    Status synchronize() override { return done(); }
     void discardPendingChanges() override {}
 
     std::vector<RunningApplication> runningApplications() override { return {}; }
     void terminate(ProcessId) override {}
-    std::optional<std::string> kill(ProcessId) override { return std::nullopt; }
+    Status kill(ProcessId) override { return done(); }
     ProcessId ownProcessIdentifier() override { return 1; }
     std::optional<std::string> applicationLocation(const std::string& bundleIdentifier) override;
     void openApplication(const std::string&, OpenCompletion) override {}
@@ -87,8 +87,8 @@ class QuietPorts final : public DockPreferences,
     LoginItemStatus status() override {
         return loginEnabled ? LoginItemStatus::enabled : LoginItemStatus::notRegistered;
     }
-    std::optional<Error> registerMainApp() override;
-    std::optional<Error> unregisterMainApp() override;
+    Status registerMainApp() override;
+    Status unregisterMainApp() override;
     void setActivationPolicy(ActivationPolicy) override {}
 
   private:

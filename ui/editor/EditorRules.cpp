@@ -4,6 +4,7 @@
 #include <unordered_map>
 #include <unordered_set>
 
+#include "base/Text.h"
 #include "dock/TileCodec.h"
 #include "model/ShortcutText.h"
 
@@ -232,10 +233,7 @@ std::string groupTooltip(const std::string& name, std::size_t memberCount) {
 }
 
 std::string trimSpacesAndTabs(std::string_view text) {
-    const auto first = text.find_first_not_of(" \t");
-    if (first == std::string_view::npos) return {};
-    const auto last = text.find_last_not_of(" \t");
-    return std::string(text.substr(first, last - first + 1));
+    return std::string(trimmed(text, spacesAndTabs));
 }
 
 bool isDraftValid(const AppGroup& draft) {

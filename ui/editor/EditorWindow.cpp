@@ -1,6 +1,5 @@
 #include "ui/editor/EditorWindow.h"
 
-#include <QGuiApplication>
 #include <QPointer>
 #include <QQmlApplicationEngine>
 #include <QQuickWindow>
@@ -12,18 +11,7 @@
 #include "ui/kit/QmlWindow.h"
 #include "ui/picker/PickerWindow.h"
 
-// Last: Xlib defines macros (None, Bool, Status) that would clash with the names above.
-#include <X11/Xlib.h>
-
 namespace moorvane {
-
-void ringBell() {
-    auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
-    if (x11 && x11->display()) {
-        XBell(x11->display(), 0);
-        XFlush(x11->display());
-    }
-}
 
 QQuickWindow* openEditorWindow(EditorContext& context, const Uuid& profileId) {
     auto* engine = new QQmlApplicationEngine;
@@ -34,7 +22,7 @@ QQuickWindow* openEditorWindow(EditorContext& context, const Uuid& profileId) {
                             context.profileIO,
                             context.focus.availableFocusModeNames(),
                             entryIconSource(context.workspace),
-                            context.beep ? context.beep : std::function<void()>(ringBell)};
+                            context.beep};
     auto* editor = new ProfileEditorModel(std::move(services), profileId, engine);
     editor->load();
     QObject::connect(editor, &ProfileEditorModel::manageAppsRequested, editor,

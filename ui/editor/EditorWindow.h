@@ -26,7 +26,7 @@ struct EditorContext {
     ProfileIO& profileIO;
     FocusModeObserver& focus;
     Workspace& workspace;  // where applications live, for their icons
-    // The recorder's answer to an unacceptable key; empty for the X bell.
+    // The recorder's answer to an unacceptable key (the session's bell); empty for none.
     std::function<void()> beep;
 };
 
@@ -37,8 +37,5 @@ void openEditor(EditorContext& context, const Uuid& profileId);
 QQuickWindow* openEditorWindow(EditorContext& context, const Uuid& profileId);
 // The "Manage Apps" window over a copy of the editor's tiles; Apply hands them back to that editor.
 QQuickWindow* openPickerWindow(EditorContext& context, ProfileEditorModel& editor);
-
-// The X bell, or nothing where the display is not X11.
-void ringBell();
 
 }  // namespace moorvane

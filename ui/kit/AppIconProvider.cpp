@@ -10,7 +10,7 @@
 #include <QThreadPool>
 #include <QUrl>
 
-#include "base/Plist.h"
+#include "base/InfoPlist.h"
 
 namespace moorvane {
 
@@ -50,12 +50,10 @@ QImage readImage(const QString& file, int size, bool byName = true) {
 }
 
 QString bundleIconFile(const QString& bundle) {
-    QFile info(bundle + QStringLiteral("/Contents/Info.plist"));
-    if (!info.open(QIODevice::ReadOnly)) return {};
-    const QByteArray bytes = info.read(1 << 20);
-    const auto plist = readPlist(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
-    if (!plist || !plist->dictionary()) return {};
-    const std::string* name = plist->dictionary()->findString("CFBundleIconFile");
+    // The bounded read: a FIFO planted under the name would otherwise hold an icon thread forever.
+    const Result<PlistDictionary> info = readInfoPlist(bundle.toStdString());
+    if (!info) return {};
+    const std::string* name = info->findString("CFBundleIconFile");
     if (!name || name->empty()) return {};
     QString file = QString::fromStdString(*name);
     // Only a name inside Resources: a crafted "../.." must not point the reader elsewhere.

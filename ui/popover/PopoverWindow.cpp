@@ -18,8 +18,6 @@ QQmlEngine* createPopoverEngine() {
 }
 
 QQuickWindow* createPopoverWindow(QQmlEngine& engine, PopoverModel* model) {
-    QElapsedTimer building;
-    building.start();
     QQmlComponent component(&engine, QUrl(qmlView("popover", "PopoverWindow")));
     QObject* made =
         component.createWithInitialProperties({{"popover", QVariant::fromValue<QObject*>(model)}});
@@ -29,17 +27,18 @@ QQuickWindow* createPopoverWindow(QQmlEngine& engine, PopoverModel* model) {
         delete made;
         return nullptr;
     }
-    // For the whole-app timings (bench/app_timings.py): how long an opening takes to its first frame.
-    if (qEnvironmentVariableIsSet("MOORVANE_TIMINGS")) {
-        QObject::connect(
-            window, &QQuickWindow::frameSwapped, window,
-            [building] {
-                log("UI: the popover drew its first frame " + std::to_string(building.elapsed()) +
-                    " ms after it was asked for");
-            },
-            Qt::SingleShotConnection);
-    }
     return window;
+}
+
+void logFirstFrame(QQuickWindow* window, const QElapsedTimer& asked) {
+    if (!qEnvironmentVariableIsSet("MOORVANE_TIMINGS")) return;
+    QObject::connect(
+        window, &QQuickWindow::frameSwapped, window,
+        [asked] {
+            log("UI: the popover drew its first frame " + std::to_string(asked.elapsed()) +
+                " ms after it was asked for");
+        },
+        Qt::SingleShotConnection);
 }
 
 }  // namespace moorvane

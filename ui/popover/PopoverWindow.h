@@ -1,5 +1,6 @@
 #pragma once
 
+class QElapsedTimer;
 class QQmlEngine;
 class QQuickWindow;
 
@@ -11,5 +12,8 @@ class PopoverModel;
 QQmlEngine* createPopoverEngine();
 // A new, hidden popover window over `model`, which must outlive it; the caller places, shows and deletes it.
 QQuickWindow* createPopoverWindow(QQmlEngine& engine, PopoverModel* model);
+// With MOORVANE_TIMINGS set, the log tells how long after `asked` started the window drew its first frame
+// (for bench/app_timings.py).
+void logFirstFrame(QQuickWindow* window, const QElapsedTimer& asked);
 
 }  // namespace moorvane

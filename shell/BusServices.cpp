@@ -1,10 +1,9 @@
-#include "shell/AutomationService.h"
+#include "shell/BusServices.h"
 
+#include <algorithm>
 #include <utility>
 #include <variant>
 
-#include "base/Uuid.h"
-#include "shell/MoorvaneApp.h"
 #include "store/ProfileStore.h"
 #include "triggers/SwitchDockProfileIntent.h"
 
@@ -16,7 +15,9 @@ QString AutomationService::SwitchDockProfile(const QString& Profile) {
     const SwitchDockProfileIntent intent(store_, Profile.toStdString());
     const auto result = intent.perform();
     if (const auto* error = std::get_if<SwitchDockProfileError>(&result)) {
-        sendErrorReply(QStringLiteral("com.moorvane.app.Error.NoSuchProfile"),
+        sendErrorReply(error->kind() == SwitchDockProfileError::Case::noSuchProfile
+                           ? QStringLiteral("com.moorvane.app.Error.NoSuchProfile")
+                           : QStringLiteral("com.moorvane.app.Error.DockNotChanged"),
                        QString::fromStdString(error->localizedStringResource()));
         return {};
     }
@@ -30,8 +31,9 @@ QStringList AutomationService::ProfileNames() {
     return names;
 }
 
-InstanceService::InstanceService(std::function<void(const QStringList&)> open, QObject* parent)
-    : QObject(parent), open_(std::move(open)) {}
+InstanceService::InstanceService(const ProfileStore& store, std::function<void(const QStringList&)> open,
+                                 std::function<void(const Uuid&)> openEditor, QObject* parent)
+    : QObject(parent), store_(store), open_(std::move(open)), openEditor_(std::move(openEditor)) {}
 
 void InstanceService::Open(const QStringList& arguments) {
     // After the reply: a failed import's alert waits for the user, and the handing instance must not wait
@@ -41,16 +43,13 @@ void InstanceService::Open(const QStringList& arguments) {
 }
 
 bool InstanceService::OpenEditor(const QString& profileId) {
-    auto& app = MoorvaneApp::shared();
     const auto id = Uuid::parse(profileId.toStdString());
     if (!id) return false;
-    for (const auto& profile : app.store().profiles.get()) {
-        if (profile.id == *id) {
-            app.openEditor(*id);
-            return true;
-        }
-    }
-    return false;
+    const auto& profiles = store_.profiles.get();
+    if (std::none_of(profiles.begin(), profiles.end(), [&](const auto& p) { return p.id == *id; }))
+        return false;
+    openEditor_(*id);
+    return true;
 }
 
 }  // namespace moorvane

@@ -1,0 +1,86 @@
+#include "shell/HandOver.h"
+
+#include <dbus/dbus.h>
+
+#include <cstdio>
+#include <cstring>
+#include <memory>
+
+#include "shell/Arguments.h"
+
+namespace moorvane {
+
+namespace {
+
+// A private connection: closed, then released.
+struct ConnectionRelease {
+    void operator()(DBusConnection* connection) const {
+        dbus_connection_close(connection);
+        dbus_connection_unref(connection);
+    }
+};
+struct MessageRelease {
+    void operator()(DBusMessage* message) const { dbus_message_unref(message); }
+};
+using Connection = std::unique_ptr<DBusConnection, ConnectionRelease>;
+using Message = std::unique_ptr<DBusMessage, MessageRelease>;
+
+class Error {
+  public:
+    Error() { dbus_error_init(&error_); }
+    ~Error() { dbus_error_free(&error_); }
+    Error(const Error&) = delete;
+    Error& operator=(const Error&) = delete;
+    DBusError* get() { return &error_; }
+    bool is(const char* name) const { return dbus_error_has_name(&error_, name); }
+    const char* message() const { return error_.message ? error_.message : "no reason given"; }
+
+  private:
+    DBusError error_;
+};
+
+bool appendStrings(DBusMessage* message, const std::vector<std::string>& strings) {
+    DBusMessageIter iterator;
+    DBusMessageIter array;
+    dbus_message_iter_init_append(message, &iterator);
+    if (!dbus_message_iter_open_container(&iterator, DBUS_TYPE_ARRAY, DBUS_TYPE_STRING_AS_STRING, &array))
+        return false;
+    for (const std::string& string : strings) {
+        const char* text = string.c_str();
+        if (!dbus_message_iter_append_basic(&array, DBUS_TYPE_STRING, &text)) {
+            dbus_message_iter_abandon_container(&iterator, &array);
+            return false;
+        }
+    }
+    return dbus_message_iter_close_container(&iterator, &array);
+}
+
+}  // namespace
+
+std::optional<int> handOverToRunningInstance(const std::vector<std::string>& arguments) {
+    const std::vector<std::string> handed = withAbsolutePaths(arguments);
+    for (const std::string& argument : handed) {
+        // libdbus ends the process on a string that is not UTF-8 rather than refusing it.
+        if (!dbus_validate_utf8(argument.c_str(), nullptr) ||
+            std::strlen(argument.c_str()) != argument.size())
+            return std::nullopt;
+    }
+    Error error;
+    const Connection connection(dbus_bus_get_private(DBUS_BUS_SESSION, error.get()));
+    if (!connection) return std::nullopt;
+    dbus_connection_set_exit_on_disconnect(connection.get(), FALSE);
+    const Message call(
+        dbus_message_new_method_call(busName, instancePath, "com.moorvane.app.Instance", "Open"));
+    if (!call || !appendStrings(call.get(), handed)) return std::nullopt;
+    // Straight to the instance, without asking the bus first whether one runs: one round trip fewer. Not
+    // started by the bus either: with no instance, this process is the one to start.
+    dbus_message_set_auto_start(call.get(), FALSE);
+    const Message reply(
+        dbus_connection_send_with_reply_and_block(connection.get(), call.get(), 10000, error.get()));
+    if (reply) return 0;
+    if (error.is(DBUS_ERROR_SERVICE_UNKNOWN) || error.is(DBUS_ERROR_NAME_HAS_NO_OWNER)) return std::nullopt;
+    std::fprintf(stderr, "moorvane: the running instance did not answer: %s\n", error.message());
+    return 1;
+}
+
+}  // namespace moorvane

@@ -1,0 +1,56 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "shell/Arguments.h"
+#include "shell/HandOver.h"
+#include "shell/PopoverPlacement.h"
+
+using namespace moorvane;
+namespace fs = std::filesystem;
+
+TEST(Arguments, PathsReachTheInstanceAbsoluteAndURLsAsTyped) {
+    const std::string here = fs::current_path().string();
+    const std::vector<std::string> typed{"Work.dockprofile",
+                                         "./docs/../Home.dockprofile",
+                                         "Work: Mon.dockprofile",
+                                         "/tmp/Abs.dockprofile",
+                                         "moorvane://switch?profile=Work%20Mode",
+                                         "MOORVANE:switch?profile=Home",
+                                         "file:///tmp/x.dockprofile"};
+    EXPECT_EQ(withAbsolutePaths(typed),
+              (std::vector<std::string>{here + "/Work.dockprofile", here + "/Home.dockprofile",
+                                        here + "/Work: Mon.dockprofile", "/tmp/Abs.dockprofile",
+                                        "moorvane://switch?profile=Work%20Mode",
+                                        "MOORVANE:switch?profile=Home", "file:///tmp/x.dockprofile"}));
+}
+
+// With nothing to hand to, the command must start the app rather than fail.
+TEST(HandOver, WithoutABusTheAppStartsInstead) {
+    const char* saved = std::getenv("DBUS_SESSION_BUS_ADDRESS");
+    const std::string restore = saved ? saved : "";
+    ::setenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/moorvane-test-bus", 1);
+    EXPECT_EQ(handOverToRunningInstance({"moorvane://switch?profile=Work"}), std::nullopt);
+    if (saved)
+        ::setenv("DBUS_SESSION_BUS_ADDRESS", restore.c_str(), 1);
+    else
+        ::unsetenv("DBUS_SESSION_BUS_ADDRESS");
+}
+
+TEST(PopoverPlacement, HangsFromATopTrayStandsOnABottomOneAndStaysOnScreen) {
+    const QRect screen(0, 0, 1280, 800);
+    const QSize popover(340, 400);
+    // Under a tray at the top, centred on it.
+    EXPECT_EQ(popoverPosition(QRect(600, 0, 24, 24), {}, screen, popover), QPoint(441, 28));
+    // Over one at the bottom.
+    EXPECT_EQ(popoverPosition(QRect(600, 776, 24, 24), {}, screen, popover), QPoint(441, 372));
+    // A tray in the corner: the popover is pushed back inside the screen.
+    EXPECT_EQ(popoverPosition(QRect(1256, 0, 24, 24), {}, screen, popover), QPoint(940, 28));
+    // No tray geometry: the click's place stands in for it.
+    EXPECT_EQ(popoverPosition(QRect(), QPoint(100, 10), screen, popover), QPoint(0, 14));
+    // Taller than the room below: kept on screen.
+    EXPECT_EQ(popoverPosition(QRect(600, 300, 24, 24), {}, screen, QSize(340, 700)), QPoint(441, 100));
+}
