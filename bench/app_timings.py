@@ -154,7 +154,7 @@ try:
     print("idle: %.1f MB resident (%.1f MB proportional) before the popover first opens, %.2f %% CPU over 20 s "
           "(four Focus polls)" % (before_opening, before_opening_pss, idle_cpu))
     print("tray click until the popover is on screen (50 profiles; xdotool and the polling included, the first "
-          "opening compiles the pages): median %.0f ms, worst %.0f ms" %
+          "opening loads the pages): median %.0f ms, worst %.0f ms" %
           (openings[len(openings) // 2] * 1000, openings[-1] * 1000))
     print("  of which xdotool's own click on the bare desktop: %.0f ms" % (bare_click * 1000))
     if drawn:
