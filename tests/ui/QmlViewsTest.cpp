@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QGuiApplication>
 #include <QPointer>
+#include <QQuickItem>
 #include <QQuickWindow>
 #include <QRawFont>
 #include <QRegularExpression>
@@ -116,6 +117,21 @@ TEST_F(QmlViewsTest, EveryViewLoadsInEveryStateWithoutWarnings) {
     auto* editor = qobject_cast<ProfileEditorModel*>(window->property("editor").value<QObject*>());
     ASSERT_NE(editor, nullptr);
     deliverPosted();
+    // The profile and Focus pickers, opened: their rows are built only then.
+    std::vector<QPointer<QObject>> pickers;
+    for (QObject* object : window->findChildren<QObject*>())
+        if (object->inherits("QQuickComboBox")) pickers.emplace_back(object);
+    EXPECT_EQ(pickers.size(), 2u);
+    for (const auto& combo : pickers) {
+        ASSERT_FALSE(combo.isNull());
+        auto* popup = combo->property("popup").value<QObject*>();
+        ASSERT_NE(popup, nullptr);
+        QMetaObject::invokeMethod(popup, "open");
+        deliverPosted();
+        EXPECT_GT(combo->property("count").toInt(), 0);
+        QMetaObject::invokeMethod(popup, "close");
+        deliverPosted();
+    }
 
     editor->recorder()->click();
     deliverPosted();
