@@ -6,6 +6,7 @@
 
 #include "store/ProfileStore.h"
 #include "triggers/SwitchDockProfileIntent.h"
+#include "ui/kit/StringLists.h"
 
 namespace moorvane {
 
@@ -25,10 +26,7 @@ QString AutomationService::SwitchDockProfile(const QString& Profile) {
 }
 
 QStringList AutomationService::ProfileNames() {
-    QStringList names;
-    for (const auto& name : ProfileNameOptionsProvider(store_).results())
-        names << QString::fromStdString(name);
-    return names;
+    return toStringList(ProfileNameOptionsProvider(store_).results());
 }
 
 InstanceService::InstanceService(const ProfileStore& store, std::function<void(const QStringList&)> open,

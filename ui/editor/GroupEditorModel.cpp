@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "ui/editor/EditorRules.h"
+#include "ui/kit/StringLists.h"
 
 namespace moorvane {
 
@@ -37,10 +38,7 @@ void GroupEditorModel::setSymbolName(const QString& symbol) {
 }
 
 QStringList GroupEditorModel::symbols() const {
-    QStringList out;
-    for (const auto name : editor::groupSymbolNames)
-        out << QString::fromUtf8(name.data(), qsizetype(name.size()));
-    return out;
+    return toStringList(editor::groupSymbolNames);
 }
 
 void GroupEditorModel::refreshCandidates() {

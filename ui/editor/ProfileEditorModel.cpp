@@ -8,6 +8,7 @@
 #include "ports/KeyMonitor.h"
 #include "store/ProfileStore.h"
 #include "triggers/HotkeyManager.h"
+#include "ui/kit/StringLists.h"
 #include "ui/picker/PickerRules.h"
 
 namespace moorvane {
@@ -76,9 +77,7 @@ void ProfileEditorModel::setColorName(const QString& name) {
 }
 
 QStringList ProfileEditorModel::colorNames() const {
-    QStringList out;
-    for (const auto n : profileColorNames) out << QString::fromUtf8(n.data(), qsizetype(n.size()));
-    return out;
+    return toStringList(profileColorNames);
 }
 
 QString ProfileEditorModel::itemsCaption() const {

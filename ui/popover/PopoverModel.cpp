@@ -10,6 +10,7 @@
 #include "ports/MainQueue.h"
 #include "store/ProfileStore.h"
 #include "triggers/FocusModeObserver.h"
+#include "ui/kit/StringLists.h"
 
 namespace moorvane {
 
@@ -17,12 +18,6 @@ namespace {
 
 QString text(const std::string& value) {
     return QString::fromStdString(value);
-}
-
-QStringList namesOf(const auto& names) {
-    QStringList out;
-    for (const auto name : names) out << QString::fromUtf8(name.data(), qsizetype(name.size()));
-    return out;
 }
 
 }  // namespace
@@ -61,7 +56,7 @@ void PopoverModel::setNewProfileName(const QString& name) {
 }
 
 QStringList PopoverModel::colorNames() const {
-    return namesOf(profileColorNames);
+    return toStringList(profileColorNames);
 }
 
 bool PopoverModel::hasProfiles() const {
