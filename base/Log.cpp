@@ -45,22 +45,21 @@ std::string timeOfDay() {
 // The log lives in a folder every user can write to. Refusing to follow a link keeps another user from
 // redirecting our lines into a file of ours; a fresh log is readable by its owner only; O_NONBLOCK keeps a
 // FIFO planted at the path from hanging us. Only a regular file of our own is written: one another user
-// created (whatever its mode) would hand them our profile names and paths. Returns the descriptor, or -1.
-int openOwnFile(const std::filesystem::path& path, bool& ownedByOther) {
-    const int fd =
-        ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK, 0600);
+// created (whatever its mode) would hand them our profile names and paths. Gives no descriptor otherwise.
+FileDescriptor openOwnFile(const std::filesystem::path& path, bool& ownedByOther) {
+    FileDescriptor fd(
+        ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK, 0600));
     struct stat info {};
-    if (fd < 0) {
+    if (!fd.valid()) {
         // Another user's private file or link cannot even be opened.
         ownedByOther = ::lstat(path.c_str(), &info) == 0 && info.st_uid != ::geteuid();
-        return -1;
+        return fd;
     }
     // Checked on the descriptor: the path may have been swapped since the open.
-    const bool statted = ::fstat(fd, &info) == 0;
+    const bool statted = ::fstat(fd.get(), &info) == 0;
     ownedByOther = statted && info.st_uid != ::geteuid();
     if (statted && S_ISREG(info.st_mode) && !ownedByOther) return fd;
-    ::close(fd);
-    return -1;
+    return FileDescriptor();
 }
 
 // "/tmp/moorvane.log" becomes "/tmp/moorvane-<uid>.log".
@@ -71,10 +70,10 @@ std::filesystem::path ownPathBeside(const std::filesystem::path& path) {
 }
 
 // The shared path while it is ours (or free), else this user's own file beside it, said once on stderr.
-int openLog(LogState& s) {
+FileDescriptor openLog(LogState& s) {
     bool ownedByOther = false;
-    const int fd = openOwnFile(s.path, ownedByOther);
-    if (fd >= 0 || !ownedByOther) return fd;
+    FileDescriptor fd = openOwnFile(s.path, ownedByOther);
+    if (fd.valid() || !ownedByOther) return fd;
     const std::filesystem::path own = ownPathBeside(s.path);
     if (s.toldAbout != s.path) {
         s.toldAbout = s.path;
@@ -99,7 +98,7 @@ void log(std::string_view message) {
     line += message;
     line.push_back('\n');
 
-    const FileDescriptor file(openLog(s));
+    const FileDescriptor file = openLog(s);
     if (!file.valid()) return;
     // One write with O_APPEND keeps a line whole even when another process appends at the same time.
     const char* data = line.data();
