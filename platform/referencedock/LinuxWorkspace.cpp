@@ -18,7 +18,6 @@
 #include "base/InfoPlist.h"
 #include "base/Log.h"
 #include "base/Text.h"
-#include "dock/DockManager.h"
 #include "platform/referencedock/ReferenceDockPaths.h"
 #include "platform/session/Spawn.h"
 #include "platform/session/XdgPaths.h"
