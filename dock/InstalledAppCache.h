@@ -15,8 +15,9 @@ class InstalledAppCache {
   public:
     explicit InstalledAppCache(std::vector<std::string> folders);
 
-    // Scanned on the first call; later calls return that first result even when the folders changed, so a
-    // list on screen does not shift under the pointer.
+    // Scanned on the first call; later calls return that result even when the folders changed, so a list on
+    // screen does not shift under the pointer. Only location() scans again (and so replaces the list and
+    // ends references to it): an owner that shows the list does not also look apps up through it.
     const std::vector<InstalledApp>& apps();
 
     // Where the app with `bundleIdentifier` is installed. The kept scan answers while that bundle's
