@@ -9,6 +9,8 @@ namespace moorvane {
 
 namespace {
 
+// ASCII only, and not base/Text's: the `moorvane` command links no ICU, whose data would cost the hand-over
+// its speed.
 bool startsWithIgnoringCase(std::string_view text, std::string_view prefix) {
     return text.size() >= prefix.size() &&
            std::equal(prefix.begin(), prefix.end(), text.begin(), [](char a, char b) {
