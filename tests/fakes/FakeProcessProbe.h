@@ -1,7 +1,6 @@
 #pragma once
 
 #include <deque>
-#include <functional>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -16,13 +15,10 @@ class FakeProcessProbe final : public ProcessProbe {
   public:
     std::deque<bool> script;
     bool otherwise = false;
-    // When set, decides instead of the script (for answers that depend on virtual time).
-    std::function<bool(const std::string& name)> decide;
 
     bool isRunning(const std::string& name) override {
         std::lock_guard lock(mutex_);
         checked.push_back(name);
-        if (decide) return decide(name);
         if (script.empty()) return otherwise;
         const bool result = script.front();
         script.pop_front();

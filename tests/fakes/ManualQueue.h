@@ -55,11 +55,6 @@ class ManualQueue final : public MainQueue, public Clock {
         if (end > now_) now_ = end;
     }
 
-    std::size_t pendingCount() const {
-        std::lock_guard lock(mutex_);
-        return timed_.size() + backgroundTasks_.size();
-    }
-
   private:
     struct Key {
         double due;
@@ -68,7 +63,7 @@ class ManualQueue final : public MainQueue, public Clock {
             return due != other.due ? due < other.due : sequence < other.sequence;
         }
     };
-    mutable std::mutex mutex_;
+    std::mutex mutex_;
     std::multimap<Key, Task> timed_;
     std::vector<Task> backgroundTasks_;
     double now_ = 0;

@@ -9,7 +9,6 @@
 #include <QQuickWindow>
 #include <QRawFont>
 #include <QRegularExpression>
-#include <QTemporaryDir>
 #include <QTimer>
 #include <set>
 
@@ -17,6 +16,7 @@
 
 #include "EditorHarness.h"
 #include "fakes/FakeSettingsPorts.h"
+#include "fakes/TextFiles.h"
 #include "model/AppSettings.h"
 #include "triggers/FocusModeObserver.h"
 #include "ui/editor/EditorRules.h"
@@ -215,33 +215,25 @@ TEST_F(QmlViewsTest, PopoverLoadsInEveryStateWithoutWarnings) {
 // image gives nothing.
 TEST(AppIconTest, ReadsByNameFallsBackOnContentAndRefusesTheRest) {
     application();
-    QTemporaryDir home;
-    const QString dir = home.path();
+    testing::TempDir home;
     QImage png(8, 8, QImage::Format_ARGB32);
     png.fill(Qt::red);
-    const auto bundle = [&](const QString& name, const QString& iconFile, const QByteArray& format) {
-        const QString path = dir + QLatin1Char('/') + name + QStringLiteral(".app");
-        QDir().mkpath(path + QStringLiteral("/Contents/Resources"));
-        QFile plist(path + QStringLiteral("/Contents/Info.plist"));
-        EXPECT_TRUE(plist.open(QIODevice::WriteOnly));
-        plist.write(
-            "<?xml version=\"1.0\"?><plist version=\"1.0\"><dict><key>CFBundleIconFile</key><string>" +
-            iconFile.toUtf8() + "</string></dict></plist>");
-        const QString icon = path + QStringLiteral("/Contents/Resources/") + iconFile;
-        if (format.isEmpty()) {
-            QFile junk(icon);
-            EXPECT_TRUE(junk.open(QIODevice::WriteOnly));
-            junk.write("not an image");
-        } else {
-            EXPECT_TRUE(png.save(icon, format.constData()));
+    const auto bundle = [&](const std::string& name, const std::string& iconFile, const char* format) {
+        const std::filesystem::path path = home.path() / (name + ".app");
+        testing::writeText(path / "Contents/Info.plist",
+                           "<?xml version=\"1.0\"?><plist version=\"1.0\"><dict><key>CFBundleIconFile</key>"
+                           "<string>" +
+                               iconFile + "</string></dict></plist>");
+        const std::filesystem::path icon = path / "Contents/Resources" / iconFile;
+        testing::writeText(icon, "not an image");
+        if (format) {
+            EXPECT_TRUE(png.save(QString::fromStdString(icon.string()), format));
         }
-        return path;
+        return QString::fromStdString(path.string());
     };
-    EXPECT_FALSE(
-        loadBundleIcon(bundle(QStringLiteral("Named"), QStringLiteral("Icon.png"), "PNG"), 16).isNull());
-    EXPECT_FALSE(
-        loadBundleIcon(bundle(QStringLiteral("Misnamed"), QStringLiteral("Icon.icns"), "PNG"), 16).isNull());
-    EXPECT_TRUE(loadBundleIcon(bundle(QStringLiteral("Junk"), QStringLiteral("Icon.png"), {}), 16).isNull());
+    EXPECT_FALSE(loadBundleIcon(bundle("Named", "Icon.png", "PNG"), 16).isNull());
+    EXPECT_FALSE(loadBundleIcon(bundle("Misnamed", "Icon.icns", "PNG"), 16).isNull());
+    EXPECT_TRUE(loadBundleIcon(bundle("Junk", "Icon.png", nullptr), 16).isNull());
 }
 
 // Every symbol the views name, literally or through the group symbols, has a glyph in the symbol font.

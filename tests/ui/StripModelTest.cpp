@@ -98,15 +98,26 @@ INSTANTIATE_TEST_SUITE_P(Cases, DragMoveTest,
                                            MoveCase{"OntoItself", 2, 2, {"1", "2", "3", "4", "5"}}),
                          testing::caseName);
 
-TEST(DockStripModelTest, CancelledDragLeavesNothingMarkedAndStopsMoving) {
+// A drag or a hover that ends out of order: a cancelled drag moves nothing afterwards, and leaving the old
+// tile after entering the next keeps the new hover.
+TEST(DockStripModelTest, CancelledDragAndLateHoverLeaveNothingStale) {
     editor::EditState state;
     state.appEntries = {app("A"), app("B")};
     DockStripModel strip(state, {});
-    strip.startDrag(QString::fromStdString(state.appEntries[0].id.text()));
+    const QString a = QString::fromStdString(state.appEntries[0].id.text());
+    const QString b = QString::fromStdString(state.appEntries[1].id.text());
+    strip.startDrag(a);
     strip.endDrag();
     EXPECT_TRUE(strip.draggingId().isEmpty());
-    strip.dragEnter(QString::fromStdString(state.appEntries[1].id.text()));
+    strip.dragEnter(b);
     EXPECT_EQ(labels(state.appEntries), (std::vector<std::string>{"A", "B"}));
+
+    strip.setHovered(a);
+    strip.setHovered(b);
+    strip.clearHovered(a);
+    EXPECT_EQ(strip.hoveredId(), b);
+    strip.clearHovered(b);
+    EXPECT_TRUE(strip.hoveredId().isEmpty());
 }
 
 TEST(DockStripModelTest, HidingRemovingAndGroupActions) {
@@ -138,20 +149,6 @@ TEST(DockStripModelTest, HidingRemovingAndGroupActions) {
     strip.removeGroupAndApps(QString::fromStdString(state.groups[0].id.text()));
     EXPECT_EQ(labels(state.appEntries), (std::vector<std::string>{"Doc", "Small Spacer"}));
     EXPECT_TRUE(state.groups.empty());
-}
-
-TEST(DockStripModelTest, LeavingTheOldTileAfterEnteringTheNextKeepsTheNewHover) {
-    editor::EditState state;
-    state.appEntries = {app("A"), app("B")};
-    DockStripModel strip(state, {});
-    const QString a = QString::fromStdString(state.appEntries[0].id.text());
-    const QString b = QString::fromStdString(state.appEntries[1].id.text());
-    strip.setHovered(a);
-    strip.setHovered(b);
-    strip.clearHovered(a);
-    EXPECT_EQ(strip.hoveredId(), b);
-    strip.clearHovered(b);
-    EXPECT_TRUE(strip.hoveredId().isEmpty());
 }
 
 }  // namespace
