@@ -477,6 +477,17 @@ class PersonTest(unittest.TestCase):
         self.wait_checked(self.row("Dock & Menu Bar"))
         self.assertEqual(s.defaults().get("appVisibility"), "dockAndMenuBar")
 
+        # By keys the keyboard goes with the page that slides in, rather than away with the one sliding out.
+        back = s.find("Back", pyatspi.ROLE_PUSH_BUTTON, "Moorvane")
+        s.gone("Save Current Dock", window_title="Moorvane")  # the profiles page done sliding out
+        s.key("Tab")
+        s.until(lambda: self.focused(back), "Back focused")
+        s.key("Return")
+        settings = s.find("Settings", pyatspi.ROLE_PUSH_BUTTON, "Moorvane")
+        s.until(lambda: self.focused(settings), "the keyboard on the Settings button it came back to")
+        s.key("Return")
+        s.until(lambda: self.focused(back), "the keyboard on Back again")
+
     # The editing views by pointer, wheel and keys.
 
     def edit(self, name):
