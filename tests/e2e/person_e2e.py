@@ -477,6 +477,17 @@ class PersonTest(unittest.TestCase):
         self.wait_checked(self.row("Dock & Menu Bar"))
         self.assertEqual(s.defaults().get("appVisibility"), "dockAndMenuBar")
 
+        # By keys the keyboard goes with the page that slides in, rather than away with the one sliding out.
+        back = s.find("Back", pyatspi.ROLE_PUSH_BUTTON, "Moorvane")
+        s.gone("Save Current Dock", window_title="Moorvane")  # the profiles page done sliding out
+        s.key("Tab")
+        s.until(lambda: self.focused(back), "Back focused")
+        s.key("Return")
+        settings = s.find("Settings", pyatspi.ROLE_PUSH_BUTTON, "Moorvane")
+        s.until(lambda: self.focused(settings), "the keyboard on the Settings button it came back to")
+        s.key("Return")
+        s.until(lambda: self.focused(back), "the keyboard on Back again")
+
     # The editing views by pointer, wheel and keys.
 
     def edit(self, name):
@@ -532,6 +543,10 @@ class PersonTest(unittest.TestCase):
         s.click(s.find("Create Group\u2026", window_title=title))
         field = s.find("Group name", pyatspi.ROLE_TEXT, title)
         s.until(lambda: self.focused(field), "the sheet's name field to take the keyboard")
+        # A screen reader hears the sheet by its title and each symbol by a word, the chosen one as checked.
+        s.find("Create Group", pyatspi.ROLE_DIALOG, title)
+        self.assertTrue(s.checked(s.find("Folder", pyatspi.ROLE_CHECK_BOX, title)))
+        self.assertIsNone(s.lookup(lambda n: "." in (n or ""), pyatspi.ROLE_CHECK_BOX, title))
         s.key("ctrl+a")
         s.type_text("Tools")
         s.until(lambda: field.queryText().getText(0, -1) == "Tools", "the typed name in the sheet")
@@ -604,6 +619,53 @@ class PersonTest(unittest.TestCase):
         s.until(lambda: in_view(crowd[-1]), "the last tile in view")
         self.assertFalse(in_view(crowd[0]))
         s.click(s.find("Cancel", window_title=title))
+
+    def test_8e_the_keyboard_alone_reaches_the_picker_and_leaves_both_windows_without_saving(self):
+        s = self.s
+        title, picker = self.edit("Crowd"), "Manage Apps \u2014 Crowd"
+        stored = s.stored("Crowd")
+
+        def tab_to(window, name):
+            for _ in range(40):
+                s.key("Tab")
+                if s.until(lambda: next((n for n in s.nodes(window) if self.focused(n)), None), "the focus").name == name:
+                    return
+            self.fail("Tab never reached %r in %r" % (name, window))
+
+        # Return presses the focused button rather than saving: on "Edit Dock" it opens the menu.
+        tab_to(title, "Edit Dock")
+        s.key("Return")
+        manage = s.find("Manage Apps", pyatspi.ROLE_MENU_ITEM, title)
+        s.key("Down")
+        s.until(lambda: self.focused(manage), "the menu's first item focused")
+        s.key("Return")
+        # The picker opens with the keyboard in its search field, not left behind with the editor.
+        search = s.find("Search apps...", pyatspi.ROLE_TEXT, picker)
+        s.until(lambda: self.focused(search), "the picker's search field to take the keyboard")
+        s.type_text("xc")
+        s.key("Tab")
+        s.key("space")
+        s.find("14 in the profile", pyatspi.ROLE_LABEL, picker)
+        tab_to(picker, "Cancel")
+        s.key("Return")
+        s.gone("Search apps...", window_title=picker)
+        edit_dock = s.find("Edit Dock", window_title=title)
+        s.until(lambda: self.focused(edit_dock), "the keyboard back in the editor")
+        s.find("13 items", pyatspi.ROLE_LABEL, title)
+
+        # A tile removed by Delete hands the keyboard to the one that takes its place.
+        tab_to(title, "Mail")
+        s.key("Delete")
+        s.find("12 items", pyatspi.ROLE_LABEL, title)
+        s.until(lambda: self.focused(s.find("Notes", pyatspi.ROLE_LIST_ITEM, title)), "the next tile focused")
+
+        # Escape in the editor cancels: neither the removal nor the typed name is kept.
+        name = s.find("Profile Name", pyatspi.ROLE_TEXT, title)
+        s.click(name)
+        s.type_text(" typed")
+        s.key("Escape")
+        s.gone("Profile Name", pyatspi.ROLE_TEXT, title)
+        self.assertEqual(s.stored("Crowd"), stored)
 
 
 if __name__ == "__main__":

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <optional>
@@ -82,6 +83,14 @@ inline constexpr std::array<std::string_view, 16> groupSymbolNames = {
     "music.note",     "gamecontroller.fill", "briefcase.fill",  "book.fill",
     "chart.bar.fill", "camera.fill",         "globe",           "terminal.fill",
     "star.fill",      "heart.fill",          "bolt.fill",       "cube.box.fill"};
+// What a screen reader says for each of those, in the same order.
+inline constexpr std::array<std::string_view, groupSymbolNames.size()> groupSymbolLabels = {
+    "Folder",     "Hammer",          "Paintbrush",     "Speech bubbles",
+    "Music note", "Game controller", "Briefcase",      "Book",
+    "Bar chart",  "Camera",          "Globe",          "Terminal",
+    "Star",       "Heart",           "Lightning bolt", "Box"};
+// A symbol added above without its word here would be read out as nothing.
+static_assert(std::ranges::none_of(groupSymbolLabels, [](std::string_view label) { return label.empty(); }));
 
 // Spaces and tabs only: a line break is kept, as it is part of the name.
 std::string trimSpacesAndTabs(std::string_view text);

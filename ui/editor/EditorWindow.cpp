@@ -25,11 +25,20 @@ QQuickWindow* openEditorWindow(EditorContext& context, const Uuid& profileId) {
                             context.beep};
     auto* editor = new ProfileEditorModel(std::move(services), profileId, engine);
     editor->load();
-    QObject::connect(editor, &ProfileEditorModel::manageAppsRequested, editor,
-                     [&context, editor] { openPickerWindow(context, *editor); });
     QQuickWindow* window = showInOwnEngine(engine, qmlView("editor", "EditorWindow"),
                                            {{"editor", QVariant::fromValue<QObject*>(editor)}});
     if (!window) return nullptr;
+    QObject::connect(editor, &ProfileEditorModel::manageAppsRequested, window, [&context, editor, window] {
+        QQuickWindow* picker = openPickerWindow(context, *editor);
+        if (!picker) return;
+        // The picker belongs to this editor: it stays above it, and when it closes the keyboard comes back
+        // here rather than to no window at all (without a window manager, nobody else hands it back).
+        picker->setTransientParent(window);
+        QPointer<QQuickWindow> editorWindow(window);
+        QObject::connect(picker, &QWindow::visibleChanged, window, [editorWindow](bool visible) {
+            if (!visible && editorWindow && editorWindow->isVisible()) editorWindow->requestActivate();
+        });
+    });
     QObject::connect(editor, &ProfileEditorModel::closeRequested, window, &QWindow::close,
                      Qt::QueuedConnection);
     const QSize size(560, 560);

@@ -41,6 +41,17 @@ QStringList GroupEditorModel::symbols() const {
     return toStringList(editor::groupSymbolNames);
 }
 
+QString GroupEditorModel::symbolLabel(const QString& symbol) const {
+    const std::string key = symbol.toStdString();
+    for (std::size_t i = 0; i < editor::groupSymbolNames.size(); ++i) {
+        if (editor::groupSymbolNames[i] == key) {
+            const auto label = editor::groupSymbolLabels[i];
+            return QString::fromUtf8(label.data(), qsizetype(label.size()));
+        }
+    }
+    return symbol;
+}
+
 void GroupEditorModel::refreshCandidates() {
     std::vector<QVariantMap> out;
     for (const auto& c : candidates_) {

@@ -49,6 +49,8 @@ class GroupEditorModel : public QObject {
     QString symbolName() const { return QString::fromStdString(draft_.symbolName); }
     void setSymbolName(const QString& symbol);
     QStringList symbols() const;
+    // The symbol's name as a person says it; the identifier itself for one the sheet does not offer.
+    Q_INVOKABLE QString symbolLabel(const QString& symbol) const;
     // Rows change one by one on a toggle, and not at all as the name is typed, so the list keeps its place.
     KeyedListModel* candidates() { return &candidateRows_; }
     bool hasCandidates() const { return !candidates_.empty(); }

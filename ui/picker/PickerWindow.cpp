@@ -25,6 +25,9 @@ QQuickWindow* openPickerWindow(const QString& profileName, const std::vector<Doc
     centre(window);
     window->show();
     window->raise();
+    // Opened from the editor's menu by keys as often as by the pointer; without this they stay with the
+    // editor.
+    window->requestActivate();
     return window;
 }
 

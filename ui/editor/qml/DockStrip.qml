@@ -51,6 +51,25 @@ Rectangle {
         }
         Timer { id: scrolling; interval: 800 }
 
+        // A tile removed by keys takes the keyboard with it; it goes on to the tile that took its place, or the
+        // one before when it was the last. After the removal, once the list has its rows again.
+        property int keyIndex: -1
+        onCountChanged: if (keyIndex >= 0) refocus.start()
+        Timer {
+            id: refocus
+            interval: 50
+            onTriggered: {
+                // The list keeps the keyboard itself, out of sight, once its focused tile is gone.
+                const holder = root.Window.activeFocusItem
+                if (holder !== null && holder !== list && holder.visible && holder !== root.Window.contentItem)
+                    return
+                const cell = list.count > 0 ? list.itemAtIndex(Math.min(list.keyIndex, list.count - 1)) : null
+                const tile = cell ? cell.nextItemInFocusChain(true) : null
+                if (tile !== null)
+                    tile.forceActiveFocus(Qt.TabFocusReason)
+            }
+        }
+
         ScrollBar.horizontal: ScrollBar {
             id: bar
             height: 6
@@ -74,7 +93,10 @@ Rectangle {
             // A tile reached by Tab scrolls into view.
             readonly property bool keyFocus: (loader.item as StripEntryTile)?.keyFocus
                                              ?? (loader.item as StripGroupTile)?.keyFocus ?? false
-            onKeyFocusChanged: if (keyFocus) list.positionViewAtIndex(cell.index, ListView.Contain)
+            onKeyFocusChanged: if (keyFocus) {
+                list.positionViewAtIndex(cell.index, ListView.Contain)
+                list.keyIndex = cell.index
+            }
 
             width: loader.item ? (loader.item as Item).implicitWidth : 0
             height: ListView.view.height

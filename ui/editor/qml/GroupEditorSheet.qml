@@ -15,7 +15,7 @@ ColumnLayout {
 
     Item { Layout.preferredHeight: 6 }
 
-    Text {
+    MvText {
         Layout.leftMargin: 20
         text: root.sheet.title
         font.pixelSize: Theme.headlineSize
@@ -60,9 +60,15 @@ ColumnLayout {
                 Layout.minimumWidth: 10
                 Layout.preferredHeight: 28
                 Accessible.role: Accessible.Button
-                Accessible.name: modelData
+                // The symbol's own identifier means nothing read aloud.
+                Accessible.name: root.sheet.symbolLabel(modelData)
                 Accessible.onPressAction: cell.clicked()
-                onClicked: root.sheet.symbolName = modelData
+                checkable: true
+                checked: root.sheet.symbolName === cell.modelData
+                onClicked: {
+                    root.sheet.symbolName = modelData
+                    cell.checked = Qt.binding(function () { return root.sheet.symbolName === cell.modelData })
+                }
                 focusPolicy: Qt.TabFocus
                 MvFocusRing { inset: -2 }
                 background: Rectangle {
@@ -80,12 +86,12 @@ ColumnLayout {
     RowLayout {
         Layout.leftMargin: 20
         Layout.rightMargin: 20
-        Text { text: "Apps in this group"; font.pixelSize: Theme.subheadlineSize + 1; font.bold: true; color: Theme.primary }
+        MvText { text: "Apps in this group"; font.pixelSize: Theme.subheadlineSize + 1; font.bold: true }
         Item { Layout.fillWidth: true }
-        Text { text: root.sheet.selectedCaption; font.pixelSize: Theme.captionSize; color: Theme.secondary }
+        MvText { text: root.sheet.selectedCaption; font.pixelSize: Theme.captionSize; color: Theme.secondary }
     }
 
-    Text {
+    MvText {
         visible: !root.sheet.hasCandidates
         Layout.fillWidth: true
         topPadding: 20
@@ -123,6 +129,7 @@ ColumnLayout {
                 checkable: true
                 checked: candidate.selected
                 Accessible.name: candidate.label
+                Accessible.description: candidate.claimed ? "in another group" : ""
                 Accessible.onPressAction: row.clicked()
                 onClicked: {
                     root.sheet.toggle(candidate.bundleIdentifier)
@@ -164,7 +171,7 @@ ColumnLayout {
     }
 
     // Its line stays when the hint goes, so the sheet keeps its height and nothing moves under the pointer.
-    Text {
+    MvText {
         opacity: root.sheet.isValid ? 0 : 1
         Accessible.ignored: root.sheet.isValid
         Layout.leftMargin: 20

@@ -2,7 +2,8 @@ import QtQuick
 import QtQuick.Controls
 import Moorvane
 
-Popup {
+// A Dialog rather than a bare Popup: its title names the sheet for a screen reader. The sheet draws its own.
+Dialog {
     id: popup
     required property GroupEditorModel sheet
     required property ProfileEditorModel editor
@@ -16,6 +17,8 @@ Popup {
     visible: true
     closePolicy: Popup.CloseOnEscape
     padding: 0
+    title: sheet.title
+    header: Item {}
     onOpened: (popup.contentItem as GroupEditorSheet).nameField.forceActiveFocus()
     background: Rectangle { radius: 10; color: "#2A2A2C"; border.color: Qt.rgba(1, 1, 1, 0.1) }
     Overlay.modal: Rectangle { color: Qt.rgba(0, 0, 0, 0.35) }

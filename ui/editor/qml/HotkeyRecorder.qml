@@ -18,6 +18,15 @@ Row {
         Accessible.description: root.recorder.helpText
         Accessible.onPressAction: root.recorder.click()
         onClicked: root.recorder.click()
+        // Pressed by Return as the kit's buttons are; while recording, keys belong to the recording.
+        Keys.onReturnPressed: function (event) {
+            event.accepted = !root.recorder.isRecording
+            if (event.accepted) root.recorder.click()
+        }
+        Keys.onEnterPressed: function (event) {
+            event.accepted = !root.recorder.isRecording
+            if (event.accepted) root.recorder.click()
+        }
         ToolTip.visible: hovered
         ToolTip.text: root.recorder.helpText
         ToolTip.delay: 600

@@ -114,10 +114,25 @@ Item {
         }
     }
 
-    Shortcut {
-        sequences: ["Return", "Enter"]
-        enabled: root.editor.groupSheet === null && !root.editor.recorder.isRecording
-        onActivated: root.editor.save()
+    // Return saves and Escape cancels, as the footer's buttons do. Key handlers rather than Shortcuts: the key
+    // reaches them only when the focused control leaves it, so Return presses a focused button (Cancel, Delete,
+    // Edit Dock) instead of saving, and an open menu, list or the group sheet keeps its own Escape. The recorder
+    // keeps both while it records.
+    focus: true
+    function keyClosesEditor(): bool {
+        return root.editor.groupSheet === null && !root.editor.recorder.isRecording
+    }
+    Keys.onReturnPressed: function (event) {
+        event.accepted = root.keyClosesEditor()
+        if (event.accepted) root.editor.save()
+    }
+    Keys.onEnterPressed: function (event) {
+        event.accepted = root.keyClosesEditor()
+        if (event.accepted) root.editor.save()
+    }
+    Keys.onEscapePressed: function (event) {
+        event.accepted = root.keyClosesEditor()
+        if (event.accepted) root.editor.cancel()
     }
 
     ColumnLayout {
@@ -164,9 +179,9 @@ Item {
                         size: 11
                         color: Theme.profileColor(root.editor.colorName)
                     }
-                    Text { visible: root.editor.isCurrent; text: "Current"; font.pixelSize: Theme.captionSize + 1; color: Theme.secondary }
+                    MvText { visible: root.editor.isCurrent; text: "Current"; font.pixelSize: Theme.captionSize + 1; color: Theme.secondary }
                     Text { visible: root.editor.isCurrent; text: "\u00B7"; font.pixelSize: Theme.captionSize + 1; color: Theme.tertiary }
-                    Text { text: root.editor.itemsCaption; font.pixelSize: Theme.captionSize + 1; color: Theme.secondary }
+                    MvText { text: root.editor.itemsCaption; font.pixelSize: Theme.captionSize + 1; color: Theme.secondary }
                 }
             }
             DarkComboBox {
@@ -203,6 +218,8 @@ Item {
                     editMenu.popup(editDock, editDock.width - editMenu.width, editDock.height + 2)
                 }
                 Keys.onDownPressed: editDock.clicked()
+                Keys.onReturnPressed: editDock.clicked()
+                Keys.onEnterPressed: editDock.clicked()
                 background: Rectangle {
                     radius: 5
                     color: editDock.down || editMenu.opened ? Qt.rgba(1, 1, 1, 0.14)

@@ -14,16 +14,22 @@ MvWindow {
     width: 600
     height: 480
 
+    // Closing without Apply leaves the profile as it was.
     Shortcut {
-        sequences: ["Return", "Enter"]
-        onActivated: window.picker.apply()
+        sequence: "Escape"
+        onActivated: window.close()
     }
+    // A person opens the window to look for an app: the keys go to the search from the start.
+    Component.onCompleted: search.forceActiveFocus()
 
     ColumnLayout {
         anchors.fill: parent
         spacing: 0
+        // Return applies unless the focused control takes it: on Cancel it cancels.
+        Keys.onReturnPressed: window.picker.apply()
+        Keys.onEnterPressed: window.picker.apply()
 
-        Text {
+        MvText {
             Layout.margins: 16
             text: "Manage Apps"
             font.pixelSize: Theme.headlineSize
@@ -48,15 +54,17 @@ MvWindow {
                     Layout.rightMargin: 12
                     Layout.topMargin: 8
                     Layout.bottomMargin: 8
-                    Text { text: "Profile Apps"; font.pixelSize: Theme.subheadlineSize + 1; font.bold: true; color: Theme.primary }
+                    MvText { text: "Profile Apps"; font.pixelSize: Theme.subheadlineSize + 1; font.bold: true; color: Theme.primary }
                     Item { Layout.fillWidth: true }
                     Rectangle {
                         implicitWidth: count.implicitWidth + 12
                         implicitHeight: count.implicitHeight + 4
                         radius: height / 2
                         color: Theme.quaternary
-                        Text {
+                        MvText {
                             id: count
+                            // The bare number means little out of its badge.
+                            Accessible.name: text + " in the profile"
                             anchors.centerIn: parent
                             text: window.picker.profileAppCount
                             font.pixelSize: Theme.captionSize
@@ -224,7 +232,7 @@ MvWindow {
                 SplitView.minimumWidth: 240
                 SplitView.preferredWidth: 300
                 spacing: 0
-                Text {
+                MvText {
                     Layout.leftMargin: 12
                     Layout.topMargin: 8
                     Layout.bottomMargin: 8
@@ -318,6 +326,7 @@ MvWindow {
             Layout.fillWidth: true
             Layout.margins: 12
             Item { Layout.fillWidth: true }
+            MvButton { text: "Cancel"; onClicked: window.close() }
             MvButton { prominent: true; text: "Apply"; onClicked: window.picker.apply() }
         }
     }

@@ -23,6 +23,18 @@ Rectangle {
         onActivated: root.popover.close()
     }
 
+    // The control that had the keyboard slides away with its page and would take the keyboard out of sight with
+    // it; a pointer's click leaves the keyboard on the popover itself, and then nothing needs to move.
+    onOnSettingsChanged: {
+        const holder = root.Window.activeFocusItem
+        if (holder === null || holder === root)
+            return
+        if (root.onSettings)
+            settingsPage.takeKeyboard()
+        else
+            profilesPage.takeKeyboard()
+    }
+
     ProfilesPage {
         id: profilesPage
         popover: root.popover

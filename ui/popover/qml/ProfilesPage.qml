@@ -12,6 +12,11 @@ Column {
 
     width: 340
 
+    // Coming back from the settings page by keys, the keyboard lands on the button that led there.
+    function takeKeyboard() {
+        settingsButton.forceActiveFocus(Qt.TabFocusReason)
+    }
+
     Item {
         width: parent.width
         height: header.implicitHeight + 20
@@ -164,10 +169,17 @@ Column {
                 wrapMode: Text.WordWrap
             }
             MvButton {
+                id: dismiss
                 plain: true
                 help: "Dismiss"
                 contentItem: MvSymbol { symbol: "xmark"; size: 9; font.bold: true; color: Theme.tertiary }
-                onClicked: page.popover.dismissHint()
+                // Dismissed by keys, the keyboard goes on to the next control rather than out with the hint.
+                onClicked: {
+                    const next = dismiss.activeFocus ? dismiss.nextItemInFocusChain(true) : null
+                    page.popover.dismissHint()
+                    if (next !== null)
+                        next.forceActiveFocus(Qt.TabFocusReason)
+                }
             }
         }
     }
@@ -325,7 +337,7 @@ Column {
             anchors.right: parent.right
             anchors.rightMargin: 8
             anchors.verticalCenter: parent.verticalCenter
-            PopoverFooterButton { symbol: "gearshape"; help: "Settings"; onClicked: page.popover.showSettings() }
+            PopoverFooterButton { id: settingsButton; symbol: "gearshape"; help: "Settings"; onClicked: page.popover.showSettings() }
             PopoverFooterButton { symbol: "power"; symbolSize: 11; help: "Quit Moorvane"; onClicked: page.popover.quit() }
         }
     }

@@ -12,6 +12,11 @@ Column {
 
     width: 340
 
+    // Arriving by keys, the keyboard lands on the way back.
+    function takeKeyboard() {
+        back.forceActiveFocus(Qt.TabFocusReason)
+    }
+
     Item {
         width: parent.width
         height: 20 + back.implicitHeight
