@@ -71,8 +71,9 @@ std::vector<std::string> childNames(const std::string& folder) {
     return names;
 }
 
-// Case is ignored, accents are not, as with the system's localised case-insensitive comparison.
-void sortByName(std::vector<InstalledApp>& apps) {
+}  // namespace
+
+void sortInstalledAppsByName(std::vector<InstalledApp>& apps) {
     // The C locale reaches ICU as en_US_POSIX, whose collation orders by code point with capitals first; that
     // is a locale nobody chose, so the root collation stands in for it.
     icu::Locale locale = icu::Locale::getDefault();
@@ -107,8 +108,6 @@ void sortByName(std::vector<InstalledApp>& apps) {
     apps = std::move(sorted);
 }
 
-}  // namespace
-
 std::vector<std::string> standardApplicationFolders(std::string_view homeFolder) {
     return {"/Applications", "/Applications/Utilities", "/System/Applications",
             "/System/Applications/Utilities", std::string(homeFolder) + "/Applications"};
@@ -130,7 +129,7 @@ std::vector<InstalledApp> scanInstalledApps(const std::vector<std::string>& fold
             apps.push_back({info->identifier, std::move(shownName), std::move(path), info->identifier});
         }
     }
-    sortByName(apps);
+    sortInstalledAppsByName(apps);
     return apps;
 }
 

@@ -25,6 +25,10 @@ std::vector<std::string> standardApplicationFolders(std::string_view homeFolder)
 // winning, sorted by name with the user's locale ignoring case. Unreadable folders and bundles are skipped.
 std::vector<InstalledApp> scanInstalledApps(const std::vector<std::string>& folders);
 
+// Sorts by name with the user's locale, ignoring case but not accents, as the system's localised
+// case-insensitive comparison does; equal names keep their order.
+void sortInstalledAppsByName(std::vector<InstalledApp>& apps);
+
 // "Switching to <name>..." or, without a name, "Switching...".
 std::string switchingLabel(const std::optional<std::string>& profileName);
 
