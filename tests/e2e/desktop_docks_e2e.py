@@ -1,0 +1,196 @@
+#!/usr/bin/env python3
+"""End-to-end tests with the docks Linux users run: GNOME Shell's dash and Plank, each on a private session of
+its own (tests/e2e/desktop_session.py), switched by a URL, the automation action and a shortcut, captured, and
+followed when another client changes them.
+
+Usage (ctest runs it so): desktop_docks_e2e.py BUILD_FOLDER gnome|plank
+"""
+
+import os
+import shutil
+import subprocess
+import sys
+import time
+import unittest
+
+DOCK = sys.argv.pop(2) if len(sys.argv) > 2 else "gnome"
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from desktop_session import (MOORVANE, DesktopSession, folder_tile, log_since, log_size,  # noqa: E402
+                             macos_tile, profile_tiles, spacer_tile, tile_labels, wait_for)
+
+PROGRAM = {"gnome": "gnome-shell", "plank": "plank"}[DOCK]
+DISPLAY_NAME = {"gnome": "GNOME Shell\u2019s dash", "plank": "Plank"}[DOCK]
+# Set to a folder to keep screenshots of the dock after a switch.
+SCREENS = os.environ.get("MOORVANE_SCREENS")
+
+
+def bundle_ids(tiles):
+    return [t.get("tile-data", {}).get("bundle-identifier") for t in tiles]
+
+
+@unittest.skipUnless(shutil.which(PROGRAM), "%s is not installed (scripts/install-deps.sh installs it)" % PROGRAM)
+class DockTest(unittest.TestCase):
+    """The flows in order on one session and one Moorvane, each going on from where the one before left it."""
+
+    @classmethod
+    def setUpClass(cls):
+        cls.s = s = DesktopSession(DOCK)
+        try:
+            cls.work = s.profile("Work", [s.tile("Calculator"), s.tile("Editor"), s.tile("Games")]
+                                 + ([folder_tile(s.folder)] if DOCK == "plank" else []),
+                                 hiddenApps=[s.desktop_id("Games")], keyboardShortcut="ctrl+opt+w")
+            cls.home = s.profile("Home", [s.tile("Dictionary"), s.tile("Graphics")], keyboardShortcut="ctrl+opt+h")
+            cls.mixed = s.profile("Mixed", [s.tile("Science"), spacer_tile(), folder_tile(s.folder),
+                                            macos_tile("com.apple.Safari", "Safari"), s.tile("Editor")])
+            s.seed_profiles([cls.work, cls.home, cls.mixed])
+            cls.offset = log_size()
+            s.start_moorvane()
+        except BaseException:
+            s.close()
+            raise
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.s.close()
+
+    def pid(self):
+        return self.s.shell.pid if DOCK == "gnome" else self.s.plank.pid
+
+    def shows(self):
+        """What the dock holds and what it shows: GNOME's key and dash; Plank's order key and its D-Bus list."""
+        s = self.s
+        if DOCK == "gnome":
+            return s.favorite_apps(), s.dash_labels()
+        return s.dock_items(), s.plank_items()
+
+    def expected(self, names, folder=False):
+        """`shows()` once the dock holds these apps (and, on Plank, the fixture folder last)."""
+        s = self.s
+        if DOCK == "gnome":
+            return [s.desktop_id(n) for n in names], list(names)
+        items = [s.desktop_id(n).replace(".desktop", ".dockitem") for n in names]
+        return items + (["Projects.dockitem"] if folder else []), ["file://" + s.entries[n][1] for n in names]
+
+    def expect_switch(self, name, apps, offset, folder=False):
+        s = self.s
+        pid = self.pid()
+        want = self.expected(apps, folder)
+        wait_for(lambda: self.shows() == want, timeout=10, what="%s to show %s" % (PROGRAM, want))
+        text = wait_for(lambda: (t := log_since(offset)) and "switchTo '%s'" % name in t and t, what="the switch")
+        self.assertNotIn("SIGKILL", text)
+        self.assertEqual(self.pid(), pid)
+        self.assertIsNone((s.shell if DOCK == "gnome" else s.plank).poll(), "%s still runs" % PROGRAM)
+        self.assertEqual(s.active_id(), s.stored(name)["id"])
+        return text
+
+    def screen(self, name):
+        if not SCREENS:
+            return
+        os.makedirs(SCREENS, exist_ok=True)
+        if DOCK == "gnome":  # the dash shows in the overview
+            self.s.key("super")
+            time.sleep(1.5)
+        self.s.screenshot(os.path.join(SCREENS, "%s-%s.png" % (DOCK, name)))
+        if DOCK == "gnome":
+            self.s.key("Escape")
+
+    def test_1_switch_by_url_automation_and_shortcut(self):
+        s = self.s
+        text = wait_for(lambda: (t := log_since(self.offset)) and "DockManager: driving" in t and t, what="driving")
+        self.assertIn("DockManager: driving " + DISPLAY_NAME, text)
+
+        offset = log_size()
+        handed = subprocess.run([MOORVANE, "moorvane://switch?profile=Work"], env=s.env, timeout=15)
+        self.assertEqual(handed.returncode, 0)
+        text = self.expect_switch("Work", ["Calculator", "Editor"], offset, folder=True)
+        self.assertIn("DockManager: hid 1 of ", text)
+        self.screen("work")
+
+        offset = log_size()
+        reply = s.switch_profile("home")
+        self.assertEqual(reply.returncode, 0, reply.stderr)
+        self.expect_switch("Home", ["Dictionary", "Graphics"], offset)
+        self.screen("home")
+
+        offset = log_size()
+        s.key("ctrl+alt+w")
+        self.expect_switch("Work", ["Calculator", "Editor"], offset, folder=True)
+
+    def test_2_capture_gives_back_the_list_and_the_same_bytes(self):
+        s = self.s
+        desk = s.save_current_dock("Desk")
+        tiles = profile_tiles(desk)
+        self.assertEqual(tile_labels(tiles), ["Calculator", "Editor"] + (["Projects"] if DOCK == "plank" else []))
+        self.assertEqual(bundle_ids(tiles)[:2], [s.desktop_id("Calculator"), s.desktop_id("Editor")])
+        self.assertEqual(profile_tiles(desk, "persistentOthers"), [])
+
+        s.switch_profile("Home")
+        wait_for(lambda: self.shows() == self.expected(["Dictionary", "Graphics"]), what="Home")
+        offset = log_size()
+        s.switch_profile("Desk")
+        self.expect_switch("Desk", ["Calculator", "Editor"], offset, folder=True)
+        again = s.save_current_dock("Desk again")
+        self.assertEqual(again["persistentApps"], desk["persistentApps"])
+
+    def test_3_a_change_by_another_client_is_blocked_after_a_switch_then_copied(self):
+        s = self.s
+        # A switch's re-enable is never cancelled, so one from the tests before would end this switch's blocking
+        # early: let theirs run out first.
+        time.sleep(8.5)
+        offset = log_size()
+        s.switch_profile("Home")
+        wait_for(lambda: self.shows() == self.expected(["Dictionary", "Graphics"]), what="Home")
+        self.rearrange(["Graphics", "Dictionary"])
+        wait_for(lambda: "ProfileStore: auto-save blocked (disabled)" in log_since(offset), timeout=6,
+                 what="the blocked check")
+        self.assertEqual(tile_labels(profile_tiles(s.stored("Home"))), ["Dictionary", "Graphics"])
+
+        time.sleep(8)
+        offset = log_size()
+        changed_at = time.monotonic()
+        self.rearrange(["Dictionary", "Science", "Graphics"])
+        wait_for(lambda: "ProfileStore: auto-save now" in log_since(offset), timeout=8, what="the auto-save")
+        self.assertGreaterEqual(time.monotonic() - changed_at, 1.5, "the check runs 2 s after the change")
+        # Plank may write its order more than once on the way; the last copy holds the end state.
+        wait_for(lambda: tile_labels(profile_tiles(s.stored("Home"))) == ["Dictionary", "Science", "Graphics"],
+                 timeout=8, what="the new order in the profile")
+        home = profile_tiles(s.stored("Home"))
+        self.assertEqual(bundle_ids(home), [s.desktop_id(n) for n in ("Dictionary", "Science", "Graphics")])
+
+    def rearrange(self, names):
+        """The dock changed by another client: GNOME's key written by gsettings; Plank's tiles over its own
+        D-Bus interface, as its context menu and a drop do."""
+        s = self.s
+        if DOCK == "gnome":
+            s.gsettings_set("org.gnome.shell", "favorite-apps", [s.desktop_id(n) for n in names])
+            return
+        for uri in s.plank_items():
+            s.plank_call("Remove", uri)
+        for name in names:
+            s.plank_call("Add", "file://" + s.entries[name][1])
+
+    def test_4_what_the_dock_cannot_show_is_left_out_and_kept(self):
+        s = self.s
+        offset = log_size()
+        s.switch_profile("Mixed")
+        shown = ["Science", "Editor"]
+        if DOCK == "gnome":
+            self.expect_switch("Mixed", shown, offset)
+            left_out = ("(a spacer)", "Projects (a folder)", "Safari (not an installed app)")
+        else:
+            # Plank shows folders: only the spacer and the macOS app stay out, and the folder keeps its place.
+            want = [s.desktop_id("Science").replace(".desktop", ".dockitem"), "Projects.dockitem",
+                    s.desktop_id("Editor").replace(".desktop", ".dockitem")]
+            wait_for(lambda: s.dock_items() == want, what="Mixed on Plank")
+            left_out = ("(a spacer)", "Safari (not an installed app)")
+        line = wait_for(lambda: next((l for l in log_since(offset).splitlines()
+                                      if "DockManager: left out of %s for 'Mixed': " % DISPLAY_NAME in l), None),
+                        what="the left-out line")
+        for reason in left_out:
+            self.assertIn(reason, line)
+        self.assertEqual(tile_labels(profile_tiles(s.stored("Mixed"))),
+                         ["Science", "spacer-tile", "Projects", "Safari", "Editor"])
+
+
+if __name__ == "__main__":
+    unittest.main(verbosity=2)

@@ -1,0 +1,461 @@
+"""A private desktop session with a real dock: GNOME Shell (its dash) or Plank, on Xvfb and private buses.
+
+Every session has a fresh $HOME and every XDG_* folder of its own, set before the first bus starts: services the
+bus starts (dconf-service, the accessibility bus) take the bus daemon's environment, and a dconf-service started
+with the real $HOME would write the real user's settings. Fixture desktop entries, whose Exec is a harmless
+program, are found through XDG_DATA_DIRS ahead of /usr/share. Every process started here runs in a process group
+of its own, and the whole group goes at the end.
+
+Used by the end-to-end suites and by bench/app_timings.py.
+"""
+
+import base64
+import hashlib
+import json
+import os
+import plistlib
+import shutil
+import signal
+import subprocess
+import sys
+import tempfile
+import time
+import uuid
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "scripts"))
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from dockfiles import REFERENCE_EPOCH, blob  # noqa: E402  (the store's file shapes)
+import person_e2e  # noqa: E402  (the tray, the accessibility tree, the pointer; it takes the build folder)
+from moorvane_e2e import MOORVANE, log_since, log_size, wait_for  # noqa: E402,F401  (shared with the suites)
+
+# The accessibility bindings, imported once the first session's bus and display are this process's own: they
+# bind to them for good, so a process serves one session that reads accessibility trees.
+pyatspi = None
+
+# Fixture apps: desktop id, Name, icon (from Adwaita, so the dock draws something recognisable).
+FIXTURE_APPS = (
+    ("org.example.Calculator", "Calculator", "accessories-calculator"),
+    ("org.example.Editor", "Editor", "accessories-text-editor"),
+    ("org.example.Dictionary", "Dictionary", "accessories-dictionary"),
+    ("org.example.Games", "Games", "applications-games"),
+    ("org.example.Graphics", "Graphics", "applications-graphics"),
+    ("org.example.Science", "Science", "applications-science"),
+)
+# An entry the menus do not list: a dock does not show it either.
+HIDDEN_ENTRY = ("org.example.Helper", "Helper", "applications-other")
+
+GNOME_STARTED = "GNOME Shell started"
+PLANK_DOCK = "dock1"
+
+
+def real_dconf_state():
+    """What the real user's dconf database looks like: a session must leave it exactly so."""
+    folder = os.path.join(os.path.expanduser("~"), ".config", "dconf")
+    if not os.path.isdir(folder):
+        return None
+    state = {}
+    for name in sorted(os.listdir(folder)):
+        path = os.path.join(folder, name)
+        if os.path.isfile(path):
+            with open(path, "rb") as f:
+                state[name] = (os.stat(path).st_mtime_ns, hashlib.sha256(f.read()).hexdigest())
+    return state
+
+
+def desktop_tile(desktop_id, label, path):
+    """An app tile as Moorvane stores a desktop entry: its id as the bundle identifier, its file's URL."""
+    return {"tile-data": {"bundle-identifier": desktop_id, "file-label": label,
+                          "file-data": {"_CFURLString": "file://" + path, "_CFURLStringType": 15}},
+            "tile-type": "file-tile"}
+
+
+def folder_tile(path):
+    return {"tile-data": {"file-label": os.path.basename(path.rstrip("/")),
+                          "file-data": {"_CFURLString": "file://" + path.rstrip("/") + "/", "_CFURLStringType": 15}},
+            "tile-type": "directory-tile"}
+
+
+def spacer_tile():
+    return {"tile-data": {"file-label": ""}, "tile-type": "spacer-tile"}
+
+
+def macos_tile(bundle_id, label):
+    """A tile of an imported macOS document: an app bundle no Linux dock knows."""
+    return {"tile-data": {"bundle-identifier": bundle_id, "file-label": label,
+                          "file-data": {"_CFURLString": "file:///Applications/%s.app/" % label,
+                                        "_CFURLStringType": 15}},
+            "tile-type": "file-tile"}
+
+
+def tile_labels(tiles):
+    return [t.get("tile-data", {}).get("file-label") or t.get("tile-type") for t in tiles]
+
+
+def profile_tiles(profile, key="persistentApps"):
+    return plistlib.loads(base64.b64decode(profile[key]))
+
+
+class DesktopSession:
+    """Xvfb, a private session bus, a fresh home with fixture apps, and one dock: "gnome" or "plank"."""
+
+    def __init__(self, dock, width=1280, height=800):
+        if dock not in ("gnome", "plank"):
+            raise ValueError(dock)
+        self.dock = dock
+        self.real_dconf = real_dconf_state()
+        self.root = tempfile.mkdtemp(prefix="moorvane-%s-" % dock)
+        self.groups = []  # process groups started here, killed in reverse order
+        self.moorvane = None
+        self.bus_pids = []
+        try:
+            self._make_home()
+            self._start_display(width, height)
+            self._start_buses()
+            if dock == "gnome":
+                self._start_gnome_shell()
+            else:
+                self._start_plank()
+            self._start_tray_and_accessibility()
+        except BaseException:
+            self.close()
+            raise
+
+    # The home and its variables.
+
+    def _make_home(self):
+        self.home = os.path.join(self.root, "home")
+        runtime = os.path.join(self.root, "run")
+        os.makedirs(runtime, mode=0o700)
+        os.chmod(runtime, 0o700)
+        fixtures = os.path.join(self.root, "share")
+        self.applications = os.path.join(fixtures, "applications")
+        os.makedirs(self.applications)
+        xdg = {"XDG_CONFIG_HOME": os.path.join(self.home, ".config"),
+               "XDG_DATA_HOME": os.path.join(self.home, ".local", "share"),
+               "XDG_CACHE_HOME": os.path.join(self.home, ".cache"),
+               "XDG_STATE_HOME": os.path.join(self.home, ".local", "state")}
+        for folder in xdg.values():
+            os.makedirs(folder)
+        self.env = {k: v for k, v in os.environ.items()
+                    if not k.startswith(("XDG_", "DBUS_", "WAYLAND", "GSETTINGS", "GIO_", "DESKTOP_SESSION",
+                                         "GNOME_", "QT_QPA_PLATFORM_PLUGIN_PATH", "SESSION_MANAGER"))}
+        self.env.pop("DISPLAY", None)
+        self.env.update(xdg, HOME=self.home, XDG_RUNTIME_DIR=runtime, XDG_CONFIG_DIRS="/etc/xdg",
+                        XDG_DATA_DIRS=fixtures + ":/usr/local/share:/usr/share", XDG_SESSION_TYPE="x11",
+                        LANG="C.UTF-8", QT_QPA_PLATFORM="xcb")
+        if self.dock == "gnome":
+            self.env.update(XDG_CURRENT_DESKTOP="GNOME", XDG_SESSION_DESKTOP="gnome", LIBGL_ALWAYS_SOFTWARE="1")
+        self.entries = {}
+        for desktop_id, name, icon in FIXTURE_APPS:
+            self.write_entry(desktop_id, name, icon)
+        self.write_entry(*HIDDEN_ENTRY, extra="NoDisplay=true\n")
+        self.folder = os.path.join(self.home, "Projects")
+        os.makedirs(self.folder)
+
+    def write_entry(self, desktop_id, name, icon, extra=""):
+        path = os.path.join(self.applications, desktop_id + ".desktop")
+        with open(path, "w") as f:
+            f.write("[Desktop Entry]\nType=Application\nName=%s\nIcon=%s\nExec=sleep 300\n%s" % (name, icon, extra))
+        self.entries[name] = (desktop_id + ".desktop", path)
+        return path
+
+    def tile(self, name):
+        desktop_id, path = self.entries[name]
+        return desktop_tile(desktop_id, name, path)
+
+    def desktop_id(self, name):
+        return self.entries[name][0]
+
+    # Processes.
+
+    def spawn(self, argv, log=None, **kwargs):
+        """A process in a group of its own, so it and whatever it starts go together."""
+        out = open(log, "ab") if log else subprocess.DEVNULL
+        try:
+            process = subprocess.Popen(argv, env=kwargs.pop("env", self.env), stdout=out, stderr=out,
+                                       start_new_session=True, **kwargs)
+        finally:
+            if log:
+                out.close()
+        self.groups.append(process)
+        return process
+
+    def run(self, *argv, check=False, timeout=20):
+        return subprocess.run(argv, env=self.env, capture_output=True, text=True, timeout=timeout, check=check)
+
+    def _start_display(self, width, height):
+        # Xvfb takes the first free display and names it: a fixed number could meet another run's server.
+        ready, told = os.pipe()
+        self.spawn(["Xvfb", "-displayfd", str(told), "-screen", "0", "%dx%dx24" % (width, height),
+                    "-nolisten", "tcp"], pass_fds=(told,))
+        os.close(told)
+        with os.fdopen(ready) as f:
+            number = f.readline().strip()
+        if not number:
+            raise RuntimeError("Xvfb did not start")
+        self.display = ":" + number
+        self.env["DISPLAY"] = self.display
+
+    def _bus(self, *options):
+        """A dbus-daemon of our own (not forked, so its group and the services it starts are ours)."""
+        ready, told = os.pipe()
+        self.spawn(["dbus-daemon", "--nofork", "--print-address=%d" % told, *options], pass_fds=(told,))
+        os.close(told)
+        with os.fdopen(ready) as f:
+            address = f.readline().strip()
+        if not address:
+            raise RuntimeError("dbus-daemon did not start")
+        return address
+
+    def _start_buses(self):
+        self.env["DBUS_SESSION_BUS_ADDRESS"] = self._bus("--session")
+        if self.dock == "gnome":
+            # The shell aborts without a system bus; an empty one is enough.
+            self.env["DBUS_SYSTEM_BUS_ADDRESS"] = self._bus(
+                "--session", "--address=unix:path=" + os.path.join(self.root, "system_bus"))
+
+    def _start_gnome_shell(self):
+        # Pins of the shell's defaults that are not installed would only confuse what the dash shows.
+        self.gsettings_set("org.gnome.shell", "favorite-apps", [])
+        self.gsettings_set("org.gnome.shell", "welcome-dialog-last-shown-version", "'999'")
+        self.gsettings_set("org.gnome.desktop.interface", "toolkit-accessibility", "true")
+        self.shell_log = os.path.join(self.root, "gnome-shell.log")
+        self.shell = self.spawn(["gnome-shell", "--x11", "--sm-disable"], log=self.shell_log)
+        wait_for(lambda: GNOME_STARTED in self.read(self.shell_log), timeout=60, step=0.1, what="GNOME Shell")
+        # It starts in the overview; the desktop shows once that is left.
+        time.sleep(0.5)
+        self.run("xdotool", "key", "Escape")
+
+    def _start_plank(self):
+        # A launchers folder that does not exist is filled with Plank's defaults.
+        os.makedirs(self.launchers)
+        self.write_dockitem("Calculator")
+        self.write_dockitem("Editor")
+        self.plank_log = os.path.join(self.root, "plank.log")
+        self.plank = self.spawn(["plank"], log=self.plank_log)
+        wait_for(lambda: self.plank_items() is not None, timeout=20, what="Plank on the bus")
+
+    def _start_tray_and_accessibility(self):
+        # A tray for Moorvane's status item: GNOME Shell has none of its own. At the bottom left, clear of the
+        # shell's top bar (which takes the pointer there) and of Plank in the middle.
+        self.spawn(["trayer", "--edge", "bottom", "--align", "left", "--widthtype", "request", "--height", "24",
+                    "--SetDockType", "true", "--transparent", "false"])
+        if self.dock == "plank":  # the shell starts the accessibility bus itself
+            self.spawn(["/usr/libexec/at-spi-bus-launcher", "--launch-immediately"])
+        wait_for(lambda: self.dbus("org.a11y.Bus", "/org/a11y/bus", "org.a11y.Bus.GetAddress").returncode == 0,
+                 what="the accessibility bus")
+        self.env.update(QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1", QT_ACCESSIBILITY="1")
+        global pyatspi
+        if pyatspi is None:
+            os.environ.update(DBUS_SESSION_BUS_ADDRESS=self.env["DBUS_SESSION_BUS_ADDRESS"], DISPLAY=self.display)
+            sys.path.append("/usr/lib/python3/dist-packages")
+            import pyatspi as bindings
+            pyatspi = person_e2e.pyatspi = bindings
+
+    @staticmethod
+    def read(path):
+        try:
+            with open(path, errors="replace") as f:
+                return f.read()
+        except OSError:
+            return ""
+
+    # What the dock holds and shows.
+
+    def gsettings_get(self, schema, key):
+        return self.run("gsettings", "get", schema, key, check=True).stdout.strip()
+
+    def gsettings_set(self, schema, key, value):
+        text = value if isinstance(value, str) else ("@as []" if not value else str(list(value)))
+        return self.run("gsettings", "set", schema, key, text, check=True)
+
+    def favorite_apps(self):
+        text = self.gsettings_get("org.gnome.shell", "favorite-apps")
+        return [] if text in ("@as []", "[]") else [v.strip().strip("'") for v in text.strip("[]").split(",")]
+
+    @property
+    def launchers(self):
+        return os.path.join(self.env["XDG_CONFIG_HOME"], "plank", PLANK_DOCK, "launchers")
+
+    def write_dockitem(self, name):
+        with open(os.path.join(self.launchers, self.desktop_id(name).replace(".desktop", ".dockitem")), "w") as f:
+            f.write("[PlankDockItemPreferences]\nLauncher=file://%s\n" % self.entries[name][1])
+
+    def dock_items(self):
+        schema = "net.launchpad.plank.dock.settings:/net/launchpad/plank/docks/%s/" % PLANK_DOCK
+        text = self.gsettings_get(schema, "dock-items")
+        return [] if text in ("@as []", "[]") else [v.strip().strip("'") for v in text.strip("[]").split(",")]
+
+    def plank_call(self, method, *arguments):
+        return self.run("gdbus", "call", "--session", "--dest", "net.launchpad.plank", "--object-path",
+                        "/net/launchpad/plank/" + PLANK_DOCK, "--method", "net.launchpad.plank.Items." + method,
+                        *arguments, timeout=5)
+
+    def plank_items(self):
+        """The apps Plank shows (URIs of their desktop entries; its D-Bus interface lists no folders or files),
+        or None while it does not answer."""
+        reply = self.plank_call("GetPersistentApplications")
+        if reply.returncode != 0:
+            return None
+        inner = reply.stdout.strip()[2:-3]  # "(['a', 'b'],)"
+        return [v.strip().strip("'") for v in inner.split(",") if v.strip()]
+
+    def dash_labels(self):
+        """The apps GNOME Shell's dash holds, in order, read from the shell's accessibility tree (the dash keeps
+        its tiles there while the overview is closed too), or None while the shell does not answer."""
+        desktop = pyatspi.Registry.getDesktop(0)
+        shell = next((a for a in desktop if a is not None and a.name == "gnome-shell"), None)
+        if shell is None:
+            return None
+        stack = [shell]
+        while stack:
+            node = stack.pop()
+            try:
+                if node.getRole() == pyatspi.ROLE_TOGGLE_BUTTON and node.name == "Show Applications":
+                    # The dash's box holds the app tiles' box and the Show Applications button's.
+                    found, inside = [], [node.parent.parent]
+                    while inside:
+                        item = inside.pop()
+                        if item.getRole() == pyatspi.ROLE_PUSH_BUTTON:
+                            found.append(item.name)
+                        inside.extend(reversed([c for c in item if c is not None]))
+                    return found
+                stack.extend(c for c in node if c is not None)
+            except Exception:  # an actor that went away while walked
+                continue
+        return None
+
+    def screenshot(self, path, node=None):
+        self.run("import", "-display", self.display, "-window", "root", path, timeout=30)
+        return path
+
+    # Moorvane.
+
+    @property
+    def store_folder(self):
+        return os.path.join(self.env["XDG_DATA_HOME"], "Moorvane")
+
+    def profile(self, name, tiles, **extra):
+        now = time.time() - REFERENCE_EPOCH
+        record = {"id": str(uuid.uuid4()).upper(), "name": name, "colorName": "blue", "persistentApps": blob(tiles),
+                  "persistentOthers": blob([]), "quitOtherApps": False, "createdAt": now, "updatedAt": now}
+        record.update(extra)
+        return record
+
+    def seed_profiles(self, profiles, active=None):
+        os.makedirs(self.store_folder, exist_ok=True)
+        with open(os.path.join(self.store_folder, "profiles.json"), "w") as f:
+            json.dump(profiles, f)
+        if active:
+            with open(os.path.join(self.store_folder, "active.txt"), "w") as f:
+                f.write(active)
+
+    def stored(self, name):
+        try:
+            with open(os.path.join(self.store_folder, "profiles.json")) as f:
+                profiles = json.load(f)
+        except (OSError, ValueError):
+            return None
+        return next((p for p in profiles if p["name"] == name), None)
+
+    def active_id(self):
+        try:
+            with open(os.path.join(self.store_folder, "active.txt")) as f:
+                return f.read().strip()
+        except OSError:
+            return None
+
+    def dbus(self, destination, path, method, *arguments):
+        return self.run("dbus-send", "--session", "--print-reply", "--dest=" + destination, path, method,
+                        *arguments, timeout=15)
+
+    def bus_has(self, name):
+        reply = self.dbus("org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus.NameHasOwner",
+                          "string:" + name)
+        return reply.returncode == 0 and "true" in reply.stdout
+
+    def switch_profile(self, name):
+        """The automation action, as a script of the desktop runs it."""
+        return self.dbus("com.moorvane.app", "/com/moorvane/app", "com.moorvane.app.Automation.SwitchDockProfile",
+                         "string:" + name)
+
+    def save_current_dock(self, name):
+        """Captures the dock as a person does: the tray icon, the popover's "Save Current Dock", a name."""
+        def shown():
+            if self.lookup("Save Current Dock", window_title="Moorvane") is not None:
+                return True
+            # Just after a start the tray may not act on a click yet; a lost click is repeated.
+            self.click_tray()
+            time.sleep(2)
+            return False
+        self.until(shown, "the popover", timeout=15)
+        self.click(self.find("Save Current Dock", window_title="Moorvane"))
+        self.find("Profile name", pyatspi.ROLE_TEXT)
+        self.type_text(name)
+        self.key("Return")
+        return self.until(lambda: self.stored(name), "%s in profiles.json" % name)
+
+    def start_moorvane(self, *arguments, env=None):
+        self.moorvane = self.spawn([MOORVANE, *arguments], env=env or self.env)
+        wait_for(lambda: self.bus_has("com.moorvane.app"), timeout=20, what="Moorvane on the bus")
+        return self.moorvane
+
+    def stop_moorvane(self):
+        if self.moorvane and self.moorvane.poll() is None:
+            self.moorvane.terminate()
+            self.moorvane.wait(10)
+            wait_for(lambda: not self.bus_has("com.moorvane.app"), what="Moorvane off the bus")
+
+    # The end.
+
+    def close(self):
+        for process in reversed(self.groups):
+            if process.poll() is None:
+                try:
+                    os.killpg(process.pid, signal.SIGTERM)
+                except ProcessLookupError:
+                    continue
+                try:
+                    process.wait(5)
+                except subprocess.TimeoutExpired:
+                    pass
+            # Whatever the group started and left behind.
+            try:
+                os.killpg(process.pid, signal.SIGKILL)
+            except ProcessLookupError:
+                pass
+            try:
+                process.wait(5)
+            except subprocess.TimeoutExpired:
+                pass
+        self.groups = []
+        # A service that left its group (a daemon that called setsid) still carries this session's home.
+        for pid in self.session_pids():
+            try:
+                os.kill(pid, signal.SIGKILL)
+            except ProcessLookupError:
+                pass
+        shutil.rmtree(self.root, ignore_errors=True)
+        if real_dconf_state() != self.real_dconf:
+            raise AssertionError("the real user's dconf database changed during the session")
+
+    def session_pids(self):
+        """Processes of this user whose environment holds this session's home."""
+        marker = ("HOME=%s\0" % self.home).encode()
+        found = []
+        for entry in os.listdir("/proc"):
+            if not entry.isdigit() or int(entry) == os.getpid():
+                continue
+            try:
+                with open("/proc/%s/environ" % entry, "rb") as f:
+                    if marker in f.read():
+                        found.append(int(entry))
+            except OSError:
+                continue
+        return found
+
+
+# The pointer, the keys and the accessibility tree as the person-driven suite uses them.
+for _name in ("xdotool", "tray_icon_rect", "click_tray", "application", "nodes", "lookup", "until", "find", "gone",
+              "checked", "centre", "extents", "click", "type_text", "key"):
+    setattr(DesktopSession, _name, person_e2e.PersonSession.__dict__[_name])
