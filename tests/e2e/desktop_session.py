@@ -31,6 +31,7 @@ from moorvane_e2e import MOORVANE, log_since, log_size, wait_for  # noqa: E402,F
 # The accessibility bindings, imported once the first session's bus and display are this process's own: they
 # bind to them for good, so a process serves one session that reads accessibility trees.
 pyatspi = None
+Atspi = None
 
 # Fixture apps: desktop id, Name, icon (from Adwaita, so the dock draws something recognisable).
 FIXTURE_APPS = (
@@ -106,7 +107,7 @@ class DesktopSession:
         self.root = tempfile.mkdtemp(prefix="moorvane-%s-" % dock)
         self.groups = []  # process groups started here, killed in reverse order
         self.moorvane = None
-        self.bus_pids = []
+        self.dash = None
         try:
             self._make_home()
             self._start_display(width, height)
@@ -251,6 +252,8 @@ class DesktopSession:
             sys.path.append("/usr/lib/python3/dist-packages")
             import pyatspi as bindings
             pyatspi = person_e2e.pyatspi = bindings
+            global Atspi
+            from gi.repository import Atspi
 
     @staticmethod
     def read(path):
@@ -300,26 +303,53 @@ class DesktopSession:
         inner = reply.stdout.strip()[2:-3]  # "(['a', 'b'],)"
         return [v.strip().strip("'") for v in inner.split(",") if v.strip()]
 
+    def overview(self, shown):
+        """Opens or closes GNOME Shell's overview, where its dash shows."""
+        self.run("gdbus", "call", "--session", "--dest", "org.gnome.Shell", "--object-path", "/org/gnome/Shell",
+                 "--method", "org.freedesktop.DBus.Properties.Set", "org.gnome.Shell", "OverviewActive",
+                 "<%s>" % ("true" if shown else "false"), check=True)
+
+    def dash_shows(self, labels, timeout=10):
+        """Waits until the dash shows these apps, in the overview: while the dash is out of sight the shell puts
+        its redraw off (by up to 20 s), so what a person sees is what the overview shows."""
+        self.overview(True)
+        try:
+            self.until(lambda: self.dash_labels() == labels, "the dash to show %s" % labels, timeout)
+        finally:
+            self.overview(False)
+
     def dash_labels(self):
-        """The apps GNOME Shell's dash holds, in order, read from the shell's accessibility tree (the dash keeps
-        its tiles there while the overview is closed too), or None while the shell does not answer."""
+        """The apps GNOME Shell's dash holds, in order, read from the shell's accessibility tree, or None while
+        the shell does not answer."""
+        if self.dash is None:
+            self.dash = self._find_dash()
+            if self.dash is None:
+                return None
+        found, inside = [], [self.dash]
+        try:
+            while inside:
+                item = inside.pop()
+                if item.getRole() == pyatspi.ROLE_PUSH_BUTTON:
+                    found.append(item.name)
+                inside.extend(reversed([c for c in item if c is not None]))
+        except Exception:  # a tile that went away while read
+            return None
+        return found
+
+    def _find_dash(self):
         desktop = pyatspi.Registry.getDesktop(0)
         shell = next((a for a in desktop if a is not None and a.name == "gnome-shell"), None)
-        if shell is None:
-            return None
-        stack = [shell]
+        stack = [shell] if shell is not None else []
         while stack:
             node = stack.pop()
             try:
                 if node.getRole() == pyatspi.ROLE_TOGGLE_BUTTON and node.name == "Show Applications":
+                    # From here on the shell's tree is read afresh each time, not from the bindings' copy, which
+                    # follows the shell's events only while this process runs a GLib main loop.
+                    shell.set_cache_mask(Atspi.Cache.NONE)
+                    shell.clear_cache()
                     # The dash's box holds the app tiles' box and the Show Applications button's.
-                    found, inside = [], [node.parent.parent]
-                    while inside:
-                        item = inside.pop()
-                        if item.getRole() == pyatspi.ROLE_PUSH_BUTTON:
-                            found.append(item.name)
-                        inside.extend(reversed([c for c in item if c is not None]))
-                    return found
+                    return node.parent.parent
                 stack.extend(c for c in node if c is not None)
             except Exception:  # an actor that went away while walked
                 continue
