@@ -152,6 +152,9 @@ class DesktopSession:
         self.write_entry(*HIDDEN_ENTRY, extra="NoDisplay=true\n")
         self.folder = os.path.join(self.home, "Projects")
         os.makedirs(self.folder)
+        for name in ("plan.txt", "notes.txt"):  # Plank draws a folder by what it holds
+            with open(os.path.join(self.folder, name), "w") as f:
+                f.write(name)
 
     def write_entry(self, desktop_id, name, icon, extra=""):
         path = os.path.join(self.applications, desktop_id + ".desktop")
@@ -419,8 +422,15 @@ class DesktopSession:
             time.sleep(2)
             return False
         self.until(shown, "the popover", timeout=15)
-        self.click(self.find("Save Current Dock", window_title="Moorvane"))
-        self.find("Profile name", pyatspi.ROLE_TEXT)
+
+        def form():
+            if self.lookup("Profile name", pyatspi.ROLE_TEXT) is not None:
+                return True
+            # A popover left open by an earlier capture may still be settling (its list grew): click again.
+            self.click(self.find("Save Current Dock", window_title="Moorvane"))
+            time.sleep(1)
+            return False
+        self.until(form, "the form to name the profile", timeout=15)
         self.type_text(name)
         self.key("Return")
         return self.until(lambda: self.stored(name), "%s in profiles.json" % name)
