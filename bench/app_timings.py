@@ -104,7 +104,7 @@ def desktop_dock_figures(dock, rounds=10):
         # Each round changes the key: the action alternates A and B, the bare write two lists of its own.
         others = (["Science", "Calculator"], ["Dictionary", "Science"])
         by_action, by_gsettings = [], []
-        for i in range(rounds):
+        for i in range(2 * rounds):
             name = "AB"[i % 2]
             t0 = time.monotonic()
             subprocess.run(["dbus-send", "--session", "--print-reply", "--dest=com.moorvane.app", "/com/moorvane/app",
