@@ -86,15 +86,25 @@ class DockTest(unittest.TestCase):
         return text
 
     def screen(self, name):
+        """With MOORVANE_SCREENS set: the dock after a switch, GNOME's dash in the overview, Plank below
+        Moorvane's popover."""
         if not SCREENS:
             return
+        s = self.s
         os.makedirs(SCREENS, exist_ok=True)
-        if DOCK == "gnome":  # the dash shows in the overview
-            self.s.overview(True)
-            time.sleep(1.5)  # the overview's animation
-        self.s.screenshot(os.path.join(SCREENS, "%s-%s.png" % (DOCK, name)))
+        path = os.path.join(SCREENS, "%s-%s.png" % (DOCK, name))
         if DOCK == "gnome":
-            self.s.overview(False)
+            s.overview(True)
+            time.sleep(1.5)  # the overview's animation
+            s.screenshot(path)
+            s.overview(False)
+            return
+        s.until(lambda: s.lookup("Settings", window_title="Moorvane") or s.click_tray() or time.sleep(2),
+                "the popover", timeout=15)
+        time.sleep(0.5)
+        s.screenshot(path)
+        s.key("Escape")
+        s.until(lambda: s.lookup("Settings", window_title="Moorvane") is None, "the popover to close")
 
     def test_1_switch_by_url_automation_and_shortcut(self):
         s = self.s

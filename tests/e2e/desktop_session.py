@@ -224,12 +224,33 @@ class DesktopSession:
         self.gsettings_set("org.gnome.shell", "favorite-apps", [])
         self.gsettings_set("org.gnome.shell", "welcome-dialog-last-shown-version", "'999'")
         self.gsettings_set("org.gnome.desktop.interface", "toolkit-accessibility", "true")
+        # Without a display manager the shell cannot lock the screen and says so in a banner over the dash.
+        self.gsettings_set("org.gnome.desktop.screensaver", "lock-enabled", "false")
         self.shell_log = os.path.join(self.root, "gnome-shell.log")
         self.shell = self.spawn(["gnome-shell", "--x11", "--sm-disable"], log=self.shell_log)
         wait_for(lambda: GNOME_STARTED in self.read(self.shell_log), timeout=60, step=0.1, what="GNOME Shell")
         # It starts in the overview; the desktop shows once that is left.
         time.sleep(0.5)
         self.run("xdotool", "key", "Escape")
+
+    def _paint_root(self, rgb=0x2E3A48):
+        """A desktop colour behind Plank, which runs without a window manager to draw one."""
+        import ctypes
+        x11 = ctypes.CDLL("libX11.so.6")
+        x11.XOpenDisplay.restype = ctypes.c_void_p
+        x11.XOpenDisplay.argtypes = [ctypes.c_char_p]
+        x11.XDefaultRootWindow.argtypes = [ctypes.c_void_p]
+        x11.XDefaultRootWindow.restype = ctypes.c_ulong
+        x11.XSetWindowBackground.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_ulong]
+        x11.XClearWindow.argtypes = [ctypes.c_void_p, ctypes.c_ulong]
+        x11.XCloseDisplay.argtypes = [ctypes.c_void_p]
+        display = x11.XOpenDisplay(self.display.encode())
+        if not display:
+            return
+        root = x11.XDefaultRootWindow(display)
+        x11.XSetWindowBackground(display, root, rgb)
+        x11.XClearWindow(display, root)
+        x11.XCloseDisplay(display)
 
     def _start_plank(self):
         # A launchers folder that does not exist is filled with Plank's defaults.
@@ -239,6 +260,8 @@ class DesktopSession:
         self.plank_log = os.path.join(self.root, "plank.log")
         self.plank = self.spawn(["plank"], log=self.plank_log)
         wait_for(lambda: self.plank_items() is not None, timeout=20, what="Plank on the bus")
+        # Once Plank holds a connection: Xvfb starts afresh, root window and all, when its last client leaves.
+        self._paint_root()
 
     def _start_tray_and_accessibility(self):
         # A tray for Moorvane's status item: GNOME Shell has none of its own. At the bottom left, clear of the
@@ -433,12 +456,13 @@ class DesktopSession:
         self.until(shown, "the popover", timeout=15)
 
         def form():
-            if self.lookup("Profile name", pyatspi.ROLE_TEXT) is not None:
-                return True
-            # A popover left open by an earlier capture may still be settling (its list grew): click again.
             self.click(self.find("Save Current Dock", window_title="Moorvane"))
-            time.sleep(1)
-            return False
+            try:
+                return wait_for(lambda: self.lookup("Profile name", pyatspi.ROLE_TEXT), timeout=4)
+            except AssertionError:
+                # A popover left open by an earlier capture may still be settling (its list grew), and the
+                # click missed: click again.
+                return False
         self.until(form, "the form to name the profile", timeout=15)
         self.type_text(name)
         self.key("Return")
