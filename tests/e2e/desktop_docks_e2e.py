@@ -28,7 +28,6 @@ def bundle_ids(tiles):
     return [t.get("tile-data", {}).get("bundle-identifier") for t in tiles]
 
 
-@unittest.skipUnless(shutil.which(PROGRAM), "%s is not installed (scripts/install-deps.sh installs it)" % PROGRAM)
 class DockTest(unittest.TestCase):
     """The flows in order on one session and one Moorvane, each going on from where the one before left it."""
 
@@ -208,4 +207,8 @@ class DockTest(unittest.TestCase):
 
 
 if __name__ == "__main__":
+    if not shutil.which(PROGRAM):
+        # ctest shows the suite as skipped (SKIP_RETURN_CODE), with this line in its output.
+        print("skipped: %s is not installed (scripts/install-deps.sh installs it)" % PROGRAM)
+        sys.exit(77)
     unittest.main(verbosity=2)

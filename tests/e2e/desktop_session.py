@@ -226,6 +226,9 @@ class DesktopSession:
         self.gsettings_set("org.gnome.desktop.interface", "toolkit-accessibility", "true")
         # Without a display manager the shell cannot lock the screen and says so in a banner over the dash.
         self.gsettings_set("org.gnome.desktop.screensaver", "lock-enabled", "false")
+        # The bus started dconf-service with this home: the writes land in this session's database.
+        if not os.path.exists(os.path.join(self.env["XDG_CONFIG_HOME"], "dconf", "user")):
+            raise RuntimeError("dconf did not write into the session's home")
         self.shell_log = os.path.join(self.root, "gnome-shell.log")
         self.shell = self.spawn(["gnome-shell", "--x11", "--sm-disable"], log=self.shell_log)
         wait_for(lambda: GNOME_STARTED in self.read(self.shell_log), timeout=60, step=0.1, what="GNOME Shell")
