@@ -97,7 +97,14 @@ Result<std::string> parseDockItem(std::string_view bytes) {
 }
 
 std::string dockItemText(std::string_view launcher) {
-    return "[" + std::string(dockItemGroup) + "]\nLauncher=" + std::string(launcher) + "\n";
+    // GKeyFile escapes what its reader would otherwise unescape or trim, so the launcher reads back
+    // unchanged.
+    const std::unique_ptr<GKeyFile, KeyFileFree> file(g_key_file_new());
+    const std::string value(launcher);
+    g_key_file_set_string(file.get(), dockItemGroup, "Launcher", value.c_str());
+    gsize length = 0;
+    const std::unique_ptr<gchar, TextFree> text(g_key_file_to_data(file.get(), &length, nullptr));
+    return std::string(text.get(), length);
 }
 
 std::vector<DockItem> readLaunchersFolder(const std::string& folder) {
