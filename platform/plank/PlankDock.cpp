@@ -381,6 +381,7 @@ Status PlankDock::writeLive(const std::vector<std::string>& launchers) {
     orderAtWrite_ = settings_->strings(orderKey);
     // Plank signals only what it changed; a write that changed nothing is shown already.
     awaitingReport_ = changedAny;
+    if (!awaitingReport_) checkSoon();
     return done();
 }
 
@@ -458,7 +459,13 @@ void PlankDock::dockReported() {
 
 void PlankDock::notifyWhenShown(std::function<void()> shown) {
     shown_ = std::move(shown);
-    if (!written_ || awaitingReport_ || idle_) return;
+    if (!awaitingReport_) checkSoon();
+}
+
+void PlankDock::checkSoon() {
+    // Nothing more will come from Plank about a write it is already showing: look on the next turn of the
+    // loop, so `shown` runs after its caller has returned, as a signal would.
+    if (!written_ || !shown_ || idle_) return;
     idle_ = g_idle_add(
         [](gpointer self) -> gboolean {
             auto* dock = static_cast<PlankDock*>(self);

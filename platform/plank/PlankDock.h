@@ -65,6 +65,8 @@ class PlankDock final : public DockBackend {
     bool showsWritten();
     // Plank signalled a change of its tiles or wrote its order.
     void dockReported();
+    // Calls dockReported() from the main loop, once, while a live write waits to be reported shown.
+    void checkSoon();
 
     desktop::DesktopEntryIndex& index_;
     desktop::DesktopEnvironment environment_;
