@@ -2,11 +2,13 @@
 
 #include <algorithm>
 #include <set>
+#include <thread>
 #include <utility>
 
 #include "base/Text.h"
 #include "dock/TileCodec.h"
 #include "model/DockProfile.h"
+#include "platform/gnome/DashOrder.h"
 
 namespace moorvane {
 
@@ -54,8 +56,9 @@ std::unique_ptr<GnomeDash> GnomeDash::open(desktop::DesktopEntryIndex& entries) 
     return std::make_unique<GnomeDash>(std::move(*settings), entries);
 }
 
-GnomeDash::GnomeDash(desktop::Settings settings, desktop::DesktopEntryIndex& entries)
-    : settings_(std::move(settings)), entries_(entries) {}
+GnomeDash::GnomeDash(desktop::Settings settings, desktop::DesktopEntryIndex& entries,
+                     std::chrono::milliseconds settle)
+    : settings_(std::move(settings)), entries_(entries), settle_(settle) {}
 
 PlistArray GnomeDash::capturedApps() {
     PlistArray tiles;
@@ -145,10 +148,32 @@ std::vector<std::string> GnomeDash::idsToWrite() {
     return ids;
 }
 
+std::vector<std::string> GnomeDash::shownIds() {
+    std::vector<std::string> ids;
+    for (std::string& id : settings_.strings(favoritesKey)) {
+        if (std::find(ids.begin(), ids.end(), id) != ids.end()) continue;
+        const std::optional<desktop::DesktopEntry> entry = entries_.find(id);
+        if (entry && entry->shown) ids.push_back(std::move(id));
+    }
+    return ids;
+}
+
 Status GnomeDash::synchronize() {
     if (!pendingApps_ && !pendingOthers_) return done();
-    Status written = settings_.setStrings(favoritesKey, idsToWrite());
-    if (!written) return written;
+    const std::vector<std::string> ids = idsToWrite();
+    const std::vector<std::string> before = settings_.strings(favoritesKey);
+    const std::vector<std::string> shown = shownIds();
+    if (gnome::dashAfter(shown, ids) != ids) {
+        // Removing first and adding after are each shown right, once the removed icons have left: the dash
+        // still counts an icon that is animating out.
+        if (Status removed = settings_.setStrings(favoritesKey, gnome::keptInOrder(shown, ids)); !removed)
+            return removed;
+        std::this_thread::sleep_for(settle_);
+    }
+    if (Status written = settings_.setStrings(favoritesKey, ids); !written) {
+        (void)settings_.setStrings(favoritesKey, before);  // undoes the removal, if there was one
+        return written;
+    }
     discardPendingChanges();
     return done();
 }

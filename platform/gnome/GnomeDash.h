@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -35,10 +36,14 @@ class GnomeDash final : public DockBackend {
     static std::unique_ptr<GnomeDash> open(desktop::DesktopEntryIndex& entries);
 
     // `settings` are those of "org.gnome.shell"; `entries` resolve the ids and must outlive the dash.
-    GnomeDash(desktop::Settings settings, desktop::DesktopEntryIndex& entries);
+    // `settle`: how long the dash takes to animate a removal (see synchronize()).
+    GnomeDash(desktop::Settings settings, desktop::DesktopEntryIndex& entries,
+              std::chrono::milliseconds settle = std::chrono::milliseconds(300));
 
     std::optional<PlistValue> copyValue(std::string_view key) override;
     void set(std::string_view key, PlistValue value) override;
+    // Writes the pending lists' apps. When the dash would show that list out of order, it first removes the
+    // apps that move and waits `settle` for its removal animations to end, then adds them at their places.
     Status synchronize() override;
     void discardPendingChanges() override;
 
@@ -56,11 +61,14 @@ class GnomeDash final : public DockBackend {
     // The ids synchronize() writes: the pending tiles' shown ids, each once, or the stored ones for a list
     // that is not pending.
     std::vector<std::string> idsToWrite();
+    // The stored ids in the order the dash shows them: each once, only apps it can show.
+    std::vector<std::string> shownIds();
 
     desktop::Settings settings_;
     desktop::DesktopEntryIndex& entries_;
     std::optional<PlistValue> pendingApps_;
     std::optional<PlistValue> pendingOthers_;
+    std::chrono::milliseconds settle_;
 };
 
 }  // namespace moorvane

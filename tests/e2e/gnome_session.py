@@ -186,13 +186,20 @@ class GnomeSession:
 
         if shell is None:
             return []
-        show_apps = find(shell, lambda n: n.getRole() == pyatspi.ROLE_TOGGLE_BUTTON and n.name == "Show Applications")
+        try:
+            show_apps = find(shell, lambda n: n.getRole() == pyatspi.ROLE_TOGGLE_BUTTON and n.name == "Show Applications")
+        except Exception:
+            return []
         if not show_apps:
             return []
         buttons = []
-        for node in find(show_apps[0].parent.parent, lambda n: n.getRole() == pyatspi.ROLE_PUSH_BUTTON and n.name):
-            extents = node.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
-            buttons.append((node.name, extents.x + extents.width // 2, extents.y + extents.height // 2))
+        try:
+            for node in find(show_apps[0].parent.parent,
+                             lambda n: n.getRole() == pyatspi.ROLE_PUSH_BUTTON and n.name):
+                extents = node.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+                buttons.append((node.name, extents.x + extents.width // 2, extents.y + extents.height // 2))
+        except Exception:  # an actor removed while the dash redraws is gone from the bus: read again later
+            return []
         return sorted(buttons, key=lambda b: (b[1], b[2]))
 
     def wait_for_dash(self, names, timeout=5.0):

@@ -8,6 +8,7 @@
 #include "dock/TileCodec.h"
 #include "fakes/Fixtures.h"
 #include "fakes/TextFiles.h"
+#include "platform/gnome/DashOrder.h"
 #include "platform/gnome/GnomeDash.h"
 
 namespace moorvane {
@@ -64,7 +65,7 @@ class GnomeDashTest : public ::testing::Test {
     testing::TempDir data;
     std::filesystem::path applications = data.path() / "applications";
     desktop::DesktopEntryIndex index{session({data.path().string()}, {"GNOME"})};
-    GnomeDash dash{*desktop::Settings::open("org.gnome.shell"), index};
+    GnomeDash dash{*desktop::Settings::open("org.gnome.shell"), index, std::chrono::milliseconds(0)};
     desktop::Settings other = *desktop::Settings::open("org.gnome.shell");  // another client of the key
 };
 
@@ -139,6 +140,44 @@ TEST_F(GnomeDashTest, AnotherClientsWriteRunsTheObserverAndARefusedWriteChangesN
     EXPECT_FALSE(locked.synchronize());
     locked.discardPendingChanges();
     EXPECT_EQ(*locked.copyValue(persistentAppsKey)->array(), before);
+}
+
+// Orders GNOME Shell 43's dash was seen to show on screen after a bare write of the key.
+TEST(DashOrderTest, ReplaysTheDashsWalkAndItsWrongOrdersAfterSeveralMoves) {
+    struct Case {
+        Ids shown, written, seen;
+    };
+    const Case cases[] = {{{"G", "R"}, {"R", "B", "G"}, {"B", "R", "G"}},
+                          {{"P", "R"}, {"R", "Y", "P"}, {"Y", "R", "P"}},
+                          {{"R", "Y", "P"}, {"O", "Y", "G", "R"}, {"O", "G", "Y", "R"}},
+                          {{"O", "Y", "G", "R"}, {"R", "Y", "P", "B"}, {"R", "P", "B", "Y"}},
+                          {{"R", "Y", "G", "P", "O"}, {"G", "Y", "P", "B", "R"}, {"G", "Y", "B", "P", "R"}},
+                          {{"R", "G", "B", "Y", "P"}, {"P", "Y", "B", "G", "R"}, {"P", "Y", "B", "G", "R"}},
+                          {{"B", "R", "G"}, {"G", "B", "Y", "R"}, {"G", "B", "Y", "R"}},
+                          {{"G", "O", "Y"}, {"R", "Y", "O"}, {"R", "Y", "O"}}};
+    for (const Case& c : cases) {
+        EXPECT_EQ(gnome::dashAfter(c.shown, c.written), c.seen) << ::testing::PrintToString(c.written);
+        // Removing what moves, then adding it back, is always shown as written.
+        const Ids kept = gnome::keptInOrder(c.shown, c.written);
+        EXPECT_EQ(gnome::dashAfter(c.shown, kept), kept);
+        EXPECT_EQ(gnome::dashAfter(kept, c.written), c.written);
+    }
+}
+
+TEST_F(GnomeDashTest, ASwitchTheDashWouldShowOutOfOrderRemovesTheMovedAppsFirst) {
+    const Ids nautilusThenFirefox{"org.gnome.Nautilus.desktop", "firefox-esr.desktop"};
+    ASSERT_TRUE(other.setStrings(GnomeDash::favoritesKey, nautilusThenFirefox));
+    std::vector<Ids> writes;
+    dash.observeChanges([&] { writes.push_back(other.strings(GnomeDash::favoritesKey)); });
+    const PlistArray apps = {appTile("firefox-esr.desktop"), appTile("org.gnome.Calculator.desktop"),
+                             appTile("org.gnome.Nautilus.desktop")};
+    ASSERT_TRUE(write(apps, {}));
+    EXPECT_EQ(writes, (std::vector<Ids>{{"firefox-esr.desktop"},
+                                        {"firefox-esr.desktop", "org.gnome.Calculator.desktop",
+                                         "org.gnome.Nautilus.desktop"}}));
+    writes.clear();
+    ASSERT_TRUE(write({appTile("org.gnome.Nautilus.desktop")}, {}));
+    EXPECT_EQ(writes, (std::vector<Ids>{{"org.gnome.Nautilus.desktop"}}));
 }
 
 TEST(GnomeSessionTest, TheShellsDashIsDrivenWhereTheSessionRunsTheShell) {
