@@ -110,8 +110,7 @@ Result<std::string> GnomeDash::shownId(const PlistValue& tile) {
         if (!fileId) return Error{"not an installed app"};
         id = std::move(*fileId);
     }
-    // A macOS bundle identifier ("com.apple.Safari") is never a desktop-file id: no need to look for it,
-    // which would rescan every applications folder.
+    // A macOS bundle identifier ("com.apple.Safari") is never a desktop-file id.
     if (!endsWith(id, desktopSuffix)) return Error{"not an installed app"};
     const std::optional<desktop::DesktopEntry> entry = entries_.find(id);
     if (!entry) return Error{"not an installed app"};
@@ -138,12 +137,7 @@ std::vector<std::string> GnomeDash::idsToWrite() {
             if (Result<std::string> id = shownId(tile)) add(std::move(*id));
         }
     };
-    if (pendingApps_) {
-        addTiles(*pendingApps_);
-    } else {
-        // Kept as stored, ids of apps not installed included: only the other list is being changed.
-        for (std::string& id : settings_.strings(favoritesKey)) add(std::move(id));
-    }
+    addTiles(pendingApps_ ? *pendingApps_ : PlistValue(capturedApps()));
     if (pendingOthers_) addTiles(*pendingOthers_);
     return ids;
 }

@@ -58,8 +58,8 @@ class GnomeDash final : public DockBackend {
     // The desktop id the dash would show for `tile`, or why it cannot show it.
     Result<std::string> shownId(const PlistValue& tile);
     PlistArray capturedApps();
-    // The ids synchronize() writes: the pending tiles' shown ids, each once, or the stored ones for a list
-    // that is not pending.
+    // The ids synchronize() writes: the shown ids of the pending tiles (of the stored ones for a list that is
+    // not pending), each once.
     std::vector<std::string> idsToWrite();
     // The stored ids in the order the dash shows them: each once, only apps it can show.
     std::vector<std::string> shownIds();
