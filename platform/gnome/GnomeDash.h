@@ -17,7 +17,7 @@ namespace moorvane {
 
 // GNOME Shell's dash, and every dock that shows the shell's favourite apps (Dash-to-Dock, Ubuntu's dock,
 // Dash-to-Panel): one ordered list of desktop-file ids in the key "favorite-apps" of "org.gnome.shell". The
-// shell redraws from a new value within about a second, so a layout is applied live.
+// shell redraws from a new value within a few tenths of a second, so a layout is applied live.
 //
 // Its apps are captured as the tiles of "persistent-apps" and "persistent-others" is always empty. An id no
 // installed desktop entry answers to is captured as a tile of its own, so a profile keeps it. Writing takes
@@ -36,7 +36,7 @@ class GnomeDash final : public DockBackend {
     static std::unique_ptr<GnomeDash> open(desktop::DesktopEntryIndex& entries);
 
     // `settings` are those of "org.gnome.shell"; `entries` resolve the ids and must outlive the dash.
-    // `settle`: how long the dash takes to animate a removal (see synchronize()).
+    // `settle`: how long the dash's icons take to leave (200 ms in GNOME Shell 43; see synchronize()).
     GnomeDash(desktop::Settings settings, desktop::DesktopEntryIndex& entries,
               std::chrono::milliseconds settle = std::chrono::milliseconds(300));
 
