@@ -137,19 +137,26 @@ std::string switchingLabel(const std::optional<std::string>& profileName) {
     return profileName ? "Switching to " + *profileName + "..." : "Switching...";
 }
 
-DockManager::DockManager(DockPreferences& preferences, Workspace& workspace, ProcessProbe& probe,
-                         Overlay& overlay, MainQueue& queue, Clock& clock,
-                         std::vector<std::string> applicationFolders)
-    : preferences_(preferences),
+DockManager::DockManager(DockBackend& dock, Workspace& workspace, ProcessProbe& probe, Overlay& overlay,
+                         MainQueue& queue, Clock& clock, InstalledAppSource installedApps)
+    : dock_(dock),
       workspace_(workspace),
       probe_(probe),
       overlay_(overlay),
       queue_(queue),
       clock_(clock),
-      installedApps_(std::move(applicationFolders)) {}
+      installedAppSource_(std::move(installedApps)) {}
+
+DockManager::DockManager(DockBackend& dock, Workspace& workspace, ProcessProbe& probe, Overlay& overlay,
+                         MainQueue& queue, Clock& clock, std::vector<std::string> applicationFolders)
+    : DockManager(dock, workspace, probe, overlay, queue, clock,
+                  [folders = std::move(applicationFolders)] { return scanInstalledApps(folders); }) {}
 
 const std::vector<InstalledApp>& DockManager::installedApps() {
-    return installedApps_.apps();
+    if (!installedApps_) {
+        installedApps_ = installedAppSource_ ? installedAppSource_() : std::vector<InstalledApp>{};
+    }
+    return *installedApps_;
 }
 
 Status DockManager::apply(const DockProfile& profile) {
@@ -180,14 +187,46 @@ Status DockManager::apply(const DockProfile& profile, Result<PlistArray> apps) {
             " apps for '" + profile.name + "'");
     }
 
-    preferences_.set(persistentAppsKey, std::move(appTiles));
-    preferences_.set(persistentOthersKey, std::move(*others));
+    PlistArray otherTiles = std::move(*others);
+    // What this dock cannot show stays in the profile, for a dock that can; the write leaves it out.
+    std::string leftOut;
+    const auto leaveOutUnshown = [&](PlistArray& tiles) {
+        std::erase_if(tiles, [&](const PlistValue& tile) {
+            const std::optional<std::string> why = dock_.whyNotShown(tile);
+            if (!why) return false;
+            const std::optional<DockAppEntry> entry = entryFromTile(tile);
+            leftOut += (leftOut.empty() ? "" : ", ") + (entry ? entry->label : std::string("Unknown")) +
+                       " (" + *why + ")";
+            return true;
+        });
+    };
+    leaveOutUnshown(appTiles);
+    leaveOutUnshown(otherTiles);
+    if (!leftOut.empty()) {
+        log("DockManager: left out of " + dock_.displayName() + " for '" + profile.name + "': " + leftOut);
+    }
+
+    dock_.set(persistentAppsKey, std::move(appTiles));
+    dock_.set(persistentOthersKey, std::move(otherTiles));
     // A restart now would bring the Dock back with the old lists, and a capture would read the unwritten
     // ones as if the Dock showed them; so the switch ends here with the domain as it was.
-    if (Status written = preferences_.synchronize(); !written) {
-        preferences_.discardPendingChanges();
-        log("DockManager: Failed to apply profile: com.apple.dock could not be written");
+    if (Status written = dock_.synchronize(); !written) {
+        dock_.discardPendingChanges();
+        log("DockManager: Failed to apply profile: " +
+            (dock_.applyMode() == DockApplyMode::restart ? std::string("com.apple.dock")
+                                                         : dock_.displayName()) +
+            " could not be written" +
+            (dock_.applyMode() == DockApplyMode::restart ? "" : ": " + written.error().description));
         return written;
+    }
+
+    if (dock_.applyMode() == DockApplyMode::live) {
+        // Nothing to restart: the dock redraws from what was just written.
+        log("DockManager: Wrote " + dock_.displayName() + " live");
+        const std::uint64_t write = ++liveWrites_;
+        dock_.notifyWhenShown([this, write] { fadeLiveOverlay(write); });
+        queue_.post([this, name = profile.name] { showSwitchingOverlay(name); });
+        return done();
     }
 
     const std::vector<RunningApplication> running = workspace_.runningApplications();
@@ -212,15 +251,29 @@ Status DockManager::apply(const DockProfile& profile, Result<PlistArray> apps) {
 }
 
 std::optional<std::pair<Bytes, Bytes>> DockManager::captureDockState() {
-    return moorvane::captureDockState(preferences_);
+    return moorvane::captureDockState(dock_);
 }
 
 void DockManager::showSwitchingOverlay(const std::optional<std::string>& profileName) {
+    if (dock_.applyMode() == DockApplyMode::live) {
+        overlayShowing_ = overlay_.show(switchingLabel(profileName));
+        const std::uint64_t write = liveWrites_;
+        // A dock that reported before the overlay came up still leaves it the settle delay.
+        queue_.postAfter(dockSettleDelay, [this, write] { fadeLiveOverlay(write); });
+        return;
+    }
     overlayShowing_ = overlay_.show(switchingLabel(profileName));
     ++overlayRequests_;
     if (overlayWaiting_) return;
     overlayWaiting_ = true;
     waitThenFade();
+}
+
+void DockManager::fadeLiveOverlay(std::uint64_t write) {
+    // Only the latest write's report or deadline ends the overlay; an earlier switch's must not.
+    if (write != liveWrites_ || !overlayShowing_) return;
+    overlay_.fadeOut(overlayShowing_, overlayFadeSeconds);
+    overlayShowing_ = 0;
 }
 
 void DockManager::waitThenFade() {

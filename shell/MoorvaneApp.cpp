@@ -15,7 +15,6 @@
 #include <QUrl>
 
 #include "base/Log.h"
-#include "platform/referencedock/DockChangeObserver.h"
 #include "platform/referencedock/LinuxDockPreferences.h"
 #include "platform/referencedock/LinuxProcessProbe.h"
 #include "platform/referencedock/LinuxWorkspace.h"
@@ -98,8 +97,8 @@ void MoorvaneApp::setUp() {
     focusTimer_.start();
     focus_->poll();
     // 7. Each Dock change is checked once, 2 s later; notifications are not merged.
-    dockChanges_ = new DockChangeObserver(
-        [this] { queue_.postAfter(dockChangeDelaySeconds, [this] { store_->handleDockChange(); }); }, this);
+    preferences_->observeChanges(
+        [this] { queue_.postAfter(dockChangeDelaySeconds, [this] { store_->handleDockChange(); }); });
     // 8. Global shortcuts.
     hotkeys_ = std::make_unique<HotkeyManager>(*keys_, queue_, *store_);
     hotkeys_->start();

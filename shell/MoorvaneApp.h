@@ -31,7 +31,6 @@ class QQuickWindow;
 
 namespace moorvane {
 
-class DockChangeObserver;
 class LinuxDockPreferences;
 class LinuxWorkspace;
 class LinuxProcessProbe;
@@ -90,7 +89,6 @@ class MoorvaneApp final : public QObject {
     QElapsedTimer popoverClosed_;
     QPoint popoverAnchor_;
     QTimer focusTimer_;
-    DockChangeObserver* dockChanges_ = nullptr;
     bool setUp_ = false;
 };
 

@@ -58,7 +58,8 @@ std::string entryListText(const std::vector<DockAppEntry>& entries) {
 }
 
 PlistArray mergeHiddenApps(const PlistArray& oldTiles, const PlistArray& newTiles,
-                           const std::set<std::string, std::less<>>& hidden) {
+                           const std::set<std::string, std::less<>>& hidden,
+                           const std::function<bool(const PlistValue&)>& unshown) {
     std::set<std::string, std::less<>> present;
     for (const auto& tile : newTiles) {
         if (!isSpacerTile(tile)) present.insert(tileBundleIdentifier(tile));
@@ -66,9 +67,11 @@ PlistArray mergeHiddenApps(const PlistArray& oldTiles, const PlistArray& newTile
     PlistArray result = newTiles;
     for (std::size_t position = 0; position < oldTiles.size(); ++position) {
         const auto& tile = oldTiles[position];
-        if (isSpacerTile(tile)) continue;
-        const std::string bundle = tileBundleIdentifier(tile);
-        if (!hidden.count(bundle) || present.count(bundle)) continue;
+        if (!(unshown && unshown(tile))) {
+            if (isSpacerTile(tile)) continue;
+            const std::string bundle = tileBundleIdentifier(tile);
+            if (!hidden.count(bundle) || present.count(bundle)) continue;
+        }
         const auto at =
             position < result.size() ? result.begin() + static_cast<std::ptrdiff_t>(position) : result.end();
         result.insert(at, tile);
@@ -288,28 +291,34 @@ void ProfileStore::handleDockChange() {
 
     const DockProfile& stored = list[index];
     const auto oldEntries = appEntries(stored);
-    Bytes candidate = captured->first;
-    if (stored.hiddenApps && !stored.hiddenApps->empty()) {
-        const std::set<std::string, std::less<>> hidden(stored.hiddenApps->begin(), stored.hiddenApps->end());
-        auto oldTiles = decodeTiles(stored.persistentApps);
-        auto newTiles = decodeTiles(captured->first);
-        if (oldTiles && newTiles) {
-            auto merged = encodeTiles(mergeHiddenApps(*oldTiles, *newTiles, hidden));
-            if (merged) {
-                candidate = std::move(*merged);
-            } else {
-                log("ProfileStore: auto-save kept the captured tiles: " + merged.error().description);
-            }
+    std::set<std::string, std::less<>> hidden;
+    if (stored.hiddenApps) hidden.insert(stored.hiddenApps->begin(), stored.hiddenApps->end());
+    const auto unshown = [this](const PlistValue& tile) { return dock_.whyNotShown(tile).has_value(); };
+    // The dock lacks what was never written to it; what the profile held of that goes back in.
+    const auto withKeptTiles = [&](const Bytes& old, const Bytes& now,
+                                   const std::set<std::string, std::less<>>& hiddenHere) {
+        auto oldTiles = decodeTiles(old);
+        auto newTiles = decodeTiles(now);
+        if (!oldTiles || !newTiles) return now;
+        PlistArray merged = mergeHiddenApps(*oldTiles, *newTiles, hiddenHere, unshown);
+        if (merged == *newTiles) return now;
+        auto encoded = encodeTiles(merged);
+        if (!encoded) {
+            log("ProfileStore: auto-save kept the captured tiles: " + encoded.error().description);
+            return now;
         }
-    }
-    if (stored.persistentApps == candidate && stored.persistentOthers == captured->second) return;
+        return std::move(*encoded);
+    };
+    Bytes candidate = withKeptTiles(stored.persistentApps, captured->first, hidden);
+    Bytes otherCandidate = withKeptTiles(stored.persistentOthers, captured->second, {});
+    if (stored.persistentApps == candidate && stored.persistentOthers == otherCandidate) return;
 
     log("ProfileStore: auto-save updating '" + stored.name + "' \u2014 was " +
         std::to_string(oldEntries.size()) + " entries");
     profiles.modify([&](auto& all) {
         auto& p = all[index];
         p.persistentApps = std::move(candidate);
-        p.persistentOthers = std::move(captured->second);
+        p.persistentOthers = std::move(otherCandidate);
         p.updatedAt = currentDate();
     });
     const auto newEntries = appEntries(profiles.get()[index]);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <set>
@@ -30,9 +31,12 @@ std::string entryListText(const std::vector<DockAppEntry>& entries);
 
 // The captured Dock lacks the hidden apps (they are removed while their profile is active), so each old tile
 // of a hidden app that the new list lacks goes back to its old position, or to the end when the list is
-// shorter. Works on whole tiles so every key the Dock wrote survives.
+// shorter. Works on whole tiles so every key the Dock wrote survives. The old tiles the dock cannot show
+// (`unshown`: spacers on a dock without them, a folder on one of apps only...) were never written, so they go
+// back the same way, whatever the new list holds.
 PlistArray mergeHiddenApps(const PlistArray& oldTiles, const PlistArray& newTiles,
-                           const std::set<std::string, std::less<>>& hidden);
+                           const std::set<std::string, std::less<>>& hidden,
+                           const std::function<bool(const PlistValue&)>& unshown = {});
 
 // The one owner of the saved profiles and the active identifier, kept in "profiles.json" and "active.txt"
 // inside `folder`. Every switch goes through here. Main thread only.

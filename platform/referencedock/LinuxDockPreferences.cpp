@@ -7,6 +7,7 @@
 #include "base/AtomicFile.h"
 #include "base/BoundedRead.h"
 #include "base/Log.h"
+#include "platform/referencedock/DockChangeObserver.h"
 #include "platform/referencedock/ReferenceDockPaths.h"
 #include "platform/session/XdgPaths.h"
 
@@ -29,6 +30,12 @@ std::optional<std::pair<long long, long long>> fileStamp(const std::string& path
 
 LinuxDockPreferences::LinuxDockPreferences(std::string path)
     : path_(path.empty() ? referencedock::dockPreferencesPath() : std::move(path)) {}
+
+LinuxDockPreferences::~LinuxDockPreferences() = default;
+
+void LinuxDockPreferences::observeChanges(std::function<void()> changed) {
+    changes_ = std::make_unique<DockChangeObserver>(std::move(changed));
+}
 
 LinuxDockPreferences::FileContent LinuxDockPreferences::readFile() {
     FileContent content;

@@ -1,22 +1,28 @@
 #pragma once
 
+#include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
 
-#include "ports/DockPreferences.h"
+#include "ports/DockBackend.h"
 
 namespace moorvane {
 
+class DockChangeObserver;
+
 // The domain "com.apple.dock" as a property-list file holding one dictionary. Reads see the file as it is
 // now, overlaid with the keys set since the last synchronize(); the file is binary when written, any format
-// when read. Main thread only.
-class LinuxDockPreferences final : public DockPreferences {
+// when read. Main thread only. The reference Dock reads the file only at start, so a write restarts it, and
+// it shows every tile.
+class LinuxDockPreferences final : public DockBackend {
   public:
     // `path` defaults to referencedock::dockPreferencesPath().
     explicit LinuxDockPreferences(std::string path = {});
+    ~LinuxDockPreferences() override;
 
     std::optional<PlistValue> copyValue(std::string_view key) override;
     void set(std::string_view key, PlistValue value) override;
@@ -24,6 +30,13 @@ class LinuxDockPreferences final : public DockPreferences {
     // that is not a readable dictionary is copied aside to "<path>.malformed" before it is replaced.
     Status synchronize() override;
     void discardPendingChanges() override { pending_.clear(); }
+
+    std::string displayName() const override { return "the reference Dock"; }
+    DockApplyMode applyMode() const override { return DockApplyMode::restart; }
+    std::optional<std::string> whyNotShown(const PlistValue&) override { return std::nullopt; }
+    void notifyWhenShown(std::function<void()>) override {}
+    // Its "prefchanged" signal on the session bus.
+    void observeChanges(std::function<void()> changed) override;
 
     const std::string& path() const { return path_; }
 
@@ -38,6 +51,7 @@ class LinuxDockPreferences final : public DockPreferences {
     FileContent readFile();
 
     std::string path_;
+    std::unique_ptr<DockChangeObserver> changes_;
     std::vector<std::pair<std::string, PlistValue>> pending_;
     // The file state last logged as malformed, so a broken file is reported once, not at every read.
     std::optional<std::pair<long long, long long>> loggedMalformed_;

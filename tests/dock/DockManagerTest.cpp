@@ -196,6 +196,50 @@ TEST_F(DockManagerTest, ABurstOfSwitchesKeepsOneWaitAndFadesOnlyAfterTheLastSwit
     EXPECT_EQ(overlay.visibleCount(), 0u);
 }
 
+// A dock that shows a new layout while it runs: nothing is killed, what it cannot show is left out of the
+// write and named once, and the overlay ends with the dock's report or half a second after the write.
+TEST_F(DockManagerTest, LiveDockIsWrittenWithoutWhatItCannotShowAndNothingIsKilled) {
+    preferences.mode = DockApplyMode::live;
+    preferences.name = "GNOME Shell’s dash";
+    preferences.notShown = {{"Spacer", "a spacer"}, {"com.apple.Safari", "not an installed app"}};
+    workspace.addRunning("com.apple.dock");
+    const PlistArray apps = {appTile("com.example.a"), spacerTile, appTile("com.apple.Safari"),
+                             appTile("com.example.hidden")};
+    ASSERT_TRUE(manager.apply(profile(apps, std::vector<std::string>{"com.example.hidden"})));
+
+    EXPECT_EQ(written(persistentAppsKey), PlistArray{appTile("com.example.a")});
+    EXPECT_TRUE(workspace.killed.empty());
+    EXPECT_EQ(messages(), (std::vector<std::string>{
+                              "DockManager: hid 1 of 4 apps for 'Work'",
+                              "DockManager: left out of GNOME Shell’s dash for 'Work': Spacer (a spacer), "
+                              "com.apple.Safari (not an installed app)",
+                              "DockManager: Wrote GNOME Shell’s dash live"}));
+
+    // Without a report the overlay ends half a second after the write.
+    queue.advance(0.49);
+    EXPECT_EQ(overlay.visibleCount(), 1u);
+    queue.advance(0.02);
+    EXPECT_EQ(overlay.visibleCount(), 0u);
+    EXPECT_TRUE(probe.checked.empty()) << "a live dock is not waited for as a process";
+
+    // The report of an earlier switch does not end the overlay of a later one; its own report does.
+    manager.apply(profile({}));
+    const auto firstReport = preferences.shown;
+    manager.apply(profile({}));
+    queue.drain();
+    firstReport();
+    EXPECT_EQ(overlay.visibleCount(), 1u);
+    preferences.shown();
+    EXPECT_EQ(overlay.visibleCount(), 0u);
+    EXPECT_NEAR(queue.now(), 0.51, 1e-9) << "ended by the report, before the half second";
+
+    preferences.failSynchronize = true;
+    EXPECT_FALSE(manager.apply(profile({})));
+    EXPECT_EQ(messages().back(),
+              "DockManager: Failed to apply profile: GNOME Shell’s dash could not be "
+              "written: the domain could not be written");
+}
+
 void writeBundle(const fs::path& bundle, const std::string& info) {
     testing::writeText(
         bundle / "Contents/Info.plist",

@@ -2,6 +2,8 @@
 
 #include <utility>
 
+#include "dock/TileCodec.h"
+
 namespace moorvane::testing {
 
 std::optional<PlistValue> FakeDockPreferences::copyValue(std::string_view key) {
@@ -32,6 +34,14 @@ void FakeDockPreferences::discardPendingChanges() {
         }
     }
     replaced_.clear();
+}
+
+std::optional<std::string> FakeDockPreferences::whyNotShown(const PlistValue& tile) {
+    const std::optional<DockAppEntry> entry = entryFromTile(tile);
+    if (!entry) return std::nullopt;
+    const auto found = notShown.find(entry->label);
+    if (found == notShown.end()) return std::nullopt;
+    return found->second;
 }
 
 }  // namespace moorvane::testing

@@ -26,7 +26,7 @@ struct StoreRig {
     FakeProcessProbe probe;
     FakeOverlay overlay;
     ManualQueue queue;
-    DockManager dock{preferences, workspace, probe, overlay, queue, queue, {}};
+    DockManager dock{preferences, workspace, probe, overlay, queue, queue, std::vector<std::string>{}};
     AppLaunchManager launcher{workspace};
 };
 

@@ -286,5 +286,33 @@ TEST_F(ProfileStoreTest, AutoSaveKeepsHiddenAppAtItsOldPosition) {
     EXPECT_EQ(messages().size(), before) << "an unchanged Dock logs nothing";
 }
 
+// A dock of apps only never held the spacer, the folder or the foreign app: its capture lacks them, and a
+// user's rearrangement there must not strip them from a profile meant for docks that show them.
+TEST_F(ProfileStoreTest, AutoSaveOnADockThatCannotShowSomeTilesKeepsThem) {
+    auto store = makeStore();
+    preferences.notShown = {
+        {"Spacer", "a spacer"}, {"Documents", "a folder"}, {"com.apple.Safari", "not installed"}};
+    const PlistValue spacer =
+        PlistDictionary{{"tile-data", PlistDictionary{{"file-label", ""}}}, {"tile-type", "spacer-tile"}};
+    const PlistValue folder = PlistDictionary{{"tile-data", PlistDictionary{{"file-label", "Documents"}}},
+                                              {"tile-type", "directory-tile"}};
+    DockProfile work = named("Work");
+    work.persistentApps = *encodeTiles({appTile("a"), spacer, appTile("com.apple.Safari"), appTile("b")});
+    work.persistentOthers = *encodeTiles({folder});
+    store->profiles = {work};
+    store->activeProfileId = work.id;
+
+    setDock({appTile("b"), appTile("a")});
+    store->handleDockChange();
+    const DockProfile& saved = store->profiles.get()[0];
+    EXPECT_EQ(*decodeTiles(saved.persistentApps),
+              (PlistArray{appTile("b"), spacer, appTile("com.apple.Safari"), appTile("a")}));
+    EXPECT_EQ(*decodeTiles(saved.persistentOthers), PlistArray{folder});
+
+    const auto before = messages().size();
+    store->handleDockChange();
+    EXPECT_EQ(messages().size(), before) << "the dock as the profile would write it is no change";
+}
+
 }  // namespace
 }  // namespace moorvane

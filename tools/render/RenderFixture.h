@@ -26,7 +26,7 @@ namespace moorvane::render {
 
 // Ports that touch nothing outside the process: the views are drawn over a store in a scratch folder and
 // application bundles made up for the occasion.
-class QuietPorts final : public DockPreferences,
+class QuietPorts final : public DockBackend,
                          public Workspace,
                          public ProcessProbe,
                          public Overlay,
@@ -45,6 +45,11 @@ class QuietPorts final : public DockPreferences,
     void set(std::string_view key, PlistValue value) override;
     Status synchronize() override { return done(); }
     void discardPendingChanges() override {}
+    std::string displayName() const override { return "the reference Dock"; }
+    DockApplyMode applyMode() const override { return DockApplyMode::restart; }
+    std::optional<std::string> whyNotShown(const PlistValue&) override { return std::nullopt; }
+    void notifyWhenShown(std::function<void()>) override {}
+    void observeChanges(std::function<void()>) override {}
 
     std::vector<RunningApplication> runningApplications() override { return {}; }
     void terminate(ProcessId) override {}

@@ -27,7 +27,8 @@ PopoverModel::PopoverModel(PopoverServices services, QObject* parent)
       services_(std::move(services)),
       rows_(new ProfileListModel(services_.iconSource, this)),
       settingsPage_(new SettingsPageModel(
-          services_.settings, text(services_.versionText), [this] { checkForUpdates(); }, this)) {
+          services_.settings, text(services_.versionText), text(services_.dockName),
+          [this] { checkForUpdates(); }, this)) {
     refreshRows();
     subscriptions_.push_back(services_.store.profiles.subscribe([this](const auto&) { refreshRows(); }));
     subscriptions_.push_back(

@@ -36,6 +36,8 @@ struct PopoverServices {
     std::string versionText;
     ProfileListModel::IconSource iconSource;
     std::function<Date()> now = currentDate;
+    // The dock this session drives, as the settings page names it.
+    std::string dockName = "the reference Dock";
 };
 
 // The popover's root: which page shows, the add-profile form, and what the profiles page derives from the

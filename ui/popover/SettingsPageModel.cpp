@@ -4,11 +4,12 @@
 
 namespace moorvane {
 
-SettingsPageModel::SettingsPageModel(AppSettings& settings, QString versionText,
+SettingsPageModel::SettingsPageModel(AppSettings& settings, QString versionText, QString dockName,
                                      std::function<void()> checkForUpdates, QObject* parent)
     : QObject(parent),
       settings_(settings),
       versionText_(std::move(versionText)),
+      dockName_(std::move(dockName)),
       checkForUpdates_(std::move(checkForUpdates)) {
     auto changedAny = [this](const auto&) { emit changed(); };
     subscriptions_.push_back(settings_.observeLaunchesAtLogin(changedAny));

@@ -24,10 +24,11 @@ class SettingsPageModel : public QObject {
     Q_PROPERTY(int appVisibility READ appVisibility WRITE setAppVisibility NOTIFY changed)
     Q_PROPERTY(QStringList visibilityTitles READ visibilityTitles CONSTANT)
     Q_PROPERTY(QString versionText READ versionText CONSTANT)
+    Q_PROPERTY(QString dockName READ dockName CONSTANT)
 
   public:
-    SettingsPageModel(AppSettings& settings, QString versionText, std::function<void()> checkForUpdates,
-                      QObject* parent = nullptr);
+    SettingsPageModel(AppSettings& settings, QString versionText, QString dockName,
+                      std::function<void()> checkForUpdates, QObject* parent = nullptr);
 
     bool launchesAtLogin() const;
     QString launchAtLoginError() const;
@@ -37,6 +38,7 @@ class SettingsPageModel : public QObject {
     void setAppVisibility(int index);
     QStringList visibilityTitles() const;
     QString versionText() const { return versionText_; }
+    QString dockName() const { return dockName_; }
 
     // Each showing of the page re-reads the login-item status, for changes made elsewhere.
     Q_INVOKABLE void refresh();
@@ -49,6 +51,7 @@ class SettingsPageModel : public QObject {
   private:
     AppSettings& settings_;
     QString versionText_;
+    QString dockName_;
     std::function<void()> checkForUpdates_;
     std::vector<Subscription> subscriptions_;
 };

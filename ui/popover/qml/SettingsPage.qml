@@ -126,6 +126,17 @@ Column {
                 }
             }
 
+            // Which dock profiles are written to: the one this session runs, found at start.
+            MvText {
+                width: content.lineWidth
+                text: "Profiles are written to " + page.settings.dockName + "."
+                color: Theme.secondary
+                font.pixelSize: Theme.captionSize
+                wrapMode: Text.WordWrap
+                Accessible.role: Accessible.StaticText
+                Accessible.name: text
+            }
+
             PopoverDivider { inset: 0; width: content.lineWidth }
 
             Column {
