@@ -2,9 +2,9 @@
 
 #include <algorithm>
 #include <set>
-#include <thread>
 #include <utility>
 
+#include "base/Log.h"
 #include "base/Text.h"
 #include "dock/TileCodec.h"
 #include "model/DockProfile.h"
@@ -60,10 +60,29 @@ GnomeDash::GnomeDash(desktop::Settings settings, desktop::DesktopEntryIndex& ent
                      std::chrono::milliseconds settle)
     : settings_(std::move(settings)), entries_(entries), settle_(settle) {}
 
+GnomeDash::~GnomeDash() {
+    cancelSecondStep();
+}
+
+void GnomeDash::cancelSecondStep() {
+    if (secondStep_) g_source_remove(secondStep_);
+    secondStep_ = 0;
+}
+
+gboolean GnomeDash::writeSecondStep(gpointer self) {
+    auto* dash = static_cast<GnomeDash*>(self);
+    dash->secondStep_ = 0;
+    if (Status written = dash->settings_.setStrings(favoritesKey, dash->secondIds_); !written) {
+        log("DockManager: GNOME Shell\u2019s dash kept only the apps that stay: " +
+            written.error().description);
+    }
+    return G_SOURCE_REMOVE;
+}
+
 PlistArray GnomeDash::capturedApps() {
     PlistArray tiles;
     std::set<std::string, std::less<>> seen;
-    for (const std::string& id : settings_.strings(favoritesKey)) {
+    for (const std::string& id : secondStep_ ? secondIds_ : settings_.strings(favoritesKey)) {
         // The shell shows a repeated id once; a capture that kept both would not survive a switch unchanged.
         if (!seen.insert(id).second) continue;
         if (std::optional<desktop::DesktopEntry> entry = entries_.find(id)) {
@@ -154,15 +173,21 @@ std::vector<std::string> GnomeDash::shownIds() {
 
 Status GnomeDash::synchronize() {
     if (!pendingApps_ && !pendingOthers_) return done();
+    // A switch that follows at once replaces the one still waiting to add its apps.
+    cancelSecondStep();
     const std::vector<std::string> ids = idsToWrite();
     const std::vector<std::string> before = settings_.strings(favoritesKey);
     const std::vector<std::string> shown = shownIds();
     if (gnome::dashAfter(shown, ids) != ids) {
         // Removing first and adding after are each shown right, once the removed icons have left: the dash
         // still counts an icon that is animating out.
+        // The main thread does not wait for the animation: the adding is queued on its loop.
         if (Status removed = settings_.setStrings(favoritesKey, gnome::keptInOrder(shown, ids)); !removed)
             return removed;
-        std::this_thread::sleep_for(settle_);
+        secondIds_ = ids;
+        secondStep_ = g_timeout_add(static_cast<guint>(settle_.count()), &GnomeDash::writeSecondStep, this);
+        discardPendingChanges();
+        return done();
     }
     if (Status written = settings_.setStrings(favoritesKey, ids); !written) {
         (void)settings_.setStrings(favoritesKey, before);  // undoes the removal, if there was one

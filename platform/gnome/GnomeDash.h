@@ -39,11 +39,15 @@ class GnomeDash final : public DockBackend {
     // `settle`: how long the dash's icons take to leave (200 ms in GNOME Shell 43; see synchronize()).
     GnomeDash(desktop::Settings settings, desktop::DesktopEntryIndex& entries,
               std::chrono::milliseconds settle = std::chrono::milliseconds(300));
+    ~GnomeDash() override;
+    GnomeDash(const GnomeDash&) = delete;
+    GnomeDash& operator=(const GnomeDash&) = delete;
 
     std::optional<PlistValue> copyValue(std::string_view key) override;
     void set(std::string_view key, PlistValue value) override;
     // Writes the pending lists' apps. When the dash would show that list out of order, it first removes the
-    // apps that move and waits `settle` for its removal animations to end, then adds them at their places.
+    // apps that move and, `settle` later (once its removal animations have ended), from the main loop, adds
+    // them at their places; until then a read sees the whole list.
     Status synchronize() override;
     void discardPendingChanges() override;
 
@@ -69,6 +73,11 @@ class GnomeDash final : public DockBackend {
     std::optional<PlistValue> pendingApps_;
     std::optional<PlistValue> pendingOthers_;
     std::chrono::milliseconds settle_;
+    // The second step of a two-step write, while it waits in the main loop.
+    guint secondStep_ = 0;
+    std::vector<std::string> secondIds_;
+    void cancelSecondStep();
+    static gboolean writeSecondStep(gpointer self);
 };
 
 }  // namespace moorvane

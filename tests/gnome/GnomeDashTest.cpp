@@ -130,6 +130,10 @@ TEST_F(GnomeDashTest, ASwitchTheDashWouldShowOutOfOrderRemovesTheMovedAppsFirst)
     dash.observeChanges([&] { writes.push_back(stored()); });
     const Ids ids{"firefox-esr.desktop", "org.gnome.Calculator.desktop", "org.gnome.Nautilus.desktop"};
     ASSERT_TRUE(write({tile(ids[0]), tile(ids[1]), tile(ids[2])}, {}));
+    EXPECT_EQ(writes, (std::vector<Ids>{{ids[0]}})) << "the adding waits for the removal's animation";
+    const PlistArray meanwhile = capture();
+    for (int turn = 0; turn < 1000 && writes.size() < 2; ++turn) g_main_context_iteration(nullptr, TRUE);
+    EXPECT_EQ(meanwhile, capture()) << "a capture meanwhile sees the switch's list";
     EXPECT_EQ(writes, (std::vector<Ids>{{ids[0]}, ids}));
 }
 
