@@ -24,7 +24,7 @@ MAY_USE = {
     "platform/gnome": ["platform/desktop", "platform/session"],
     "platform/plank": ["platform/desktop", "platform/session"],
     "refdock": ["dock"],
-    "ui/kit": ["triggers", "exchange"],
+    "ui/kit": ["triggers", "exchange", "platform/desktop"],
     "ui/picker": ["ui/kit"],
     "ui/editor": ["ui/picker"],
     "ui/popover": ["ui/kit"],

@@ -84,9 +84,22 @@ if [ -z "${DISPLAY:-}" ]; then
     cleanup="kill $! 2>/dev/null; $cleanup"
 fi
 
-"$bin/moorvane-refdock"
+# On a desktop whose own dock Moorvane drives (GNOME Shell's dash, Plank), the reference Dock stays out of the way
+# unless asked for: Moorvane picks the reference Dock whenever it runs.
+own_dock=""
+if [ -z "${home:-}" ] && [ -z "${MOORVANE_REFERENCE_DOCK:-}" ]; then
+    case ":${XDG_CURRENT_DESKTOP:-}:" in *:GNOME:*) own_dock="GNOME Shell's dash" ;; esac
+    if pgrep -u "$(id -u)" -x plank >/dev/null 2>&1; then own_dock="Plank"; fi
+fi
+if [ -n "$own_dock" ]; then
+    what="Moorvane starts now and drives $own_dock (MOORVANE_REFERENCE_DOCK=1 $0 runs the reference Dock instead)"
+    stop="Stop with Ctrl+C."
+else
+    "$bin/moorvane-refdock"
+    what="The reference Dock runs. Moorvane starts now"
+fi
 cat <<HELP
-The reference Dock runs. Moorvane starts now; drive it with:
+$what; drive it with:
   the popover: click the tray icon at the top right (xdotool: search --name '^Moorvane$' in the trayer panel)
   a URL:       $bin/moorvane 'moorvane://switch?profile=$example'
   D-Bus:       dbus-send --session --print-reply --dest=com.moorvane.app /com/moorvane/app \\

@@ -15,7 +15,6 @@
 #include <QUrl>
 
 #include "base/Log.h"
-#include "platform/referencedock/LinuxDockPreferences.h"
 #include "platform/referencedock/LinuxProcessProbe.h"
 #include "platform/referencedock/LinuxWorkspace.h"
 #include "platform/referencedock/ReferenceDockPaths.h"
@@ -27,6 +26,7 @@
 #include "shell/BusServices.h"
 #include "shell/HandOver.h"
 #include "shell/PopoverPlacement.h"
+#include "shell/SessionDock.h"
 #include "shell/TrayIcon.h"
 #include "shell/automationadaptor.h"
 #include "shell/instanceadaptor.h"
@@ -70,15 +70,18 @@ void MoorvaneApp::setUp() {
     if (setUp_) return;
     setUp_ = true;
     const std::string home = XdgPaths::home();
-    preferences_ = std::make_unique<LinuxDockPreferences>(referencedock::dockPreferencesPath());
     workspace_ = std::make_unique<LinuxWorkspace>(referencedock::applicationFolders());
     probe_ = std::make_unique<LinuxProcessProbe>();
+    const desktop::DesktopEnvironment environment = desktop::DesktopEnvironment::current();
+    desktopEntries_ = std::make_unique<desktop::DesktopEntryIndex>(environment);
+    SessionDock sessionDock = openSessionDock(*probe_, *desktopEntries_, environment);
+    dockBackend_ = std::move(sessionDock.dock);
     defaults_ = std::make_unique<FileUserDefaults>(XdgPaths::xdgConfigHome() + "/Moorvane/defaults.json");
     loginItems_ = std::make_unique<AutostartLoginItems>(
         commandPath(QCoreApplication::applicationFilePath()).toStdString());
     keys_ = std::make_unique<LinuxKeyMonitor>(queue_);
-    dock_ = std::make_unique<DockManager>(*preferences_, *workspace_, *probe_, overlay_, queue_, queue_,
-                                          referencedock::applicationFolders());
+    dock_ = std::make_unique<DockManager>(*dockBackend_, *workspace_, *probe_, overlay_, queue_, queue_,
+                                          std::move(sessionDock.installedApps));
     launcher_ = std::make_unique<AppLaunchManager>(*workspace_);
 
     // 1. The dark appearance is the UI kit's palette, set before any window exists (main()).
@@ -97,7 +100,7 @@ void MoorvaneApp::setUp() {
     focusTimer_.start();
     focus_->poll();
     // 7. Each Dock change is checked once, 2 s later; notifications are not merged.
-    preferences_->observeChanges(
+    dockBackend_->observeChanges(
         [this] { queue_.postAfter(dockChangeDelaySeconds, [this] { store_->handleDockChange(); }); });
     // 8. Global shortcuts.
     hotkeys_ = std::make_unique<HotkeyManager>(*keys_, queue_, *store_);
@@ -164,11 +167,12 @@ void MoorvaneApp::togglePopover() {
     if (popoverClosed_.isValid() && popoverClosed_.elapsed() < 300) return;
     QElapsedTimer clicked;
     clicked.start();
-    auto* model = new PopoverModel(
-        PopoverServices{*store_, *settings_, *focus_, queue_, *profileIO_,
-                        [this](const Uuid& id) { openEditor(id); }, [] { QCoreApplication::quit(); },
-                        explainUpdates, versionText(), entryIconSource(*workspace_)},
-        this);
+    auto* model =
+        new PopoverModel(PopoverServices{*store_, *settings_, *focus_, queue_, *profileIO_,
+                                         [this](const Uuid& id) { openEditor(id); },
+                                         [] { QCoreApplication::quit(); }, explainUpdates, versionText(),
+                                         entryIconSource(*workspace_), currentDate, dock_->dockName()},
+                         this);
     // The engine, and the QML it compiles, only once the popover is wanted: an app that mostly switches
     // by shortcut, Focus or URL need not keep them resident.
     if (!popoverEngine_) {

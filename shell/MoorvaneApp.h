@@ -12,6 +12,7 @@
 #include "dock/DockManager.h"
 #include "exchange/ProfileIO.h"
 #include "model/AppSettings.h"
+#include "platform/desktop/DesktopEntries.h"
 #include "platform/session/QtAppActivation.h"
 #include "platform/session/QtDialogs.h"
 #include "platform/session/QtMainQueue.h"
@@ -31,7 +32,6 @@ class QQuickWindow;
 
 namespace moorvane {
 
-class LinuxDockPreferences;
 class LinuxWorkspace;
 class LinuxProcessProbe;
 class FileUserDefaults;
@@ -66,7 +66,8 @@ class MoorvaneApp final : public QObject {
     QtDialogs dialogs_;
     QtAppActivation activation_;
     XBell bell_;
-    std::unique_ptr<LinuxDockPreferences> preferences_;
+    std::unique_ptr<desktop::DesktopEntryIndex> desktopEntries_;
+    std::unique_ptr<DockBackend> dockBackend_;
     std::unique_ptr<LinuxWorkspace> workspace_;
     std::unique_ptr<LinuxProcessProbe> probe_;
     std::unique_ptr<FileUserDefaults> defaults_;

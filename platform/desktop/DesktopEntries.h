@@ -1,5 +1,6 @@
 #pragma once
 
+#include <filesystem>
 #include <map>
 #include <optional>
 #include <string>
@@ -41,8 +42,9 @@ struct DesktopEnvironment {
 Result<DesktopEntry> parseDesktopEntry(std::string_view bytes, std::string id, std::string path,
                                        const DesktopEnvironment& environment);
 
-// The desktop entries of a session, scanned when first asked and again when an id is not found (an app
-// installed since). The first entry of an id wins, as with the desktops themselves. Main thread only.
+// The desktop entries of a session, scanned when first asked and again when an id is not found or the apps
+// are listed and a folder has changed (an app installed since). The first entry of an id wins, as with the
+// desktops themselves, a Hidden one included. Main thread only.
 class DesktopEntryIndex {
   public:
     explicit DesktopEntryIndex(DesktopEnvironment environment);
@@ -56,9 +58,18 @@ class DesktopEntryIndex {
     std::vector<InstalledApp> installedApps();
 
   private:
+    struct FolderStamp {
+        std::string folder;
+        std::optional<std::filesystem::file_time_type> time;  // nothing: the folder is missing
+        friend bool operator==(const FolderStamp&, const FolderStamp&) = default;
+    };
+    std::vector<FolderStamp> stamps() const;
     void scan();
+    // Scans again when never scanned or when an applications folder has changed since.
+    void refresh();
     DesktopEnvironment environment_;
     std::optional<std::map<std::string, DesktopEntry, std::less<>>> entries_;
+    std::vector<FolderStamp> stamps_;
 };
 
 // The tile of an app on a desktop dock: a "file-tile" whose "bundle-identifier" is the desktop-file id,

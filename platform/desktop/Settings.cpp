@@ -37,7 +37,8 @@ bool Settings::installed(const std::string& schemaId) {
     return schema != nullptr;
 }
 
-std::optional<Settings> Settings::open(const std::string& schemaId, const std::string& path) {
+std::optional<Settings> Settings::open(const std::string& schemaId, const std::string& path,
+                                       GSettingsBackend* backend) {
     const std::unique_ptr<GSettingsSchema, SchemaUnref> schema(lookUp(schemaId));
     if (!schema) return std::nullopt;
     const char* fixedPath = g_settings_schema_get_path(schema.get());
@@ -45,9 +46,9 @@ std::optional<Settings> Settings::open(const std::string& schemaId, const std::s
     if (!fixedPath) {
         if (path.empty() || path.front() != '/' || path.back() != '/' || path.find("//") != std::string::npos)
             return std::nullopt;
-        return Settings(g_settings_new_full(schema.get(), nullptr, path.c_str()));
+        return Settings(g_settings_new_full(schema.get(), backend, path.c_str()));
     }
-    return Settings(g_settings_new_full(schema.get(), nullptr, nullptr));
+    return Settings(g_settings_new_full(schema.get(), backend, nullptr));
 }
 
 Settings::Settings(GSettings* settings) : settings_(settings) {}

@@ -30,8 +30,10 @@ using GObjectPtr = std::unique_ptr<T, GObjectDeleter<T>>;
 class Settings {
   public:
     // Nothing when `schemaId` is not installed (or, for a relocatable schema, `path` is empty or not a valid
-    // path ending in '/').
-    static std::optional<Settings> open(const std::string& schemaId, const std::string& path = {});
+    // path ending in '/'). `backend` is the session's default when null; tests pass a read-only one to see a
+    // refused write.
+    static std::optional<Settings> open(const std::string& schemaId, const std::string& path = {},
+                                        GSettingsBackend* backend = nullptr);
     // Whether the schema is installed, without opening it.
     static bool installed(const std::string& schemaId);
 

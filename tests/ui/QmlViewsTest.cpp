@@ -236,6 +236,34 @@ TEST(AppIconTest, ReadsByNameFallsBackOnContentAndRefusesTheRest) {
     EXPECT_TRUE(loadBundleIcon(bundle("Junk", "Icon.png", nullptr), 16).isNull());
 }
 
+// A desktop file draws its Icon= through the icon theme, by name or by absolute path; one whose icon is not
+// found, or that is no desktop file, gives nothing so that the generic icon stands in.
+TEST(AppIconTest, DrawsADesktopEntrysIconFromTheTheme) {
+    application();
+    testing::TempDir home;
+    const std::filesystem::path icons = home.path() / "icons";
+    testing::writeText(
+        icons / "hicolor/index.theme",
+        "[Icon Theme]\nName=Hicolor\nDirectories=48x48/apps\n[48x48/apps]\nSize=48\nType=Fixed\n");
+    QImage png(48, 48, QImage::Format_ARGB32);
+    png.fill(Qt::blue);
+    std::filesystem::create_directories(icons / "hicolor/48x48/apps");
+    ASSERT_TRUE(png.save(QString::fromStdString((icons / "hicolor/48x48/apps/tool.png").string()), "PNG"));
+    const desktop::IconTheme theme("", {icons.string()}, {});
+    const auto entry = [&](const std::string& name, const std::string& text) {
+        const std::filesystem::path path = home.path() / "applications" / name;
+        testing::writeText(path, text);
+        return loadDesktopEntryIcon(QString::fromStdString(path.string()), 48, theme, {});
+    };
+    const QImage named = entry("a.desktop", "[Desktop Entry]\nType=Application\nName=A\nIcon=tool\n");
+    EXPECT_EQ(named.pixelColor(24, 24), QColor(Qt::blue));
+    EXPECT_FALSE(entry("b.desktop", "[Desktop Entry]\nType=Application\nName=B\nIcon=" +
+                                        (icons / "hicolor/48x48/apps/tool.png").string() + "\n")
+                     .isNull());
+    EXPECT_TRUE(entry("c.desktop", "[Desktop Entry]\nType=Application\nName=C\nIcon=missing\n").isNull());
+    EXPECT_TRUE(entry("d.desktop", "not a desktop file").isNull());
+}
+
 // Every symbol the views name, literally or through the group symbols, has a glyph in the symbol font.
 TEST(SymbolTableTest, EverySymbolUsedHasAGlyph) {
     std::set<std::string> used(editor::groupSymbolNames.begin(), editor::groupSymbolNames.end());

@@ -10,6 +10,7 @@
 #include <QThreadPool>
 #include <QUrl>
 
+#include "base/BoundedRead.h"
 #include "base/InfoPlist.h"
 
 namespace moorvane {
@@ -17,6 +18,7 @@ namespace moorvane {
 namespace {
 
 constexpr int defaultIconSize = 64;
+constexpr std::size_t maxDesktopFileBytes = 1024 * 1024;
 
 struct IconCache {
     QMutex mutex;
@@ -62,17 +64,24 @@ QString bundleIconFile(const QString& bundle) {
     return bundle + QStringLiteral("/Contents/Resources/") + file;
 }
 
-QImage lookUp(const QString& path, int size, const QStringList& generic) {
+struct IconSources {
+    std::shared_ptr<const desktop::DesktopEnvironment> environment;
+    std::shared_ptr<const desktop::IconTheme> theme;
+};
+
+QImage lookUp(const QString& path, int size, const IconSources& sources) {
     const QString key = path + QLatin1Char('@') + QString::number(size);
     auto& cache = iconCache();
     {
         QMutexLocker lock(&cache.mutex);
         if (QImage* hit = cache.images.object(key)) return *hit;
     }
-    QImage image = loadBundleIcon(path, size);
-    for (const auto& file : generic) {
-        if (!image.isNull()) break;
-        image = readImage(file, size);
+    QImage image = path.endsWith(QLatin1String(".desktop"))
+                       ? loadDesktopEntryIcon(path, size, *sources.theme, *sources.environment)
+                       : loadBundleIcon(path, size);
+    if (image.isNull()) {
+        const std::string generic = sources.theme->find("application-x-executable", size);
+        if (!generic.empty()) image = readImage(QString::fromStdString(generic), size);
     }
     QMutexLocker lock(&cache.mutex);
     cache.images.insert(key, new QImage(image));
@@ -83,9 +92,9 @@ QImage lookUp(const QString& path, int size, const QStringList& generic) {
 class IconJob : public QObject, public QRunnable {
     Q_OBJECT
   public:
-    IconJob(QString path, int size, QStringList generic)
-        : path_(std::move(path)), size_(size), generic_(std::move(generic)) {}
-    void run() override { emit done(lookUp(path_, size_, generic_)); }
+    IconJob(QString path, int size, IconSources sources)
+        : path_(std::move(path)), size_(size), sources_(std::move(sources)) {}
+    void run() override { emit done(lookUp(path_, size_, sources_)); }
 
   signals:
     void done(const QImage& image);
@@ -93,7 +102,7 @@ class IconJob : public QObject, public QRunnable {
   private:
     QString path_;
     int size_;
-    QStringList generic_;
+    IconSources sources_;
 };
 
 class IconResponse : public QQuickImageResponse {
@@ -134,24 +143,32 @@ QImage loadBundleIcon(const QString& path, int size) {
     return {};
 }
 
+QImage loadDesktopEntryIcon(const QString& path, int size, const desktop::IconTheme& theme,
+                            const desktop::DesktopEnvironment& environment) {
+    const Result<std::string> bytes = readBoundedFile(path.toStdString(), maxDesktopFileBytes);
+    if (!bytes) return {};
+    const Result<desktop::DesktopEntry> entry =
+        desktop::parseDesktopEntry(*bytes, {}, path.toStdString(), environment);
+    if (!entry) return {};
+    const std::string file = theme.find(entry->icon, size);
+    return file.empty() ? QImage() : readImage(QString::fromStdString(file), size);
+}
+
 AppIconProvider::AppIconProvider() {
-    // Looked up here, on the main thread, because the icon theme is not safe to query from a worker.
-    QStringList themes{QIcon::themeName(), QStringLiteral("Adwaita"), QStringLiteral("hicolor")};
-    for (const auto& dir : QIcon::themeSearchPaths()) {
-        for (const auto& theme : themes) {
-            for (const char* sub :
-                 {"/64x64/apps/", "/48x48/apps/", "/48x48/mimetypes/", "/512x512/mimetypes/"}) {
-                const QString file = dir + QLatin1Char('/') + theme + QLatin1String(sub) +
-                                     QStringLiteral("application-x-executable.png");
-                if (QFileInfo::exists(file)) genericIconFiles_ << file;
-            }
-        }
-    }
+    environment_ =
+        std::make_shared<const desktop::DesktopEnvironment>(desktop::DesktopEnvironment::current());
+    // The theme's name is asked here, on the main thread: the toolkit's icon loader is not safe in a worker,
+    // which is why the workers look files up through a theme of their own. Under no desktop the toolkit names
+    // no theme, or only the fallback one; Adwaita is what Debian installs.
+    QString themeName = QIcon::themeName();
+    if (themeName.isEmpty() || themeName == QLatin1String("hicolor")) themeName = QStringLiteral("Adwaita");
+    theme_ = std::make_shared<const desktop::IconTheme>(
+        desktop::IconTheme::forEnvironment(themeName.toStdString(), *environment_));
 }
 
 QQuickImageResponse* AppIconProvider::requestImageResponse(const QString& id, const QSize& requestedSize) {
     const int size = requestedSize.width() > 0 ? requestedSize.width() : defaultIconSize;
-    auto* job = new IconJob(QUrl::fromPercentEncoding(id.toUtf8()), size, genericIconFiles_);
+    auto* job = new IconJob(QUrl::fromPercentEncoding(id.toUtf8()), size, {environment_, theme_});
     auto* response = new IconResponse(job);
     QThreadPool::globalInstance()->start(job);
     return response;

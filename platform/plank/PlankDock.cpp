@@ -1,0 +1,483 @@
+#include "platform/plank/PlankDock.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <set>
+#include <system_error>
+
+#include "base/AtomicFile.h"
+#include "base/BoundedRead.h"
+#include "base/Log.h"
+#include "dock/TileCodec.h"
+#include "platform/plank/DockItems.h"
+
+namespace moorvane::plank {
+
+namespace {
+
+constexpr const char* settingsSchema = "net.launchpad.plank.dock.settings";
+constexpr const char* orderKey = "dock-items";
+constexpr const char* busName = "net.launchpad.plank";
+constexpr const char* itemsInterface = "net.launchpad.plank.Items";
+constexpr std::string_view fileScheme = "file://";
+constexpr std::string_view dockletScheme = "docklet://";
+constexpr std::string_view desktopSuffix = ".desktop";
+// Plank answers in milliseconds; a hung Plank must not hold the switch for long.
+constexpr int callTimeoutMs = 3000;
+constexpr std::size_t maxDesktopFileBytes = 1024 * 1024;
+
+constexpr std::string_view notFound = "not found";
+constexpr std::string_view notAnInstalledApp = "not an installed app";
+
+struct VariantUnref {
+    void operator()(GVariant* value) const noexcept { g_variant_unref(value); }
+};
+using VariantPtr = std::unique_ptr<GVariant, VariantUnref>;
+struct ErrorFree {
+    void operator()(GError* error) const noexcept { g_error_free(error); }
+};
+struct TextFree {
+    void operator()(gchar* text) const noexcept { g_free(text); }
+};
+using TextPtr = std::unique_ptr<gchar, TextFree>;
+
+bool startsWith(std::string_view text, std::string_view prefix) {
+    return text.substr(0, prefix.size()) == prefix;
+}
+bool endsWith(std::string_view text, std::string_view suffix) {
+    return text.size() >= suffix.size() && text.substr(text.size() - suffix.size()) == suffix;
+}
+
+// Dock names become a settings path and a D-Bus object path; both take these characters.
+bool isValidDockName(std::string_view name) {
+    return !name.empty() && std::all_of(name.begin(), name.end(), [](char c) {
+        return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';
+    });
+}
+
+bool isValidDockletName(std::string_view name) {
+    return !name.empty() && std::all_of(name.begin(), name.end(), [](char c) {
+        return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_' ||
+               c == '-';
+    });
+}
+
+// The names Plank 0.11 gives its docklets in its own settings.
+std::string dockletLabel(std::string_view name) {
+    static constexpr std::pair<std::string_view, std::string_view> known[] = {
+        {"applications", "Applications"}, {"clippy", "Clippy"},   {"clock", "Clock"},
+        {"cpumonitor", "CPU Monitor"},    {"desktop", "Desktop"}, {"trash", "Trash"}};
+    for (const auto& [id, label] : known) {
+        if (id == name) return std::string(label);
+    }
+    return std::string(name);
+}
+
+// The local path of a "file://" URI, or of an absolute path as some documents carry it; nothing otherwise.
+std::optional<std::string> localPath(std::string_view location) {
+    if (startsWith(location, "/")) return std::string(location);
+    if (!startsWith(location, fileScheme)) return std::nullopt;
+    const std::string uri(location);
+    const TextPtr path(g_filename_from_uri(uri.c_str(), nullptr, nullptr));
+    if (!path) return std::nullopt;
+    return std::string(path.get());
+}
+
+// The URI Plank itself writes for a path: GLib's escaping, no trailing '/' for a folder.
+std::string launcherOfPath(std::string path) {
+    while (path.size() > 1 && path.back() == '/') path.pop_back();
+    const TextPtr uri(g_filename_to_uri(path.c_str(), nullptr, nullptr));
+    return uri ? std::string(uri.get()) : std::string();
+}
+
+// A path's last segment as UTF-8 text, whatever the file name's encoding.
+std::string fileDisplayName(const std::string& path) {
+    const TextPtr name(g_filename_display_basename(path.c_str()));
+    return name ? std::string(name.get()) : path;
+}
+
+// The tile of a folder, a file or a docklet: its URL and its name, no bundle identifier.
+PlistValue locationTile(std::string_view type, std::string url, std::string label) {
+    PlistDictionary fileData;
+    fileData.set("_CFURLString", std::move(url));
+    fileData.set("_CFURLStringType", 15);
+    PlistDictionary tileData;
+    tileData.set("file-data", std::move(fileData));
+    tileData.set("file-label", std::move(label));
+    PlistDictionary tile;
+    tile.set("tile-type", std::string(type));
+    tile.set("tile-data", std::move(tileData));
+    return tile;
+}
+
+}  // namespace
+
+// The session bus and Plank's object on it.
+struct PlankDock::Bus {
+    desktop::GObjectPtr<GDBusConnection> connection;
+    std::string objectPath;
+    guint subscription = 0;
+
+    ~Bus() {
+        if (subscription) g_dbus_connection_signal_unsubscribe(connection.get(), subscription);
+    }
+
+    Result<VariantPtr> call(const char* destination, const char* path, const char* interface,
+                            const char* method, GVariant* parameters, const GVariantType* reply) const {
+        GError* raw = nullptr;
+        GVariant* result =
+            g_dbus_connection_call_sync(connection.get(), destination, path, interface, method, parameters,
+                                        reply, G_DBUS_CALL_FLAGS_NO_AUTO_START, callTimeoutMs, nullptr, &raw);
+        if (!result) {
+            const std::unique_ptr<GError, ErrorFree> error(raw);
+            return Error{error ? error->message : "no reply"};
+        }
+        return VariantPtr(result);
+    }
+
+    bool plankOwnsName() const {
+        Result<VariantPtr> reply =
+            call("org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus", "NameHasOwner",
+                 g_variant_new("(s)", busName), G_VARIANT_TYPE("(b)"));
+        if (!reply) return false;
+        gboolean owned = FALSE;
+        g_variant_get(reply->get(), "(b)", &owned);
+        return owned;
+    }
+
+    // Add or Remove of one launcher: whether Plank did it, or an Error when it did not answer.
+    Result<bool> change(const char* method, const std::string& launcher) const {
+        Result<VariantPtr> reply = call(busName, objectPath.c_str(), itemsInterface, method,
+                                        g_variant_new("(s)", launcher.c_str()), G_VARIANT_TYPE("(b)"));
+        if (!reply) return reply.error();
+        gboolean doneIt = FALSE;
+        g_variant_get(reply->get(), "(b)", &doneIt);
+        return doneIt != FALSE;
+    }
+
+    Result<std::vector<std::string>> persistentApplications() const {
+        Result<VariantPtr> reply = call(busName, objectPath.c_str(), itemsInterface,
+                                        "GetPersistentApplications", nullptr, G_VARIANT_TYPE("(as)"));
+        if (!reply) return reply.error();
+        std::vector<std::string> out;
+        GVariantIter* iter = nullptr;
+        g_variant_get(reply->get(), "(as)", &iter);
+        const gchar* uri = nullptr;
+        while (g_variant_iter_next(iter, "&s", &uri)) out.emplace_back(uri);
+        g_variant_iter_free(iter);
+        return out;
+    }
+};
+
+PlankDock::PlankDock(desktop::DesktopEntryIndex& index, Options options)
+    : index_(index),
+      environment_(desktop::DesktopEnvironment::current()),
+      dockName_(std::move(options.dockName)) {
+    const std::string configHome = options.configHome.empty() ? g_get_user_config_dir() : options.configHome;
+    launchersFolder_ = configHome + "/plank/" + dockName_ + "/launchers";
+    if (!isValidDockName(dockName_)) {
+        log("PlankDock: not driving the dock \u201C" + dockName_ +
+            "\u201D, its name is not one Plank can use");
+        return;
+    }
+    settings_ = desktop::Settings::open(settingsSchema, "/net/launchpad/plank/docks/" + dockName_ + "/");
+    if (settings_) {
+        settings_->onChanged(orderKey, [this] {
+            if (changed_) changed_();
+            dockReported();
+        });
+    }
+    if (!options.useSessionBus) return;
+    GError* raw = nullptr;
+    GDBusConnection* connection = g_bus_get_sync(G_BUS_TYPE_SESSION, nullptr, &raw);
+    if (!connection) {
+        const std::unique_ptr<GError, ErrorFree> error(raw);
+        log(std::string("PlankDock: no session bus, writing Plank's files only: ") +
+            (error ? error->message : "unknown error"));
+        return;
+    }
+    bus_ = std::make_unique<Bus>();
+    bus_->connection.reset(connection);
+    bus_->objectPath = "/net/launchpad/plank/" + dockName_;
+    bus_->subscription = g_dbus_connection_signal_subscribe(
+        connection, busName, itemsInterface, "Changed", bus_->objectPath.c_str(), nullptr,
+        G_DBUS_SIGNAL_FLAGS_NONE,
+        [](GDBusConnection*, const gchar*, const gchar*, const gchar*, const gchar*, GVariant*,
+           gpointer self) { static_cast<PlankDock*>(self)->dockReported(); },
+        this, nullptr);
+}
+
+PlankDock::~PlankDock() {
+    if (idle_) g_source_remove(idle_);
+}
+
+Result<std::string> PlankDock::launcherOfTile(const PlistValue& tile) {
+    const PlistDictionary* dictionary = tile.dictionary();
+    if (!dictionary) return Error{std::string(notFound)};
+    const std::string* type = dictionary->findString("tile-type");
+    if (type && type->find("spacer") != std::string::npos) return Error{"a spacer"};
+    const PlistDictionary* data = dictionary->findDictionary("tile-data");
+    if (!data) return Error{std::string(notFound)};
+    const std::string* bundle = data->findString("bundle-identifier");
+    std::string url;
+    if (const PlistDictionary* fileData = data->findDictionary("file-data")) {
+        if (const std::string* text = fileData->findString("_CFURLString")) url = *text;
+    }
+    const std::optional<std::string> path = localPath(url);
+    std::error_code error;
+    if (bundle && !bundle->empty()) {
+        if (const std::optional<desktop::DesktopEntry> entry = index_.find(*bundle)) {
+            if (!entry->shown) return Error{"not shown on this desktop"};
+            return launcherOfPath(entry->path);
+        }
+        // An app Plank knows by its file rather than by an installed id, as one kept on the desktop.
+        if (path && endsWith(*path, desktopSuffix) && std::filesystem::is_regular_file(*path, error))
+            return launcherOfPath(*path);
+        return Error{std::string(notAnInstalledApp)};
+    }
+    if (startsWith(url, dockletScheme)) {
+        if (isValidDockletName(std::string_view(url).substr(dockletScheme.size()))) return url;
+        return Error{std::string(notFound)};
+    }
+    if (!path || !std::filesystem::exists(*path, error)) return Error{std::string(notFound)};
+    return launcherOfPath(*path);
+}
+
+std::optional<PlistValue> PlankDock::tileOfLauncher(const std::string& launcher) {
+    if (startsWith(launcher, dockletScheme)) {
+        const std::string_view name = std::string_view(launcher).substr(dockletScheme.size());
+        if (!isValidDockletName(name)) return std::nullopt;
+        return locationTile("file-tile", launcher, dockletLabel(name));
+    }
+    const std::optional<std::string> path = localPath(launcher);
+    std::error_code error;
+    // Plank drops a tile whose target is gone when it next loads; so does a capture.
+    if (!path || !std::filesystem::exists(*path, error)) return std::nullopt;
+    if (endsWith(*path, desktopSuffix) && std::filesystem::is_regular_file(*path, error)) {
+        if (const std::optional<std::string> id = index_.idOfFile(*path)) {
+            if (const std::optional<desktop::DesktopEntry> entry = index_.find(*id))
+                return desktop::applicationTile(*entry);
+        }
+        // A .desktop file outside the applications folders: Plank shows it as an app, named by its entry.
+        std::string label = fileDisplayName(*path);
+        if (const Result<std::string> bytes = readBoundedFile(*path, maxDesktopFileBytes)) {
+            const Result<desktop::DesktopEntry> entry =
+                desktop::parseDesktopEntry(*bytes, label, *path, environment_);
+            if (entry && !entry->name.empty()) label = entry->name;
+        }
+        return locationTile("file-tile", tileLocation(*path), std::move(label));
+    }
+    const bool folder = std::filesystem::is_directory(*path, error);
+    return locationTile(folder ? "directory-tile" : "file-tile", tileLocation(*path), fileDisplayName(*path));
+}
+
+PlistArray PlankDock::currentTiles() {
+    const std::vector<std::string> order = settings_->strings(orderKey);
+    std::vector<std::string> launchers;
+    if (written_ && order == orderAtWrite_) {
+        launchers = *written_;
+    } else {
+        written_.reset();
+        const bool running = bus_ && bus_->plankOwnsName();
+        for (DockItem& item : orderedItems(readLaunchersFolder(launchersFolder_), order,
+                                           running ? UnnamedItems::leaveOut : UnnamedItems::append))
+            launchers.push_back(std::move(item.launcher));
+    }
+    PlistArray tiles;
+    for (const std::string& launcher : launchers) {
+        if (std::optional<PlistValue> tile = tileOfLauncher(launcher)) tiles.push_back(std::move(*tile));
+    }
+    return tiles;
+}
+
+std::optional<PlistValue> PlankDock::copyValue(std::string_view key) {
+    const auto waiting = std::find_if(pending_.begin(), pending_.end(),
+                                      [key](const auto& entry) { return entry.first == key; });
+    if (waiting != pending_.end()) return waiting->second;
+    if (!settings_) return std::nullopt;
+    if (key == persistentAppsKey) return PlistValue(currentTiles());
+    if (key == persistentOthersKey) return PlistValue(PlistArray{});
+    return std::nullopt;
+}
+
+void PlankDock::set(std::string_view key, PlistValue value) {
+    const auto waiting = std::find_if(pending_.begin(), pending_.end(),
+                                      [key](const auto& entry) { return entry.first == key; });
+    if (waiting != pending_.end()) {
+        waiting->second = std::move(value);
+    } else {
+        pending_.emplace_back(std::string(key), std::move(value));
+    }
+}
+
+std::optional<std::string> PlankDock::whyNotShown(const PlistValue& tile) {
+    Result<std::string> launcher = launcherOfTile(tile);
+    if (launcher) return std::nullopt;
+    return launcher.error().description;
+}
+
+Status PlankDock::synchronize() {
+    if (pending_.empty()) return done();
+    if (!settings_) return Error{"Plank\u2019s settings are not installed"};
+    std::vector<std::string> launchers;
+    for (const std::string_view key : {persistentAppsKey, persistentOthersKey}) {
+        std::optional<PlistValue> value = copyValue(key);
+        const PlistArray* tiles = value ? value->array() : nullptr;
+        if (!tiles) continue;
+        for (const PlistValue& tile : *tiles) {
+            Result<std::string> launcher = launcherOfTile(tile);
+            // Plank holds a launcher once: a second Add of it is refused.
+            if (launcher && std::find(launchers.begin(), launchers.end(), *launcher) == launchers.end())
+                launchers.push_back(std::move(*launcher));
+        }
+    }
+    const bool live = bus_ && bus_->plankOwnsName();
+    if (Status written = live ? writeLive(launchers) : writeFiles(launchers); !written) return written;
+    pending_.clear();
+    return done();
+}
+
+Status PlankDock::writeLive(const std::vector<std::string>& launchers) {
+    Result<std::vector<std::string>> applications = bus_->persistentApplications();
+    if (!applications) return Error{"Plank did not answer: " + applications.error().description};
+    // Folders, files and docklets are not among Plank's "applications": its files name them.
+    std::vector<std::string> current;
+    for (const DockItem& item : readLaunchersFolder(launchersFolder_)) current.push_back(item.launcher);
+    for (std::string& uri : *applications) current.push_back(std::move(uri));
+    std::sort(current.begin(), current.end());
+    current.erase(std::unique(current.begin(), current.end()), current.end());
+
+    bool changedAny = false;
+    const auto stopped = [&](const std::string& what, const Error& error) {
+        std::string line = "Plank stopped answering at " + what + ": " + error.description;
+        log("PlankDock: " + line);
+        return Error{std::move(line)};
+    };
+    for (const std::string& launcher : current) {
+        Result<bool> removed = bus_->change("Remove", launcher);
+        if (!removed) return stopped("Remove " + launcher, removed.error());
+        changedAny = changedAny || *removed;
+    }
+    // Plank deletes the file of a removed app but keeps those of folders, files and docklets, and would bring
+    // them back at its next start.
+    for (const DockItem& item : readLaunchersFolder(launchersFolder_)) {
+        if (!std::binary_search(current.begin(), current.end(), item.launcher)) continue;
+        std::error_code error;
+        if (!std::filesystem::remove(launchersFolder_ + "/" + item.fileName, error) && error)
+            log("PlankDock: could not delete " + item.fileName + ": " + error.message());
+    }
+    std::vector<std::string> added;
+    for (const std::string& launcher : launchers) {
+        Result<bool> taken = bus_->change("Add", launcher);
+        if (!taken) return stopped("Add " + launcher, taken.error());
+        if (*taken) {
+            added.push_back(launcher);
+            changedAny = true;
+        } else {
+            log("PlankDock: Plank did not add " + launcher);
+        }
+    }
+    written_ = std::move(added);
+    orderAtWrite_ = settings_->strings(orderKey);
+    // Plank signals only what it changed; a write that changed nothing is shown already.
+    awaitingReport_ = changedAny;
+    if (!awaitingReport_) checkSoon();
+    return done();
+}
+
+Status PlankDock::writeFiles(const std::vector<std::string>& launchers) {
+    std::error_code error;
+    // Plank fills a missing folder with its own defaults at start, so it must exist even when empty.
+    std::filesystem::create_directories(launchersFolder_, error);
+    if (error) return Error{"could not make " + launchersFolder_ + ": " + error.message()};
+    const std::vector<DockItem> existing = readLaunchersFolder(launchersFolder_);
+    std::vector<std::string> taken;
+    for (const std::filesystem::directory_entry& entry :
+         std::filesystem::directory_iterator(launchersFolder_, error))
+        taken.push_back(entry.path().filename().string());
+    if (error) return Error{"could not read " + launchersFolder_ + ": " + error.message()};
+
+    std::vector<std::string> order;
+    std::vector<std::string> created;
+    const auto undo = [&] {
+        for (const std::string& name : created) std::filesystem::remove(launchersFolder_ + "/" + name, error);
+    };
+    for (const std::string& launcher : launchers) {
+        // A file that already names the launcher is kept as it is.
+        const auto same = std::find_if(existing.begin(), existing.end(), [&](const DockItem& item) {
+            return item.launcher == launcher &&
+                   std::find(order.begin(), order.end(), item.fileName) == order.end();
+        });
+        if (same != existing.end()) {
+            order.push_back(same->fileName);
+            continue;
+        }
+        std::string name = dockItemFileName(launcher, taken);
+        if (Status written = writeFileAtomically(launchersFolder_ + "/" + name, dockItemText(launcher), 0644);
+            !written) {
+            undo();
+            return Error{"could not write " + name + ": " + written.error().description};
+        }
+        taken.push_back(name);
+        created.push_back(name);
+        order.push_back(std::move(name));
+    }
+    if (Status stored = settings_->setStrings(orderKey, order); !stored) {
+        undo();
+        return Error{"could not store Plank\u2019s order: " + stored.error().description};
+    }
+    // Files the new order does not name would be appended by Plank at its next start.
+    for (const DockItem& item : existing) {
+        if (std::find(order.begin(), order.end(), item.fileName) != order.end()) continue;
+        if (!std::filesystem::remove(launchersFolder_ + "/" + item.fileName, error) && error)
+            log("PlankDock: could not delete " + item.fileName + ": " + error.message());
+    }
+    written_.reset();
+    awaitingReport_ = false;
+    return done();
+}
+
+bool PlankDock::showsWritten() {
+    if (!written_ || !bus_) return false;
+    Result<std::vector<std::string>> applications = bus_->persistentApplications();
+    if (!applications) return false;
+    std::vector<std::string> expected;
+    for (const std::string& launcher : *written_) {
+        if (endsWith(launcher, desktopSuffix)) expected.push_back(launcher);
+    }
+    return *applications == expected;
+}
+
+void PlankDock::dockReported() {
+    if (!written_ || !showsWritten()) return;
+    awaitingReport_ = false;
+    if (!shown_) return;
+    std::function<void()> shown = std::move(shown_);
+    shown_ = nullptr;
+    shown();
+}
+
+void PlankDock::notifyWhenShown(std::function<void()> shown) {
+    shown_ = std::move(shown);
+    if (!awaitingReport_) checkSoon();
+}
+
+void PlankDock::checkSoon() {
+    // Nothing more will come from Plank about a write it is already showing: look on the next turn of the
+    // loop, so `shown` runs after its caller has returned, as a signal would.
+    if (!written_ || !shown_ || idle_) return;
+    idle_ = g_idle_add(
+        [](gpointer self) -> gboolean {
+            auto* dock = static_cast<PlankDock*>(self);
+            dock->idle_ = 0;
+            dock->dockReported();
+            return G_SOURCE_REMOVE;
+        },
+        this);
+}
+
+void PlankDock::observeChanges(std::function<void()> changed) {
+    changed_ = std::move(changed);
+}
+
+}  // namespace moorvane::plank

@@ -1,0 +1,37 @@
+#include "shell/SessionDock.h"
+
+#include "base/Log.h"
+#include "platform/gnome/GnomeDash.h"
+#include "platform/plank/PlankDock.h"
+#include "platform/referencedock/LinuxDockPreferences.h"
+#include "platform/referencedock/ReferenceDockPaths.h"
+
+namespace moorvane {
+
+namespace {
+
+SessionDock chosen(std::unique_ptr<DockBackend> dock, InstalledAppSource installedApps) {
+    log("DockManager: driving " + dock->displayName());
+    return {std::move(dock), std::move(installedApps)};
+}
+
+}  // namespace
+
+SessionDock openSessionDock(ProcessProbe& probe, desktop::DesktopEntryIndex& entries,
+                            const desktop::DesktopEnvironment& environment) {
+    const auto desktopApps = [&entries] { return entries.installedApps(); };
+    // A running reference Dock is the one asked for, whatever else the session has.
+    if (!probe.isRunning("Dock")) {
+        if (plank::PlankDock::isRunning())
+            return chosen(std::make_unique<plank::PlankDock>(entries), desktopApps);
+        if (GnomeDash::isSessionDock(environment)) {
+            if (std::unique_ptr<GnomeDash> dash = GnomeDash::open(entries)) {
+                return chosen(std::move(dash), desktopApps);
+            }
+        }
+    }
+    return chosen(std::make_unique<LinuxDockPreferences>(referencedock::dockPreferencesPath()),
+                  [folders = referencedock::applicationFolders()] { return scanInstalledApps(folders); });
+}
+
+}  // namespace moorvane

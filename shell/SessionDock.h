@@ -1,0 +1,24 @@
+#pragma once
+
+#include <memory>
+
+#include "dock/DockManager.h"
+#include "platform/desktop/DesktopEntries.h"
+#include "ports/DockBackend.h"
+#include "ports/ProcessProbe.h"
+
+namespace moorvane {
+
+// The dock this session runs and where the apps it can show come from.
+struct SessionDock {
+    std::unique_ptr<DockBackend> dock;
+    InstalledAppSource installedApps;
+};
+
+// Picks the dock once, at start: the reference Dock while it runs, else Plank while a plank of this session
+// runs, else GNOME Shell's dash in a GNOME session, else the reference Dock (its domain file is written for
+// its next start). Logs "DockManager: driving <name>". `entries` must outlive the dock.
+SessionDock openSessionDock(ProcessProbe& probe, desktop::DesktopEntryIndex& entries,
+                            const desktop::DesktopEnvironment& environment);
+
+}  // namespace moorvane
