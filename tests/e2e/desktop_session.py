@@ -105,6 +105,7 @@ class DesktopSession:
         self.dock = dock
         self.real_dconf = real_dconf_state()
         self.root = tempfile.mkdtemp(prefix="moorvane-%s-" % dock)
+        self.home = os.path.join(self.root, "home")
         self.groups = []  # process groups started here, killed in reverse order
         self.moorvane = None
         self.dash = None
@@ -125,7 +126,6 @@ class DesktopSession:
     # The home and its variables.
 
     def _make_home(self):
-        self.home = os.path.join(self.root, "home")
         runtime = os.path.join(self.root, "run")
         os.makedirs(runtime, mode=0o700)
         os.chmod(runtime, 0o700)
@@ -233,8 +233,7 @@ class DesktopSession:
         self.shell = self.spawn(["gnome-shell", "--x11", "--sm-disable"], log=self.shell_log)
         wait_for(lambda: GNOME_STARTED in self.read(self.shell_log), timeout=60, step=0.1, what="GNOME Shell")
         # It starts in the overview; the desktop shows once that is left.
-        time.sleep(0.5)
-        self.run("xdotool", "key", "Escape")
+        self.overview(False)
 
     def _paint_root(self, rgb=0x2E3A48):
         """A desktop colour behind Plank, which runs without a window manager to draw one."""
