@@ -273,6 +273,9 @@ try:
               "after the last" % (burst_before, burst_peak, burst_after))
 finally:
     s.close()
+    # Moorvane drives the reference Dock wherever a process of that name runs, so this session's must be gone
+    # before the desktop docks' sessions start.
+    e2e.wait_for(lambda: s.dock_pid() is None, what="the reference Dock to stop")
 
 # The same switch on the docks Linux users run, after the reference Dock's session has gone.
 reference = median(latencies)
