@@ -646,6 +646,8 @@ class PersonTest(unittest.TestCase):
         s.key("Tab")
         s.key("space")
         s.find("14 in the profile", pyatspi.ROLE_LABEL, picker)
+        # The row added was the search's only one: the keyboard goes back to the search, not nowhere.
+        s.until(lambda: self.focused(search), "the keyboard back in the search")
         tab_to(picker, "Cancel")
         s.key("Return")
         s.gone("Search apps...", window_title=picker)
