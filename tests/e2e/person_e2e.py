@@ -2,8 +2,9 @@
 """Moorvane driven as a person drives it: a click on the tray icon, controls found by their accessible names,
 the real pointer and real keys. Each flow is checked in the store files, the Dock's domain and the log.
 
-Run by ctest with the build folder as the only argument. `--screens DIR` also saves the popover in each of its
-states as PNGs into DIR.
+Run by ctest with the build folder and a test class; with no class, each class runs in a process of its own.
+`--screens DIR` also saves the popover in each of its states, and the editor and the picker on Plank, as PNGs
+into DIR.
 """
 
 import json
@@ -23,7 +24,7 @@ if "--screens" in sys.argv:
     del sys.argv[at:at + 2]
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from moorvane_e2e import MOORVANE, Session, log_since, log_size, profile_labels as labels, read_json, wait_for  # noqa: E402  (it takes the build folder)
+from moorvane_e2e import BUILD, MOORVANE, Session, log_since, log_size, profile_labels as labels, read_json, wait_for  # noqa: E402  (it takes the build folder)
 import plank_dock  # noqa: E402
 
 # A Python of its own (pyenv) may run this beside the system's, which carries the accessibility bindings. They
@@ -823,4 +824,9 @@ class PlankPersonTest(Steps, unittest.TestCase):
 
 
 if __name__ == "__main__":
+    if len(sys.argv) == 1:
+        # Each class in a process of its own: the accessibility bindings stay bound to the first session's bus.
+        screens = ["--screens", SCREENS] if SCREENS else []
+        sys.exit(max(subprocess.run([sys.executable, "-W", "ignore::DeprecationWarning", os.path.abspath(__file__),
+                                     BUILD, *screens, name]).returncode for name in ("PersonTest", "PlankPersonTest")))
     unittest.main(verbosity=2)
