@@ -74,7 +74,7 @@ void MoorvaneApp::setUp() {
     probe_ = std::make_unique<LinuxProcessProbe>();
     const desktop::DesktopEnvironment environment = desktop::DesktopEnvironment::current();
     desktopEntries_ = std::make_unique<desktop::DesktopEntryIndex>(environment);
-    SessionDock sessionDock = openSessionDock(*probe_, *desktopEntries_, environment);
+    SessionDock sessionDock = openSessionDock(*desktopEntries_, environment);
     dockBackend_ = std::move(sessionDock.dock);
     defaults_ = std::make_unique<FileUserDefaults>(XdgPaths::xdgConfigHome() + "/Moorvane/defaults.json");
     loginItems_ = std::make_unique<AutostartLoginItems>(

@@ -1,6 +1,7 @@
 #include "shell/SessionDock.h"
 
 #include "base/Log.h"
+#include "platform/desktop/SessionProcesses.h"
 #include "platform/gnome/GnomeDash.h"
 #include "platform/plank/PlankDock.h"
 #include "platform/referencedock/LinuxDockPreferences.h"
@@ -17,11 +18,12 @@ SessionDock chosen(std::unique_ptr<DockBackend> dock, InstalledAppSource install
 
 }  // namespace
 
-SessionDock openSessionDock(ProcessProbe& probe, desktop::DesktopEntryIndex& entries,
+SessionDock openSessionDock(desktop::DesktopEntryIndex& entries,
                             const desktop::DesktopEnvironment& environment) {
     const auto desktopApps = [&entries] { return entries.installedApps(); };
-    // A running reference Dock is the one asked for, whatever else the session has.
-    if (!probe.isRunning("Dock")) {
+    // A running reference Dock is the one asked for, whatever else the session has; one of another session or
+    // another user on this machine is not.
+    if (!desktop::runsInThisSession("Dock")) {
         if (plank::PlankDock::isRunning())
             return chosen(std::make_unique<plank::PlankDock>(entries), desktopApps);
         if (GnomeDash::isSessionDock(environment)) {

@@ -5,7 +5,6 @@
 #include "dock/DockManager.h"
 #include "platform/desktop/DesktopEntries.h"
 #include "ports/DockBackend.h"
-#include "ports/ProcessProbe.h"
 
 namespace moorvane {
 
@@ -15,10 +14,10 @@ struct SessionDock {
     InstalledAppSource installedApps;
 };
 
-// Picks the dock once, at start: the reference Dock while it runs, else Plank while a plank of this session
-// runs, else GNOME Shell's dash in a GNOME session, else the reference Dock (its domain file is written for
-// its next start). Logs "DockManager: driving <name>". `entries` must outlive the dock.
-SessionDock openSessionDock(ProcessProbe& probe, desktop::DesktopEntryIndex& entries,
+// Picks the dock once, at start: the reference Dock while it runs in this session, else Plank while a plank
+// of this session runs, else GNOME Shell's dash in a GNOME session, else the reference Dock (its domain file
+// is written for its next start). Logs "DockManager: driving <name>". `entries` must outlive the dock.
+SessionDock openSessionDock(desktop::DesktopEntryIndex& entries,
                             const desktop::DesktopEnvironment& environment);
 
 }  // namespace moorvane

@@ -2,13 +2,15 @@
 """Moorvane driven as a person drives it: a click on the tray icon, controls found by their accessible names,
 the real pointer and real keys. Each flow is checked in the store files, the Dock's domain and the log.
 
-Run by ctest with the build folder as the only argument. `--screens DIR` also saves the popover in each of its
-states as PNGs into DIR.
+Run by ctest with the build folder and a test class; with no class, each class runs in a process of its own.
+`--screens DIR` also saves the popover in each of its states, and the editor and the picker on Plank, as PNGs
+into DIR.
 """
 
 import json
 import os
 import re
+import shutil
 import subprocess
 import sys
 import tempfile
@@ -22,7 +24,8 @@ if "--screens" in sys.argv:
     del sys.argv[at:at + 2]
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from moorvane_e2e import MOORVANE, Session, log_since, log_size, profile_labels as labels, read_json, wait_for  # noqa: E402  (it takes the build folder)
+from moorvane_e2e import BUILD, MOORVANE, Session, log_since, log_size, profile_labels as labels, read_json, wait_for  # noqa: E402  (it takes the build folder)
+import plank_dock  # noqa: E402
 
 # A Python of its own (pyenv) may run this beside the system's, which carries the accessibility bindings. They
 # are imported only once the session's bus and display are this process's own.
@@ -43,6 +46,9 @@ class PersonSession(Session):
         super().__init__()
         for name in MORE_APPS:
             self.apps[name] = self.make_bundle(name, self.apps_id(name))
+        self.start_tray_and_accessibility()
+
+    def start_tray_and_accessibility(self):
         self.env.update(QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1", QT_ACCESSIBILITY="1")
         self.spawn(["trayer", "--edge", "top", "--align", "right", "--widthtype", "request", "--height", "24",
                     "--SetDockType", "true", "--transparent", "false"])
@@ -199,21 +205,8 @@ class PersonSession(Session):
         return read_json(os.path.join(self.env["XDG_CONFIG_HOME"], "Moorvane", "defaults.json"), {})
 
 
-class PersonTest(unittest.TestCase):
-    """The flows in order on one session, each going on from where the one before left the store."""
-
-    @classmethod
-    def setUpClass(cls):
-        cls.s = PersonSession()
-        cls.s.start_moorvane()
-
-    @classmethod
-    def tearDownClass(cls):
-        cls.s.close()
-
-    def restart(self):
-        self.s.stop_moorvane()
-        self.s.start_moorvane()
+class Steps:
+    """What a person does in the popover and the editor, for a test class whose session is `self.s`."""
 
     def popover(self):
         """Opens the popover unless it shows, and returns its footer's "Settings" button."""
@@ -262,6 +255,58 @@ class PersonTest(unittest.TestCase):
 
     def wait_checked(self, node, checked=True):
         self.s.until(lambda: self.s.checked(node) == checked, "%r checked: %s" % (node.name, checked))
+
+    def edit(self, name):
+        """Opens the editor of a profile from its row's menu; gives the window's title."""
+        s, title = self.s, "Edit \u2014 " + name
+
+        def on_screen(name):  # a page slid aside stays in the tree, showing, outside the window
+            node, window = s.lookup(name, pyatspi.ROLE_PUSH_BUTTON, "Moorvane"), s.lookup("Moorvane", None, "Moorvane")
+            box, frame = node and s.extents(node), window and s.extents(window)
+            return bool(box and frame) and frame.x <= box.x < frame.x + frame.width
+
+        def profiles_shown():  # the popover may be closed, on its settings page, or sliding between the two
+            settings, back = on_screen("Settings"), on_screen("Back")
+            if settings and not back:
+                return True
+            if back and not settings:
+                s.click(s.lookup("Back", pyatspi.ROLE_PUSH_BUTTON, "Moorvane"))
+            elif s.lookup("Moorvane", None, "Moorvane") is None:
+                s.click_tray()
+            time.sleep(0.5)
+            return False
+        s.until(profiles_shown, "the popover's profiles")
+        s.right_click(self.row(name))
+        s.click(s.find("Edit\u2026", pyatspi.ROLE_MENU_ITEM, "Moorvane"))
+        s.find("Profile Name", pyatspi.ROLE_TEXT, title)
+        return title
+
+    def manage_apps(self, title):
+        s = self.s
+        s.click(s.find("Edit Dock", window_title=title))
+        s.click(s.find("Manage Apps", window_title=title))
+        return title.replace("Edit", "Manage Apps", 1)
+
+    @staticmethod
+    def focused(node):
+        return node.getState().contains(pyatspi.STATE_FOCUSED)
+
+
+class PersonTest(Steps, unittest.TestCase):
+    """The flows in order on one session, each going on from where the one before left the store."""
+
+    @classmethod
+    def setUpClass(cls):
+        cls.s = PersonSession()
+        cls.s.start_moorvane()
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.s.close()
+
+    def restart(self):
+        self.s.stop_moorvane()
+        self.s.start_moorvane()
 
     def test_1_welcome_then_save_current_dock(self):
         s = self.s
@@ -490,41 +535,6 @@ class PersonTest(unittest.TestCase):
 
     # The editing views by pointer, wheel and keys.
 
-    def edit(self, name):
-        """Opens the editor of a profile from its row's menu; gives the window's title."""
-        s, title = self.s, "Edit \u2014 " + name
-
-        def on_screen(name):  # a page slid aside stays in the tree, showing, outside the window
-            node, window = s.lookup(name, pyatspi.ROLE_PUSH_BUTTON, "Moorvane"), s.lookup("Moorvane", None, "Moorvane")
-            box, frame = node and s.extents(node), window and s.extents(window)
-            return bool(box and frame) and frame.x <= box.x < frame.x + frame.width
-
-        def profiles_shown():  # the popover may be closed, on its settings page, or sliding between the two
-            settings, back = on_screen("Settings"), on_screen("Back")
-            if settings and not back:
-                return True
-            if back and not settings:
-                s.click(s.lookup("Back", pyatspi.ROLE_PUSH_BUTTON, "Moorvane"))
-            elif s.lookup("Moorvane", None, "Moorvane") is None:
-                s.click_tray()
-            time.sleep(0.5)
-            return False
-        s.until(profiles_shown, "the popover's profiles")
-        s.right_click(self.row(name))
-        s.click(s.find("Edit\u2026", pyatspi.ROLE_MENU_ITEM, "Moorvane"))
-        s.find("Profile Name", pyatspi.ROLE_TEXT, title)
-        return title
-
-    def manage_apps(self, title):
-        s = self.s
-        s.click(s.find("Edit Dock", window_title=title))
-        s.click(s.find("Manage Apps", window_title=title))
-        return title.replace("Edit", "Manage Apps", 1)
-
-    @staticmethod
-    def focused(node):
-        return node.getState().contains(pyatspi.STATE_FOCUSED)
-
     def test_8a_a_picker_row_dragged_to_another_place_reorders_the_profile(self):
         s = self.s
         title = self.edit("Workshop")
@@ -646,6 +656,8 @@ class PersonTest(unittest.TestCase):
         s.key("Tab")
         s.key("space")
         s.find("14 in the profile", pyatspi.ROLE_LABEL, picker)
+        # The row added was the search's only one: the keyboard goes back to the search, not nowhere.
+        s.until(lambda: self.focused(search), "the keyboard back in the search")
         tab_to(picker, "Cancel")
         s.key("Return")
         s.gone("Search apps...", window_title=picker)
@@ -653,11 +665,12 @@ class PersonTest(unittest.TestCase):
         s.until(lambda: self.focused(edit_dock), "the keyboard back in the editor")
         s.find("13 items", pyatspi.ROLE_LABEL, title)
 
-        # A tile removed by Delete hands the keyboard to the one that takes its place.
-        tab_to(title, "Mail")
+        # A tile removed by Delete hands the keyboard to the one that takes its place, the first tile too (the
+        # list's current one, whose place the list itself fills).
+        tab_to(title, "Safari")
         s.key("Delete")
         s.find("12 items", pyatspi.ROLE_LABEL, title)
-        s.until(lambda: self.focused(s.find("Notes", pyatspi.ROLE_LIST_ITEM, title)), "the next tile focused")
+        s.until(lambda: self.focused(s.find("Mail", pyatspi.ROLE_LIST_ITEM, title)), "the next tile focused")
 
         # Escape in the editor cancels: neither the removal nor the typed name is kept.
         name = s.find("Profile Name", pyatspi.ROLE_TEXT, title)
@@ -668,5 +681,152 @@ class PersonTest(unittest.TestCase):
         self.assertEqual(s.stored("Crowd"), stored)
 
 
+class PlankSession(PersonSession):
+    """Plank in place of the reference Dock, with fixture desktop apps whose icons come from the icon theme;
+    two of them and a folder pinned."""
+
+    APPS = (("Calculator", "accessories-calculator"), ("Editor", "accessories-text-editor"),
+            ("Games", "org.example.games"))
+    # The Games icon: a theme icon of the session's own, a square of one colour to find in a screenshot.
+    GAMES_COLOUR = (224, 27, 36)
+
+    def __init__(self):
+        self.root = tempfile.mkdtemp(prefix="moorvane-person-plank-")
+        self.home = os.path.join(self.root, "home")
+        share = os.path.join(self.root, "share")
+        os.makedirs(os.path.join(share, "applications"))
+        runtime = os.path.join(self.root, "run")
+        os.makedirs(runtime, mode=0o700)
+        # Every XDG folder before the bus starts: the dconf-service it starts for Plank's settings takes the
+        # bus's environment, and with the real ones would write the real user's settings.
+        self.env = {k: v for k, v in os.environ.items()
+                    if not k.startswith(("XDG_", "DBUS_", "WAYLAND", "GSETTINGS", "GIO_", "GNOME_"))}
+        self.env.pop("DISPLAY", None)
+        self.env.pop("QT_QPA_PLATFORM_PLUGIN_PATH", None)
+        self.env.update(HOME=self.home, XDG_RUNTIME_DIR=runtime, XDG_CONFIG_DIRS="/etc/xdg",
+                        XDG_CONFIG_HOME=os.path.join(self.home, ".config"),
+                        XDG_DATA_HOME=os.path.join(self.home, ".local", "share"),
+                        XDG_CACHE_HOME=os.path.join(self.home, ".cache"),
+                        XDG_STATE_HOME=os.path.join(self.home, ".local", "state"),
+                        XDG_DATA_DIRS=share + ":/usr/local/share:/usr/share", QT_QPA_PLATFORM="xcb",
+                        LANG="C.UTF-8")
+        self.processes, self.apps, self.moorvane, self.plank, self.bus_pid = [], {}, None, None, None
+        for name, icon in self.APPS:
+            self.apps[name] = os.path.join(share, "applications", "org.example.%s.desktop" % name)
+            with open(self.apps[name], "w") as f:
+                f.write("[Desktop Entry]\nType=Application\nName=%s\nIcon=%s\nExec=sleep 300\n" % (name, icon))
+        icons = os.path.join(share, "icons", "hicolor", "scalable", "apps")
+        os.makedirs(icons)
+        with open(os.path.join(icons, "org.example.games.svg"), "w") as f:
+            f.write('<svg xmlns="http://www.w3.org/2000/svg" width="64" height="64">'
+                    '<rect width="64" height="64" rx="14" fill="rgb%s"/></svg>' % (self.GAMES_COLOUR,))
+        self.folder = os.path.join(self.home, "Projects")
+        os.makedirs(self.folder)
+        try:
+            self.xvfb, self.display = self.start_xvfb()
+            self.env["DISPLAY"] = self.display
+            bus = subprocess.run(["dbus-daemon", "--session", "--fork", "--print-address=1", "--print-pid=1"],
+                                 env=self.env, capture_output=True, text=True, check=True).stdout.split()
+            self.env["DBUS_SESSION_BUS_ADDRESS"], self.bus_pid = bus[0], int(bus[1])
+            plank_dock.write_dock(self.env, [("org.example.Calculator.dockitem", self.uri("Calculator")),
+                                             ("org.example.Editor.dockitem", self.uri("Editor")),
+                                             ("Projects.dockitem", "file://" + self.folder)])
+            self.plank = plank_dock.start(self.env, os.path.join(self.root, "plank.log"))
+            self.start_tray_and_accessibility()
+        except BaseException:
+            self.close()
+            raise
+
+    def uri(self, name):
+        return "file://" + self.apps[name]
+
+    def plank_shows(self):
+        """Plank's tiles in its order, as the launchers' URIs, a folder's without its trailing slash."""
+        return [uri.rstrip("/") for uri in plank_dock.shown_launchers(self.env)]
+
+    def close(self):
+        if self.plank is not None:
+            plank_dock.stop(self.plank)
+        if self.bus_pid is not None:
+            super().close()
+        else:
+            shutil.rmtree(self.root, ignore_errors=True)
+
+
+@unittest.skipUnless(shutil.which("plank"), "Plank is not installed")
+class PlankPersonTest(Steps, unittest.TestCase):
+    """Moorvane on Plank: a capture from the popover, the editor and the picker drawing desktop apps, and an app
+    added there put on Plank."""
+
+    @classmethod
+    def setUpClass(cls):
+        cls.s = PlankSession()
+        cls.offset = log_size()
+        cls.s.start_moorvane()
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.s.close()
+
+    def save_screen(self, name, title):
+        if SCREENS:
+            os.makedirs(SCREENS, exist_ok=True)
+            self.s.screenshot(os.path.join(SCREENS, name + ".png"), self.s.find(title, None, title))
+
+    def icon_colour(self, row):
+        """The colour at the centre of the icon a picker row starts with."""
+        box = self.s.extents(row)
+        out = subprocess.run(["import", "-display", self.s.display, "-window", "root", "-crop",
+                              "1x1+%d+%d" % (box.x + 22, box.y + 16), "-format", "%[fx:int(255*r)],"
+                              "%[fx:int(255*g)],%[fx:int(255*b)]", "info:"], env=self.s.env, capture_output=True,
+                             text=True, timeout=20).stdout
+        return tuple(int(v) for v in out.split(",")) if out.count(",") == 2 else None
+
+    def test_1_save_current_dock_captures_plank(self):
+        s = self.s
+        s.until(lambda: "DockManager: driving Plank" in log_since(self.offset), "Moorvane to drive Plank")
+        self.popover()
+        s.click(s.find("Save Current Dock"))
+        s.find("Profile name", pyatspi.ROLE_TEXT)
+        s.type_text("Desk")
+        s.key("Return")
+        desk = s.until(lambda: s.stored("Desk"), "Desk in profiles.json")
+        self.assertEqual(labels(desk), ["Calculator", "Editor", "Projects"])
+        # Each tile, the folder's too, is spoken by its name.
+        title = self.edit("Desk")
+        for name in ("Calculator", "Editor", "Projects"):
+            s.find(name, pyatspi.ROLE_LIST_ITEM, title)
+        self.save_screen("plank-editor", title)
+
+    def test_2_an_app_added_in_the_picker_goes_onto_plank(self):
+        s, title = self.s, "Edit \u2014 Desk"
+        picker = self.manage_apps(title)
+        games = s.find("Games", pyatspi.ROLE_LIST_ITEM, picker)
+        s.until(lambda: (c := self.icon_colour(games)) and max(abs(a - b) for a, b in zip(c, s.GAMES_COLOUR)) < 8,
+                "the Games icon drawn from the icon theme")
+        self.save_screen("plank-picker", picker)
+        s.hover(games)
+        add, row = s.find("Add", inside=games), s.extents(games)
+        s.until(lambda: s.extents(add).x > row.x + row.width // 2, "the Add button laid out")
+        s.click(add)
+        s.find("4 in the profile", pyatspi.ROLE_LABEL, picker)
+        s.click(s.find("Apply", window_title=picker))
+        s.gone("Apply", window_title=picker)
+        offset = log_size()
+        s.click(s.find("Save", window_title=title))
+        s.until(lambda: labels(s.stored("Desk")) == ["Calculator", "Editor", "Projects", "Games"], "Games stored")
+        # Plank writes its order up to 3 s after a change.
+        s.until(lambda: s.plank_shows() == [s.uri("Calculator"), s.uri("Editor"), "file://" + s.folder,
+                                            s.uri("Games")], "Plank to show Games after the folder", timeout=15)
+        text = log_since(offset)
+        self.assertIn("switchTo 'Desk'", text)
+        self.assertIn("DockManager: Wrote Plank live", text)
+
+
 if __name__ == "__main__":
+    if len(sys.argv) == 1:
+        # Each class in a process of its own: the accessibility bindings stay bound to the first session's bus.
+        screens = ["--screens", SCREENS] if SCREENS else []
+        sys.exit(max(subprocess.run([sys.executable, "-W", "ignore::DeprecationWarning", os.path.abspath(__file__),
+                                     BUILD, *screens, name]).returncode for name in ("PersonTest", "PlankPersonTest")))
     unittest.main(verbosity=2)

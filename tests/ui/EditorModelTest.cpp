@@ -239,5 +239,21 @@ TEST_F(EditorModelTest, FocusPickerStoresNamesAndNoneClears) {
     EXPECT_FALSE(editor->state().focusFilter.has_value());
 }
 
+// A tile the session's dock leaves out carries the dock's reason in the strip; the others carry none.
+TEST_F(EditorModelTest, TilesTheDockLeavesOutSayWhy) {
+    h.preferences.name = "Plank";
+    h.preferences.notShown = {{"Safari", "not an installed app"}};
+    const auto p = h.addProfile("Work", {app("Mail"), app("Safari")});
+    auto editor = h.open(p.id);
+    KeyedListModel* tiles = editor->strip()->tiles();
+    std::vector<std::string> notes;
+    for (int i = 0; i < tiles->rowCount(); ++i)
+        notes.push_back(tiles->data(tiles->index(i), KeyedListModel::DataRole)
+                            .toMap()["notShown"]
+                            .toString()
+                            .toStdString());
+    EXPECT_EQ(notes, (std::vector<std::string>{"", "Not shown in Plank: not an installed app"}));
+}
+
 }  // namespace
 }  // namespace moorvane

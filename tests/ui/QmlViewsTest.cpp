@@ -264,6 +264,36 @@ TEST(AppIconTest, DrawsADesktopEntrysIconFromTheTheme) {
     EXPECT_TRUE(entry("d.desktop", "not a desktop file").isNull());
 }
 
+// A folder or a document draws its type's icon from the theme (Plank keeps both as tiles); an app bundle
+// without an icon of its own is left to the generic application icon.
+TEST(AppIconTest, DrawsAFolderOrADocumentByItsType) {
+    application();
+    testing::TempDir home;
+    const std::filesystem::path icons = home.path() / "icons";
+    testing::writeText(icons / "hicolor/index.theme",
+                       "[Icon Theme]\nName=Hicolor\nDirectories=48x48/places,48x48/mimetypes\n"
+                       "[48x48/places]\nSize=48\nType=Fixed\n[48x48/mimetypes]\nSize=48\nType=Fixed\n");
+    const auto icon = [&](const std::string& file, Qt::GlobalColor colour) {
+        std::filesystem::create_directories((icons / file).parent_path());
+        QImage png(48, 48, QImage::Format_ARGB32);
+        png.fill(colour);
+        ASSERT_TRUE(png.save(QString::fromStdString((icons / file).string()), "PNG"));
+    };
+    icon("hicolor/48x48/places/folder.png", Qt::yellow);
+    icon("hicolor/48x48/mimetypes/text-x-generic.png", Qt::white);
+    const desktop::IconTheme theme("", {icons.string()}, {});
+    const auto draw = [&](const std::filesystem::path& path) {
+        return loadFileTypeIcon(QString::fromStdString(path.string()), 48, theme);
+    };
+    std::filesystem::create_directories(home.path() / "Projects");
+    std::filesystem::create_directories(home.path() / "Tool.app");
+    testing::writeText(home.path() / "Projects/plan.txt", "a plan");
+    EXPECT_EQ(draw(home.path() / "Projects").pixelColor(24, 24), QColor(Qt::yellow));
+    EXPECT_EQ(draw(home.path() / "Projects/plan.txt").pixelColor(24, 24), QColor(Qt::white));
+    EXPECT_TRUE(draw(home.path() / "Tool.app").isNull());
+    EXPECT_TRUE(draw(home.path() / "gone.txt").isNull());
+}
+
 // Every symbol the views name, literally or through the group symbols, has a glyph in the symbol font.
 TEST(SymbolTableTest, EverySymbolUsedHasAGlyph) {
     std::set<std::string> used(editor::groupSymbolNames.begin(), editor::groupSymbolNames.end());

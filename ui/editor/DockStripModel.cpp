@@ -20,8 +20,9 @@ std::optional<Uuid> parseId(const QString& id) {
 
 }  // namespace
 
-DockStripModel::DockStripModel(editor::EditState& state, EntryIconSource iconSource, QObject* parent)
-    : QObject(parent), state_(state), iconSource_(std::move(iconSource)) {
+DockStripModel::DockStripModel(editor::EditState& state, EntryIconSource iconSource, EntryNote notShown,
+                               QObject* parent)
+    : QObject(parent), state_(state), iconSource_(std::move(iconSource)), notShown_(std::move(notShown)) {
     refresh();
 }
 
@@ -42,6 +43,7 @@ QVariantMap DockStripModel::entryTile(const DockAppEntry& entry) const {
             {"label", label},
             {"iconSource", entry.isSpacer || !iconSource_ ? QString() : iconSource_(entry)},
             {"isHidden", hidden},
+            {"notShown", notShown_ ? notShown_(entry) : QString()},
             {"canHide", !entry.isSpacer && !entry.bundleIdentifier.empty()},
             {"eyeTooltip", text(editor::eyeTooltip(entry.label, hidden))},
             {"hideMenuText", hidden ? QStringLiteral("Show in Dock") : QStringLiteral("Hide When Active")}};

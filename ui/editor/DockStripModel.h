@@ -25,8 +25,13 @@ class DockStripModel : public QObject {
 
   public:
     using EntryIconSource = std::function<QString(const DockAppEntry&)>;
+    // Why the session's dock will leave an entry out when the profile is applied; empty when it shows it.
+    using EntryNote = std::function<QString(const DockAppEntry&)>;
 
-    DockStripModel(editor::EditState& state, EntryIconSource iconSource, QObject* parent = nullptr);
+    DockStripModel(editor::EditState& state, EntryIconSource iconSource, QObject* parent = nullptr)
+        : DockStripModel(state, std::move(iconSource), {}, parent) {}
+    DockStripModel(editor::EditState& state, EntryIconSource iconSource, EntryNote notShown,
+                   QObject* parent = nullptr);
 
     KeyedListModel* tiles() { return &tiles_; }
     QString hoveredId() const;
@@ -66,6 +71,7 @@ class DockStripModel : public QObject {
 
     editor::EditState& state_;
     EntryIconSource iconSource_;
+    EntryNote notShown_;
     KeyedListModel tiles_{"tile", QStringLiteral("tileId")};
     std::optional<Uuid> hoveredId_;
     std::optional<Uuid> draggingId_;

@@ -21,7 +21,18 @@ QString text(const std::string& s) {
 
 ProfileEditorModel::ProfileEditorModel(EditorServices services, Uuid profileId, QObject* parent)
     : QObject(parent), services_(std::move(services)), profileId_(profileId) {
-    strip_ = new DockStripModel(state_, services_.iconSource, this);
+    // A spacer on Plank, a folder on GNOME Shell's dash, an app not installed here: kept in the profile but
+    // left out of the dock, which the strip says rather than leaving the person to wonder where the tile
+    // went.
+    DockManager* dock = &services_.dock;
+    strip_ = new DockStripModel(
+        state_, services_.iconSource,
+        [dock](const DockAppEntry& entry) {
+            const std::optional<std::string> why = dock->whyNotShown(tileDictionary(entry));
+            return why ? QStringLiteral("Not shown in %1: %2").arg(text(dock->dockName()), text(*why))
+                       : QString();
+        },
+        this);
     recorder_ = new HotkeyRecorderModel(state_.keyboardShortcut, services_.keyMonitor, services_.hotkeys,
                                         services_.beep, this);
     seesOtherAppsKeys_ = services_.keyMonitor.seesOtherAppsKeys();

@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <QIcon>
 #include <QImageReader>
+#include <QMimeDatabase>
 #include <QMutex>
 #include <QRunnable>
 #include <QThreadPool>
@@ -79,6 +80,9 @@ QImage lookUp(const QString& path, int size, const IconSources& sources) {
     QImage image = path.endsWith(QLatin1String(".desktop"))
                        ? loadDesktopEntryIcon(path, size, *sources.theme, *sources.environment)
                        : loadBundleIcon(path, size);
+    // A folder or a document (Plank keeps both as tiles) by its type: the application icon would misname it.
+    if (image.isNull() && !path.endsWith(QLatin1String(".desktop")))
+        image = loadFileTypeIcon(path, size, *sources.theme);
     if (image.isNull()) {
         const std::string generic = sources.theme->find("application-x-executable", size);
         if (!generic.empty()) image = readImage(QString::fromStdString(generic), size);
@@ -152,6 +156,25 @@ QImage loadDesktopEntryIcon(const QString& path, int size, const desktop::IconTh
     if (!entry) return {};
     const std::string file = theme.find(entry->icon, size);
     return file.empty() ? QImage() : readImage(QString::fromStdString(file), size);
+}
+
+QImage loadFileTypeIcon(const QString& path, int size, const desktop::IconTheme& theme) {
+    const QFileInfo info(path);
+    QStringList names;
+    if (info.isDir()) {
+        if (info.suffix() == QLatin1String("app")) return {};
+        names << QStringLiteral("folder");
+    } else if (info.isFile()) {
+        // By its name only: reading the file to tell its type could wait on a slow disk, or for ever on a
+        // FIFO.
+        const QMimeType type = QMimeDatabase().mimeTypeForFile(info, QMimeDatabase::MatchExtension);
+        names << type.iconName() << type.genericIconName();
+    }
+    for (const QString& name : names) {
+        const std::string file = theme.find(name.toStdString(), size);
+        if (!file.empty()) return readImage(QString::fromStdString(file), size);
+    }
+    return {};
 }
 
 AppIconProvider::AppIconProvider() {

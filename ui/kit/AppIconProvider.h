@@ -17,8 +17,12 @@ QImage loadBundleIcon(const QString& path, int size);
 // at the size nearest to `size`. Nothing for a file that is not a desktop entry or whose icon is not found.
 QImage loadDesktopEntryIcon(const QString& path, int size, const desktop::IconTheme& theme,
                             const desktop::DesktopEnvironment& environment);
+// The icon of a folder or a document, as a file manager draws it: its content type's icon from the icon
+// theme. Nothing for an app bundle (a folder named ".app") or a path that is not there.
+QImage loadFileTypeIcon(const QString& path, int size, const desktop::IconTheme& theme);
 
-// Application icons for `image://appicon/<percent-encoded path>` (an app bundle, a desktop file or an image),
+// Icons for `image://appicon/<percent-encoded path>` (an app bundle, a desktop file, an image, a folder or a
+// document),
 // loaded off the main thread and cached for the life of the process; a generic application icon of the icon
 // theme stands in where a path has none.
 class AppIconProvider : public QQuickAsyncImageProvider {

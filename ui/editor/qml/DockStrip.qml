@@ -59,9 +59,12 @@ Rectangle {
             id: refocus
             interval: 50
             onTriggered: {
-                // The list keeps the keyboard itself, out of sight, once its focused tile is gone.
+                // The list keeps the keyboard itself, out of sight, once its focused tile is gone; or, when that
+                // tile was the list's current one (the first), hands it to the cell that became current, which
+                // takes no keys.
                 const holder = root.Window.activeFocusItem
-                if (holder !== null && holder !== list && holder.visible && holder !== root.Window.contentItem)
+                if (holder !== null && holder !== list && holder.parent !== list.contentItem && holder.visible
+                        && holder !== root.Window.contentItem)
                     return
                 const cell = list.count > 0 ? list.itemAtIndex(Math.min(list.keyIndex, list.count - 1)) : null
                 const tile = cell ? cell.nextItemInFocusChain(true) : null

@@ -17,6 +17,12 @@ Item {
 
     Accessible.role: Accessible.ListItem
     Accessible.name: isSpacer ? "Spacer" : tile.label
+    // A tile the session's dock leaves out is drawn faint and says why, to the pointer and to a screen reader.
+    readonly property bool notShown: tile.notShown.length > 0
+    Accessible.description: tile.notShown
+    ToolTip.visible: notShown && isHovered && !dragArea.pressed
+    ToolTip.delay: 500
+    ToolTip.text: tile.notShown
 
     // By keyboard: Delete removes the tile, the menu key or Shift+F10 opens its menu.
     activeFocusOnTab: true
@@ -89,6 +95,7 @@ Item {
         height: 40
         radius: 2
         color: Qt.rgba(1, 1, 1, 0.15)
+        opacity: root.notShown ? 0.4 : 1
     }
 
     Column {
@@ -106,7 +113,7 @@ Item {
                 anchors.fill: parent
                 source: root.tile.iconSource
                 fallbackSize: 32
-                opacity: root.tile.isHidden ? 0.35 : 1
+                opacity: root.tile.isHidden || root.notShown ? 0.35 : 1
             }
         }
         Text {

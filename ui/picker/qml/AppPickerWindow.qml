@@ -22,6 +22,19 @@ MvWindow {
     // A person opens the window to look for an app: the keys go to the search from the start.
     Component.onCompleted: search.forceActiveFocus()
 
+    // A row added or removed by keys goes from its list with the keyboard: it goes on to the row that took its
+    // place, or the one before when it was the last, or to the search once the list is empty.
+    function refocus(list, index) {
+        Qt.callLater(function () {
+            list.forceLayout()
+            const row = list.count > 0 ? list.itemAtIndex(Math.min(index, list.count - 1)) : null
+            if (row !== null)
+                row.forceActiveFocus(Qt.TabFocusReason)
+            else
+                search.forceActiveFocus(Qt.TabFocusReason)
+        })
+    }
+
     ColumnLayout {
         anchors.fill: parent
         spacing: 0
@@ -112,10 +125,11 @@ MvWindow {
                         border.color: Theme.withAlpha(Theme.accent, 0.8)
                         radius: dragged ? 5 : 0
                         activeFocusOnTab: true
-                        Keys.onDeletePressed: window.picker.remove(profileRow.entry.id)
                         Keys.onPressed: function (event) {
-                            if (event.key === Qt.Key_Backspace) {
+                            if (event.key === Qt.Key_Delete || event.key === Qt.Key_Backspace) {
+                                const at = profileRow.index
                                 window.picker.remove(profileRow.entry.id)
+                                window.refocus(profileList, at)
                             } else if ((event.modifiers & Qt.AltModifier) && event.key === Qt.Key_Up) {
                                 profileList.moveRow(profileRow.index, profileRow.index - 1)
                             } else if ((event.modifiers & Qt.AltModifier) && event.key === Qt.Key_Down) {
@@ -285,7 +299,11 @@ MvWindow {
                         height: 32
                         color: index % 2 === 0 ? "transparent" : Qt.rgba(1, 1, 1, 0.03)
                         activeFocusOnTab: true
-                        Keys.onSpacePressed: window.picker.add(appRow.app.bundleIdentifier)
+                        Keys.onSpacePressed: {
+                            const at = appRow.index
+                            window.picker.add(appRow.app.bundleIdentifier)
+                            window.refocus(availableList, at)
+                        }
                         Keys.onUpPressed: if (index > 0) availableList.itemAtIndex(index - 1).forceActiveFocus()
                         Keys.onDownPressed: if (index < availableList.count - 1) availableList.itemAtIndex(index + 1).forceActiveFocus()
                         onActiveFocusChanged: if (activeFocus) availableList.positionViewAtIndex(index, ListView.Contain)
