@@ -291,9 +291,7 @@ PlistArray PlankDock::currentTiles() {
 }
 
 std::optional<PlistValue> PlankDock::copyValue(std::string_view key) {
-    const auto waiting = std::find_if(pending_.begin(), pending_.end(),
-                                      [key](const auto& entry) { return entry.first == key; });
-    if (waiting != pending_.end()) return waiting->second;
+    if (const PlistValue* waiting = pending_.find(key)) return *waiting;
     if (!settings_) return std::nullopt;
     if (key == persistentAppsKey) return PlistValue(currentTiles());
     if (key == persistentOthersKey) return PlistValue(PlistArray{});
@@ -301,13 +299,7 @@ std::optional<PlistValue> PlankDock::copyValue(std::string_view key) {
 }
 
 void PlankDock::set(std::string_view key, PlistValue value) {
-    const auto waiting = std::find_if(pending_.begin(), pending_.end(),
-                                      [key](const auto& entry) { return entry.first == key; });
-    if (waiting != pending_.end()) {
-        waiting->second = std::move(value);
-    } else {
-        pending_.emplace_back(std::string(key), std::move(value));
-    }
+    pending_.set(std::string(key), std::move(value));
 }
 
 std::optional<std::string> PlankDock::whyNotShown(const PlistValue& tile) {
@@ -333,7 +325,7 @@ Status PlankDock::synchronize() {
     }
     const bool live = bus_ && bus_->plankOwnsName();
     if (Status written = live ? writeLive(launchers) : writeFiles(launchers); !written) return written;
-    pending_.clear();
+    pending_ = {};
     return done();
 }
 

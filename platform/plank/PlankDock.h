@@ -42,7 +42,7 @@ class PlankDock final : public DockBackend {
     std::optional<PlistValue> copyValue(std::string_view key) override;
     void set(std::string_view key, PlistValue value) override;
     Status synchronize() override;
-    void discardPendingChanges() override { pending_.clear(); }
+    void discardPendingChanges() override { pending_ = {}; }
 
     std::string displayName() const override { return "Plank"; }
     DockApplyMode applyMode() const override { return DockApplyMode::live; }
@@ -74,7 +74,7 @@ class PlankDock final : public DockBackend {
     std::string launchersFolder_;
     std::optional<desktop::Settings> settings_;
     std::unique_ptr<Bus> bus_;
-    std::vector<std::pair<std::string, PlistValue>> pending_;
+    PlistDictionary pending_;  // set since the last write, each key once
     std::function<void()> changed_;
     std::function<void()> shown_;
     // The launchers of the last live write, shown at once although Plank writes its order only seconds later;

@@ -66,22 +66,14 @@ LinuxDockPreferences::FileContent LinuxDockPreferences::readFile() {
 }
 
 std::optional<PlistValue> LinuxDockPreferences::copyValue(std::string_view key) {
-    const auto waiting = std::find_if(pending_.begin(), pending_.end(),
-                                      [key](const auto& entry) { return entry.first == key; });
-    if (waiting != pending_.end()) return waiting->second;
+    if (const PlistValue* waiting = pending_.find(key)) return *waiting;
     FileContent content = readFile();
     if (const PlistValue* value = content.dictionary.find(key)) return *value;
     return std::nullopt;
 }
 
 void LinuxDockPreferences::set(std::string_view key, PlistValue value) {
-    const auto waiting = std::find_if(pending_.begin(), pending_.end(),
-                                      [key](const auto& entry) { return entry.first == key; });
-    if (waiting != pending_.end()) {
-        waiting->second = std::move(value);
-    } else {
-        pending_.emplace_back(std::string(key), std::move(value));
-    }
+    pending_.set(std::string(key), std::move(value));
 }
 
 Status LinuxDockPreferences::synchronize() {
@@ -107,7 +99,7 @@ Status LinuxDockPreferences::synchronize() {
         return refuse("DockPreferences: could not encode " + path_ + ": " + bytes.error().description);
     if (Status written = writeFileAtomically(path_, asText(*bytes), 0600, 0700); !written)
         return refuse("DockPreferences: could not write " + path_ + ": " + written.error().description);
-    pending_.clear();
+    pending_ = {};
     return done();
 }
 

@@ -29,7 +29,7 @@ class LinuxDockPreferences final : public DockBackend {
     // Re-reads the file so keys written by others meanwhile survive, then applies the pending keys. A file
     // that is not a readable dictionary is copied aside to "<path>.malformed" before it is replaced.
     Status synchronize() override;
-    void discardPendingChanges() override { pending_.clear(); }
+    void discardPendingChanges() override { pending_ = {}; }
 
     std::string displayName() const override { return "the reference Dock"; }
     DockApplyMode applyMode() const override { return DockApplyMode::restart; }
@@ -52,7 +52,7 @@ class LinuxDockPreferences final : public DockBackend {
 
     std::string path_;
     std::unique_ptr<DockChangeObserver> changes_;
-    std::vector<std::pair<std::string, PlistValue>> pending_;
+    PlistDictionary pending_;  // set since the last write, each key once
     // The file state last logged as malformed, so a broken file is reported once, not at every read.
     std::optional<std::pair<long long, long long>> loggedMalformed_;
 };

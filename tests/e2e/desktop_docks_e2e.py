@@ -95,8 +95,7 @@ class DockTest(unittest.TestCase):
             s.screenshot(path)
             s.overview(False)
             return
-        s.until(lambda: s.lookup("Settings", window_title="Moorvane") or s.click_tray() or time.sleep(2),
-                "the popover", timeout=15)
+        s.open_popover("Settings")
         time.sleep(0.5)
         s.screenshot(path)
         s.key("Escape")

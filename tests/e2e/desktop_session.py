@@ -26,6 +26,7 @@ sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from dockfiles import REFERENCE_EPOCH, blob  # noqa: E402  (the store's file shapes)
 import person_e2e  # noqa: E402  (the tray, the accessibility tree, the pointer; it takes the build folder)
+import moorvane_e2e  # noqa: E402  (the store's files, as the reference Dock's suite reads them)
 from moorvane_e2e import MOORVANE, log_since, log_size, wait_for  # noqa: E402,F401  (shared with the suites)
 
 # The accessibility bindings, imported once the first session's bus and display are this process's own: they
@@ -417,21 +418,6 @@ class DesktopSession:
             with open(os.path.join(self.store_folder, "active.txt"), "w") as f:
                 f.write(active)
 
-    def stored(self, name):
-        try:
-            with open(os.path.join(self.store_folder, "profiles.json")) as f:
-                profiles = json.load(f)
-        except (OSError, ValueError):
-            return None
-        return next((p for p in profiles if p["name"] == name), None)
-
-    def active_id(self):
-        try:
-            with open(os.path.join(self.store_folder, "active.txt")) as f:
-                return f.read().strip()
-        except OSError:
-            return None
-
     def dbus(self, destination, path, method, *arguments):
         return self.run("dbus-send", "--session", "--print-reply", "--dest=" + destination, path, method,
                         *arguments, timeout=15)
@@ -448,14 +434,7 @@ class DesktopSession:
 
     def save_current_dock(self, name):
         """Captures the dock as a person does: the tray icon, the popover's "Save Current Dock", a name."""
-        def shown():
-            if self.lookup("Save Current Dock", window_title="Moorvane") is not None:
-                return True
-            # Just after a start the tray may not act on a click yet; a lost click is repeated.
-            self.click_tray()
-            time.sleep(2)
-            return False
-        self.until(shown, "the popover", timeout=15)
+        self.open_popover("Save Current Dock")
 
         def form():
             self.click(self.find("Save Current Dock", window_title="Moorvane"))
@@ -484,25 +463,21 @@ class DesktopSession:
     # The end.
 
     def close(self):
-        for process in reversed(self.groups):
-            if process.poll() is None:
-                try:
-                    os.killpg(process.pid, signal.SIGTERM)
-                except ProcessLookupError:
-                    continue
-                try:
-                    process.wait(5)
-                except subprocess.TimeoutExpired:
-                    pass
-            # Whatever the group started and left behind.
+        def signal_group(process, number):
             try:
-                os.killpg(process.pid, signal.SIGKILL)
+                os.killpg(process.pid, number)
             except ProcessLookupError:
-                pass
+                return False
             try:
                 process.wait(5)
             except subprocess.TimeoutExpired:
                 pass
+            return True
+
+        for process in reversed(self.groups):
+            if process.poll() is None and not signal_group(process, signal.SIGTERM):
+                continue
+            signal_group(process, signal.SIGKILL)  # whatever the group started and left behind
         self.groups = []
         # A service that left its group (a daemon that called setsid) still carries this session's home.
         for pid in self.session_pids():
@@ -531,6 +506,8 @@ class DesktopSession:
 
 
 # The pointer, the keys and the accessibility tree as the person-driven suite uses them.
-for _name in ("xdotool", "tray_icon_rect", "click_tray", "application", "nodes", "lookup", "until", "find", "gone",
-              "checked", "centre", "extents", "click", "type_text", "key"):
+for _name in ("xdotool", "tray_icon_rect", "click_tray", "open_popover", "application", "nodes", "lookup", "until",
+              "find", "gone", "checked", "centre", "extents", "click", "type_text", "key"):
     setattr(DesktopSession, _name, person_e2e.PersonSession.__dict__[_name])
+for _name in ("stored", "active_id"):
+    setattr(DesktopSession, _name, moorvane_e2e.Session.__dict__[_name])

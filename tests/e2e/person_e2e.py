@@ -96,6 +96,17 @@ class PersonSession(Session):
         x, y, w, h = self.until(self.tray_icon_rect, "the tray icon")
         self.xdotool("mousemove", str(x + w // 2), str(y + h // 2), "click", "1")
 
+    def open_popover(self, showing):
+        """Clicks the tray icon until the popover shows the control named `showing`."""
+        def shown():
+            if self.lookup(showing, window_title="Moorvane") is not None:
+                return True
+            # Just after a start the tray may not act on a click yet; a lost click is repeated.
+            self.click_tray()
+            time.sleep(2)
+            return False
+        self.until(shown, "the popover", timeout=15)
+
     # The accessibility tree.
 
     def application(self):
@@ -212,14 +223,7 @@ class Steps:
         """Opens the popover unless it shows, and returns its footer's "Settings" button."""
         s = self.s
 
-        def shown():
-            if s.lookup("Settings", window_title="Moorvane") is not None:
-                return True
-            # Just after a start the tray may not act on a click yet; a lost click is repeated.
-            s.click_tray()
-            time.sleep(2)
-            return False
-        s.until(shown, "the popover", timeout=15)
+        s.open_popover("Settings")
         return s.find("Settings", pyatspi.ROLE_PUSH_BUTTON, "Moorvane")
 
     @staticmethod
