@@ -1,4 +1,4 @@
-"""Plank for the end-to-end suites: its files, its settings, its D-Bus interface, and a drag on its tiles.
+"""Plank for the person-driven suite: its files, its settings and its D-Bus interface.
 
 Every function takes the environment of a prepared session (fresh HOME and XDG_* folders, DISPLAY of an Xvfb,
 DBUS_SESSION_BUS_ADDRESS of a private bus), so nothing reaches the real user's dock. Measured with Plank 0.11.89.
@@ -97,26 +97,3 @@ def stop(process):
             os.killpg(process.pid, signal.SIGKILL)
             process.wait()
 
-
-def tile_centre(index, count, screen=(1024, 768)):
-    """Where Plank 0.11 draws tile `index` of `count` with its default theme and 48-pixel icons, centred at the
-    bottom of the screen."""
-    width, height = screen
-    return int(width / 2 + (index - (count - 1) / 2) * 60), height - 32
-
-
-def drag(env, start_point, end_point, steps=20):
-    """A drag Plank takes: the button held over a tile, then small synchronous moves (one jump is no drag)."""
-    x0, y0 = start_point
-    x1, y1 = end_point
-    subprocess.run(["xdotool", "mousemove", "--sync", str(x0), str(y0)], env=env, check=True)
-    time.sleep(0.5)
-    subprocess.run(["xdotool", "mousedown", "1"], env=env, check=True)
-    time.sleep(0.3)
-    for i in range(1, steps + 1):
-        # A pixel of jitter: Plank waits for motion before it starts the drag.
-        x, y = x0 + (x1 - x0) * i // steps, y0 + (y1 - y0) * i // steps - (i % 2)
-        subprocess.run(["xdotool", "mousemove", "--sync", str(x), str(y)], env=env, check=True)
-        time.sleep(0.05)
-    time.sleep(0.5)
-    subprocess.run(["xdotool", "mouseup", "1"], env=env, check=True)
