@@ -133,9 +133,14 @@ Status ProfileStore::save() {
 }
 
 void ProfileStore::reenableAutoSaveAfter(double seconds, bool logIt) {
+    // Pauses overlap (a switch soon after another, a capture during a switch's pause): auto-save comes back
+    // when the last of them ends, not the first, which would let it copy a Dock still settling.
+    ++pausesRunning_;
     std::weak_ptr<int> alive = lifetime_;
     queue_.postAfter(seconds, [this, alive, logIt] {
-        if (alive.lock()) isAutoSaveEnabled = true;
+        if (!alive.lock()) return;
+        if (--pausesRunning_ > 0) return;
+        isAutoSaveEnabled = true;
         if (logIt) log("ProfileStore: auto-save re-enabled");
     });
 }

@@ -93,6 +93,7 @@ class ProfileStore {
     const AppSettings* settings_;
     // Scheduled re-enables hold a weak copy, so one that fires after the store is gone touches nothing.
     std::shared_ptr<int> lifetime_ = std::make_shared<int>(0);
+    int pausesRunning_ = 0;  // auto-save pauses whose end has not come yet
 };
 
 }  // namespace moorvane

@@ -144,9 +144,9 @@ TEST_P(ProfileStoreSaveFailure, LeavesTheOldStoreWholeAndLosesNothing) {
 INSTANTIATE_TEST_SUITE_P(Steps, ProfileStoreSaveFailure, ::testing::ValuesIn(testing::durableWriteFailures),
                          testing::caseName);
 
-// A capture pauses auto-save for 3 s without a log line, a switch for 8 s; a later switch never cancels an
-// earlier one's re-enable, and a re-enable that outlives its store only logs.
-TEST_F(ProfileStoreTest, EachPauseEndsAtItsOwnTime) {
+// A capture pauses auto-save for 3 s without a log line, a switch for 8 s; overlapping pauses end with the
+// last, and a re-enable that outlives its store touches nothing.
+TEST_F(ProfileStoreTest, OverlappingPausesEndWithTheLastOne) {
     setDock({appTile("com.example.a")});
     auto store = makeStore();
     ASSERT_TRUE(store->captureCurrentDock("Captured", "blue"));
@@ -156,18 +156,23 @@ TEST_F(ProfileStoreTest, EachPauseEndsAtItsOwnTime) {
     EXPECT_TRUE(store->isAutoSaveEnabled);
     EXPECT_EQ(messages().size(), before);
 
+    // A second switch while the first's pause runs: the Dock settles from the second, so auto-save waits for
+    // its full pause rather than coming back when the first one's ends.
     const DockProfile work = named("Work");
     store->switchTo(work, false);
     queue.advance(5.0);
     store->switchTo(work, false);
-    queue.advance(2.9);
+    queue.advance(3.0);
+    EXPECT_FALSE(store->isAutoSaveEnabled) << "the first switch's pause is over, the second's is not";
+    queue.advance(4.9);
     EXPECT_FALSE(store->isAutoSaveEnabled);
     queue.advance(0.1);
-    EXPECT_TRUE(store->isAutoSaveEnabled) << "the first switch's re-enable fires at its own time";
-
-    store.reset();
-    queue.advance(8.0);
+    EXPECT_TRUE(store->isAutoSaveEnabled);
     EXPECT_EQ(messages().back(), "ProfileStore: auto-save re-enabled");
+
+    store->switchTo(work, false);
+    store.reset();
+    queue.advance(8.0);  // the pause outlives the store without touching it
 }
 
 TEST_F(ProfileStoreTest, UnreadableStoreIsKeptAsideBeforeAnySave) {
