@@ -24,15 +24,27 @@ MvWindow {
 
     // A row added or removed by keys goes from its list with the keyboard: it goes on to the row that took its
     // place, or the one before when it was the last, or to the search once the list is empty.
-    function refocus(list, index) {
-        Qt.callLater(function () {
+    // Once the list has taken the change in, on the next turn of the event loop.
+    function refocus(list: ListView, index: int) {
+        refocusLater.list = list
+        refocusLater.index = index
+        refocusLater.restart()
+    }
+    Timer {
+        id: refocusLater
+        property ListView list: null
+        property int index: 0
+        interval: 0
+        onTriggered: {
+            if (list === null)
+                return
             list.forceLayout()
             const row = list.count > 0 ? list.itemAtIndex(Math.min(index, list.count - 1)) : null
             if (row !== null)
                 row.forceActiveFocus(Qt.TabFocusReason)
             else
                 search.forceActiveFocus(Qt.TabFocusReason)
-        })
+        }
     }
 
     ColumnLayout {
