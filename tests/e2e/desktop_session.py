@@ -11,7 +11,6 @@ Used by the end-to-end suites and by bench/app_timings.py.
 
 import base64
 import hashlib
-import json
 import os
 import plistlib
 import shutil
@@ -410,14 +409,6 @@ class DesktopSession:
         record.update(extra)
         return record
 
-    def seed_profiles(self, profiles, active=None):
-        os.makedirs(self.store_folder, exist_ok=True)
-        with open(os.path.join(self.store_folder, "profiles.json"), "w") as f:
-            json.dump(profiles, f)
-        if active:
-            with open(os.path.join(self.store_folder, "active.txt"), "w") as f:
-                f.write(active)
-
     def dbus(self, destination, path, method, *arguments):
         return self.run("dbus-send", "--session", "--print-reply", "--dest=" + destination, path, method,
                         *arguments, timeout=15)
@@ -509,5 +500,5 @@ class DesktopSession:
 for _name in ("xdotool", "tray_icon_rect", "click_tray", "open_popover", "application", "nodes", "lookup", "until",
               "find", "gone", "checked", "centre", "extents", "click", "type_text", "key"):
     setattr(DesktopSession, _name, person_e2e.PersonSession.__dict__[_name])
-for _name in ("stored", "active_id"):
+for _name in ("stored", "active_id", "seed_profiles"):
     setattr(DesktopSession, _name, moorvane_e2e.Session.__dict__[_name])
