@@ -212,11 +212,11 @@ Status DockManager::apply(const DockProfile& profile, Result<PlistArray> apps) {
     // ones as if the Dock showed them; so the switch ends here with the domain as it was.
     if (Status written = dock_.synchronize(); !written) {
         dock_.discardPendingChanges();
-        log("DockManager: Failed to apply profile: " +
-            (dock_.applyMode() == DockApplyMode::restart ? std::string("com.apple.dock")
-                                                         : dock_.displayName()) +
-            " could not be written" +
-            (dock_.applyMode() == DockApplyMode::restart ? "" : ": " + written.error().description));
+        // The reference Dock's line is the one its users know; a desktop dock's says why.
+        log(dock_.applyMode() == DockApplyMode::restart
+                ? "DockManager: Failed to apply profile: com.apple.dock could not be written"
+                : "DockManager: Failed to apply profile: " + dock_.displayName() +
+                      " could not be written: " + written.error().description);
         return written;
     }
 

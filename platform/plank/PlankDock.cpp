@@ -9,6 +9,7 @@
 #include "base/BoundedRead.h"
 #include "base/Log.h"
 #include "dock/TileCodec.h"
+#include "platform/desktop/SessionProcesses.h"
 #include "platform/plank/DockItems.h"
 
 namespace moorvane::plank {
@@ -306,6 +307,10 @@ std::optional<std::string> PlankDock::whyNotShown(const PlistValue& tile) {
     Result<std::string> launcher = launcherOfTile(tile);
     if (launcher) return std::nullopt;
     return launcher.error().description;
+}
+
+bool PlankDock::isRunning(const std::string& procRoot) {
+    return desktop::runsInThisSession("plank", procRoot);
 }
 
 Status PlankDock::synchronize() {
