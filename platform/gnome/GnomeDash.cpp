@@ -16,24 +16,13 @@ namespace {
 
 constexpr std::string_view desktopSuffix = ".desktop";
 
-bool endsWith(std::string_view text, std::string_view suffix) {
-    return text.size() >= suffix.size() && text.substr(text.size() - suffix.size()) == suffix;
-}
-
 // What the dash keeps of an id it cannot resolve: the tile the codec writes for an app with no location, so
 // the id survives a capture and is written again once its app is installed.
 PlistValue unresolvedTile(const std::string& id) {
     DockAppEntry entry;
-    entry.label = endsWith(id, desktopSuffix) ? id.substr(0, id.size() - desktopSuffix.size()) : id;
+    entry.label = id.ends_with(desktopSuffix) ? id.substr(0, id.size() - desktopSuffix.size()) : id;
     entry.bundleIdentifier = id;
     return tileDictionary(entry);
-}
-
-std::string tileLocationText(const PlistDictionary& tile) {
-    const PlistDictionary* data = tile.findDictionary("tile-data");
-    const PlistDictionary* fileData = data ? data->findDictionary("file-data") : nullptr;
-    const std::string* url = fileData ? fileData->findString("_CFURLString") : nullptr;
-    return url ? *url : std::string();
 }
 
 }  // namespace
@@ -121,16 +110,17 @@ Result<std::string> GnomeDash::shownId(const PlistValue& tile) {
     std::string id = tileBundleIdentifier(tile);
     if (id.empty()) {
         // A tile without an app's id names a file; a launcher file in an applications folder is an app.
-        const std::string location = tileLocationText(*dictionary);
+        const std::optional<DockAppEntry> item = entryFromTile(tile);
+        const std::string location = item ? item->path : std::string();
         const std::string path = filePathFromLocation(location);
-        if (!endsWith(path, desktopSuffix))
+        if (!path.ends_with(desktopSuffix))
             return Error{!location.empty() && location.back() == '/' ? "a folder" : "a file"};
         std::optional<std::string> fileId = entries_.idOfFile(path);
         if (!fileId) return Error{"not an installed app"};
         id = std::move(*fileId);
     }
     // A macOS bundle identifier ("com.apple.Safari") is never a desktop-file id.
-    if (!endsWith(id, desktopSuffix)) return Error{"not an installed app"};
+    if (!id.ends_with(desktopSuffix)) return Error{"not an installed app"};
     const std::optional<desktop::DesktopEntry> entry = entries_.find(id);
     if (!entry) return Error{"not an installed app"};
     if (!entry->shown) return Error{"not shown on this desktop"};

@@ -31,20 +31,12 @@ struct TextFree {
     void operator()(gchar* text) const noexcept { g_free(text); }
 };
 
-bool startsWith(std::string_view text, std::string_view prefix) {
-    return text.substr(0, prefix.size()) == prefix;
-}
-
-bool endsWith(std::string_view text, std::string_view suffix) {
-    return text.size() >= suffix.size() && text.substr(text.size() - suffix.size()) == suffix;
-}
-
 // The last segment of a launcher's path, decoded, without its extension.
 std::string stemOf(std::string_view launcher) {
     std::string_view rest = launcher;
-    if (startsWith(rest, dockletScheme)) {
+    if (rest.starts_with(dockletScheme)) {
         rest.remove_prefix(dockletScheme.size());
-    } else if (startsWith(rest, fileScheme)) {
+    } else if (rest.starts_with(fileScheme)) {
         rest.remove_prefix(fileScheme.size());
     }
     while (!rest.empty() && rest.back() == '/') rest.remove_suffix(1);
@@ -90,8 +82,8 @@ Result<std::string> parseDockItem(std::string_view bytes) {
     }
     std::string launcher(value.get());
     if (hasControlCharacter(launcher)) return Error{"the launcher holds a control character"};
-    const bool isFile = startsWith(launcher, fileScheme) && launcher.size() > fileScheme.size();
-    const bool docklet = startsWith(launcher, dockletScheme) && launcher.size() > dockletScheme.size();
+    const bool isFile = launcher.starts_with(fileScheme) && launcher.size() > fileScheme.size();
+    const bool docklet = launcher.starts_with(dockletScheme) && launcher.size() > dockletScheme.size();
     if (!isFile && !docklet) return Error{"the launcher is neither a file nor a docklet: " + launcher};
     return launcher;
 }
@@ -114,7 +106,7 @@ std::vector<DockItem> readLaunchersFolder(const std::string& folder) {
     if (error) return items;
     for (const std::filesystem::directory_entry& entry : entries) {
         const std::string name = entry.path().filename().string();
-        if (name.empty() || name.front() == '.' || !endsWith(name, dockItemSuffix)) continue;
+        if (name.empty() || name.front() == '.' || !name.ends_with(dockItemSuffix)) continue;
         const Result<std::string> bytes = readBoundedFile(entry.path(), maxDockItemBytes);
         if (!bytes) continue;
         Result<std::string> launcher = parseDockItem(*bytes);

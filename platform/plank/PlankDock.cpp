@@ -42,13 +42,6 @@ struct TextFree {
 };
 using TextPtr = std::unique_ptr<gchar, TextFree>;
 
-bool startsWith(std::string_view text, std::string_view prefix) {
-    return text.substr(0, prefix.size()) == prefix;
-}
-bool endsWith(std::string_view text, std::string_view suffix) {
-    return text.size() >= suffix.size() && text.substr(text.size() - suffix.size()) == suffix;
-}
-
 // Dock names become a settings path and a D-Bus object path; both take these characters.
 bool isValidDockName(std::string_view name) {
     return !name.empty() && std::all_of(name.begin(), name.end(), [](char c) {
@@ -76,8 +69,8 @@ std::string dockletLabel(std::string_view name) {
 
 // The local path of a "file://" URI, or of an absolute path as some documents carry it; nothing otherwise.
 std::optional<std::string> localPath(std::string_view location) {
-    if (startsWith(location, "/")) return std::string(location);
-    if (!startsWith(location, fileScheme)) return std::nullopt;
+    if (location.starts_with("/")) return std::string(location);
+    if (!location.starts_with(fileScheme)) return std::nullopt;
     const std::string uri(location);
     const TextPtr path(g_filename_from_uri(uri.c_str(), nullptr, nullptr));
     if (!path) return std::nullopt;
@@ -213,30 +206,24 @@ PlankDock::~PlankDock() {
 }
 
 Result<std::string> PlankDock::launcherOfTile(const PlistValue& tile) {
-    const PlistDictionary* dictionary = tile.dictionary();
-    if (!dictionary) return Error{std::string(notFound)};
-    const std::string* type = dictionary->findString("tile-type");
-    if (type && type->find("spacer") != std::string::npos) return Error{"a spacer"};
-    const PlistDictionary* data = dictionary->findDictionary("tile-data");
-    if (!data) return Error{std::string(notFound)};
-    const std::string* bundle = data->findString("bundle-identifier");
-    std::string url;
-    if (const PlistDictionary* fileData = data->findDictionary("file-data")) {
-        if (const std::string* text = fileData->findString("_CFURLString")) url = *text;
-    }
+    // The codec's reading of a tile: its kind, its app's identifier and its location.
+    const std::optional<DockAppEntry> item = entryFromTile(tile);
+    if (!item) return Error{std::string(notFound)};
+    if (item->isSpacer) return Error{"a spacer"};
+    const std::string& url = item->path;
     const std::optional<std::string> path = localPath(url);
     std::error_code error;
-    if (bundle && !bundle->empty()) {
-        if (const std::optional<desktop::DesktopEntry> entry = index_.find(*bundle)) {
+    if (!item->bundleIdentifier.empty()) {
+        if (const std::optional<desktop::DesktopEntry> entry = index_.find(item->bundleIdentifier)) {
             if (!entry->shown) return Error{"not shown on this desktop"};
             return launcherOfPath(entry->path);
         }
         // An app Plank knows by its file rather than by an installed id, as one kept on the desktop.
-        if (path && endsWith(*path, desktopSuffix) && std::filesystem::is_regular_file(*path, error))
+        if (path && path->ends_with(desktopSuffix) && std::filesystem::is_regular_file(*path, error))
             return launcherOfPath(*path);
         return Error{std::string(notAnInstalledApp)};
     }
-    if (startsWith(url, dockletScheme)) {
+    if (url.starts_with(dockletScheme)) {
         if (isValidDockletName(std::string_view(url).substr(dockletScheme.size()))) return url;
         return Error{std::string(notFound)};
     }
@@ -245,7 +232,7 @@ Result<std::string> PlankDock::launcherOfTile(const PlistValue& tile) {
 }
 
 std::optional<PlistValue> PlankDock::tileOfLauncher(const std::string& launcher) {
-    if (startsWith(launcher, dockletScheme)) {
+    if (launcher.starts_with(dockletScheme)) {
         const std::string_view name = std::string_view(launcher).substr(dockletScheme.size());
         if (!isValidDockletName(name)) return std::nullopt;
         return locationTile("file-tile", launcher, dockletLabel(name));
@@ -254,7 +241,7 @@ std::optional<PlistValue> PlankDock::tileOfLauncher(const std::string& launcher)
     std::error_code error;
     // Plank drops a tile whose target is gone when it next loads; so does a capture.
     if (!path || !std::filesystem::exists(*path, error)) return std::nullopt;
-    if (endsWith(*path, desktopSuffix) && std::filesystem::is_regular_file(*path, error)) {
+    if (path->ends_with(desktopSuffix) && std::filesystem::is_regular_file(*path, error)) {
         if (const std::optional<std::string> id = index_.idOfFile(*path)) {
             if (const std::optional<desktop::DesktopEntry> entry = index_.find(*id))
                 return desktop::applicationTile(*entry);
@@ -440,7 +427,7 @@ bool PlankDock::showsWritten() {
     if (!applications) return false;
     std::vector<std::string> expected;
     for (const std::string& launcher : *written_) {
-        if (endsWith(launcher, desktopSuffix)) expected.push_back(launcher);
+        if (launcher.ends_with(desktopSuffix)) expected.push_back(launcher);
     }
     return *applications == expected;
 }
