@@ -41,6 +41,9 @@ Rectangle {
         x: root.onSettings ? -root.width : 0
         opacity: root.onSettings ? 0 : 1
         visible: opacity > 0
+        // Out of the keyboard's reach from the moment it starts sliding away: a Tab pressed during the slide
+        // would otherwise land on a control that is about to vanish and take the keyboard with it.
+        enabled: !root.onSettings
         Behavior on x { NumberAnimation { duration: 200; easing.type: Easing.InOutQuad } }
         Behavior on opacity { NumberAnimation { duration: 200; easing.type: Easing.InOutQuad } }
     }
@@ -51,6 +54,7 @@ Rectangle {
         x: root.onSettings ? 0 : root.width
         opacity: root.onSettings ? 1 : 0
         visible: opacity > 0
+        enabled: root.onSettings
         Behavior on x { NumberAnimation { duration: 200; easing.type: Easing.InOutQuad } }
         Behavior on opacity { NumberAnimation { duration: 200; easing.type: Easing.InOutQuad } }
     }
