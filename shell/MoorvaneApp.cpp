@@ -93,8 +93,9 @@ void MoorvaneApp::setUp() {
     activation_.setActivationPolicy(activationPolicy(settings_->appVisibility()));
     // 4. and 5. The status item; its popover is built at the first click.
     createStatusItem();
-    // 6. The Focus observer: a poll every 5 s, and one now.
-    focus_ = std::make_unique<FocusModeObserver>(home, *store_);
+    // 6. The Focus observer: a poll every 5 s, one now, and one at each change of the desktop's own Focus.
+    desktopFocus_ = openDesktopFocus(environment);
+    focus_ = std::make_unique<FocusModeObserver>(home, *store_, desktopFocus_.get());
     focusTimer_.setInterval(static_cast<int>(FocusModeObserver::pollIntervalSeconds * 1000));
     connect(&focusTimer_, &QTimer::timeout, this, [this] { focus_->poll(); });
     focusTimer_.start();

@@ -78,6 +78,7 @@ class MoorvaneApp final : public QObject {
     std::unique_ptr<AppLaunchManager> launcher_;
     std::unique_ptr<AppSettings> settings_;
     std::unique_ptr<ProfileStore> store_;
+    std::unique_ptr<DesktopFocus> desktopFocus_;  // outlives the observer that follows it
     std::unique_ptr<FocusModeObserver> focus_;
     std::unique_ptr<HotkeyManager> hotkeys_;
     std::unique_ptr<URLCommands> urls_;

@@ -3,6 +3,7 @@
 #include "base/Log.h"
 #include "platform/desktop/SessionProcesses.h"
 #include "platform/gnome/GnomeDash.h"
+#include "platform/gnome/GnomeDoNotDisturb.h"
 #include "platform/plank/PlankDock.h"
 #include "platform/referencedock/LinuxDockPreferences.h"
 #include "platform/referencedock/ReferenceDockPaths.h"
@@ -34,6 +35,13 @@ SessionDock openSessionDock(desktop::DesktopEntryIndex& entries,
     }
     return chosen(std::make_unique<LinuxDockPreferences>(referencedock::dockPreferencesPath()),
                   [folders = referencedock::applicationFolders()] { return scanInstalledApps(folders); });
+}
+
+std::unique_ptr<DesktopFocus> openDesktopFocus(const desktop::DesktopEnvironment& environment) {
+    if (!GnomeDash::isSessionDock(environment)) return nullptr;
+    std::unique_ptr<GnomeDoNotDisturb> doNotDisturb = GnomeDoNotDisturb::open();
+    if (doNotDisturb) log("FocusModeObserver: following GNOME\u2019s Do Not Disturb");
+    return doNotDisturb;
 }
 
 }  // namespace moorvane

@@ -5,6 +5,7 @@
 #include "dock/DockManager.h"
 #include "platform/desktop/DesktopEntries.h"
 #include "ports/DockBackend.h"
+#include "ports/FocusModes.h"
 
 namespace moorvane {
 
@@ -19,5 +20,9 @@ struct SessionDock {
 // is written for its next start). Logs "DockManager: driving <name>". `entries` must outlive the dock.
 SessionDock openSessionDock(desktop::DesktopEntryIndex& entries,
                             const desktop::DesktopEnvironment& environment);
+
+// The desktop's own Focus: GNOME's Do Not Disturb in a GNOME session whose notification settings are
+// installed (whichever dock it runs), else none. Logs which it follows.
+std::unique_ptr<DesktopFocus> openDesktopFocus(const desktop::DesktopEnvironment& environment);
 
 }  // namespace moorvane

@@ -179,19 +179,33 @@ const std::vector<std::string>& baseFocusModeNames() {
     return names;
 }
 
-FocusModeObserver::FocusModeObserver(const std::filesystem::path& home, ProfileStore& store)
+FocusModeObserver::FocusModeObserver(const std::filesystem::path& home, ProfileStore& store,
+                                     DesktopFocus* desktop)
     : FocusModeObserver(
           home, [&store](std::string_view name) { return store.profileForFocusMode(name); },
-          [&store](const DockProfile& profile, bool launchApps) { store.switchTo(profile, launchApps); }) {}
+          [&store](const DockProfile& profile, bool launchApps) { store.switchTo(profile, launchApps); },
+          desktop) {}
 
 FocusModeObserver::FocusModeObserver(const std::filesystem::path& home,
-                                     ProfileForFocusMode profileForFocusMode, SwitchTo switchTo)
+                                     ProfileForFocusMode profileForFocusMode, SwitchTo switchTo,
+                                     DesktopFocus* desktop)
     : assertionsPath_(home / "Library/DoNotDisturb/DB/Assertions.json"),
       modeConfigPath_(home / "Library/DoNotDisturb/DB/ModeConfigurations.json"),
       profileForFocusMode_(std::move(profileForFocusMode)),
-      switchTo_(std::move(switchTo)) {}
+      switchTo_(std::move(switchTo)),
+      desktop_(desktop) {
+    // A person who turns a mode on expects the switch now, not at the next tick of the 5 s poll.
+    if (desktop_) desktop_->observeChanges([this] { poll(); });
+}
+
+FocusModeObserver::~FocusModeObserver() {
+    if (desktop_) desktop_->observeChanges({});
+}
 
 std::optional<std::string> FocusModeObserver::readCurrentFocusMode() {
+    if (desktop_) {
+        if (auto mode = desktop_->activeMode()) return mode;
+    }
     const ReadOutcome assertions = readJsonFile(assertionsPath_);
     const json* file = std::get_if<json>(&assertions);
     // Ended sessions stay in the file under "storeInvalidationRecords"; only live assertions count.
@@ -240,13 +254,18 @@ void FocusModeObserver::poll() {
 
 std::vector<std::string> FocusModeObserver::availableFocusModeNames() {
     std::vector<std::string> names = baseFocusModeNames();
+    const auto add = [&names](const std::string& name) {
+        if (!name.empty() && std::find(names.begin(), names.end(), name) == names.end())
+            names.push_back(name);
+    };
+    if (desktop_) {
+        for (const std::string& name : desktop_->modeNames()) add(name);
+    }
     const ReadOutcome configs = readJsonFile(modeConfigPath_);
     if (const json* configFile = accept(configs, configFailure_)) {
         if (const json* configurations = modeConfigurations(*configFile)) {
             for (const auto& entry : *configurations) {
-                const std::string* name = configuredName(entry);
-                if (name && std::find(names.begin(), names.end(), *name) == names.end())
-                    names.push_back(*name);
+                if (const std::string* name = configuredName(entry)) add(*name);
             }
         }
     }

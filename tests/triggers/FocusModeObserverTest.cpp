@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <utility>
@@ -156,6 +157,61 @@ TEST_F(FocusModeObserverTest, AvailableNamesAddConfiguredModesInCodePointOrder) 
                                         "Sleep", "Work"}));
     setFiles(std::nullopt, R"({"modeConfigurations":{"a":{"mode":{"name":"apple"}},"b":7}})");
     EXPECT_EQ(observer.availableFocusModeNames().size(), 4u) << "one odd member voids the whole list";
+}
+
+class FakeDesktopFocus final : public DesktopFocus {
+  public:
+    std::optional<std::string> mode;
+    std::vector<std::string> names = {"Do Not Disturb"};
+    std::function<void()> changed;
+
+    std::optional<std::string> activeMode() override { return mode; }
+    std::vector<std::string> modeNames() override { return names; }
+    void observeChanges(std::function<void()> handler) override { changed = std::move(handler); }
+
+    void turn(std::optional<std::string> to) {
+        mode = std::move(to);
+        if (changed) changed();
+    }
+};
+
+TEST_F(FocusModeObserverTest, TheDesktopsOwnModeSwitchesAtItsChangeAndOutranksTheFiles) {
+    DockProfile quiet;
+    quiet.name = "Quiet";
+    quiet.focusFilter = "Do Not Disturb";
+    DockProfile desk;
+    desk.name = "Desk";
+    desk.focusFilter = "Work";
+    profiles = {quiet, desk};
+    FakeDesktopFocus desktop;
+    desktop.names = {"Do Not Disturb", "Airplane"};
+    {
+        FocusModeObserver withDesktop{
+            home.path(),
+            [this](std::string_view name) -> std::optional<DockProfile> {
+                for (const auto& p : profiles)
+                    if (p.focusFilter == name) return p;
+                return std::nullopt;
+            },
+            [this](const DockProfile& p, bool launchApps) { switched.emplace_back(p.name, launchApps); },
+            &desktop};
+        setFiles("@assertions-work", "@modeconfigs");
+        withDesktop.poll();
+        desktop.turn("Do Not Disturb");  // no tick of the timer in between
+        EXPECT_EQ(withDesktop.currentFocusMode.get(), "Do Not Disturb");
+        withDesktop.poll();
+        desktop.turn(std::nullopt);  // back to what the files say
+        EXPECT_EQ(withDesktop.currentFocusMode.get(), "Work");
+        setFiles("@assertions-none", std::nullopt);
+        desktop.turn(std::nullopt);
+        desktop.turn("Do Not Disturb");
+        EXPECT_EQ(switched, (std::vector<std::pair<std::string, bool>>{
+                                {"Desk", true}, {"Quiet", true}, {"Desk", true}, {"Quiet", true}}));
+
+        EXPECT_EQ(withDesktop.availableFocusModeNames(),
+                  (std::vector<std::string>{"Airplane", "Do Not Disturb", "Personal", "Sleep", "Work"}));
+    }
+    EXPECT_FALSE(desktop.changed) << "a change after the observer has gone must not reach it";
 }
 
 }  // namespace
