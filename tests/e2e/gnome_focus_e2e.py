@@ -109,6 +109,23 @@ class DoNotDisturbTest(unittest.TestCase):
         wait_for(lambda: s.favorite_apps() == [s.desktop_id("Dictionary"), s.desktop_id("Graphics")],
                  timeout=2, what="the dash to hold Quiet again")
 
+    def test_4_the_editor_picker_offers_and_shows_it(self):
+        s = self.s
+        reply = s.dbus("com.moorvane.app", "/com/moorvane/app/instance", "com.moorvane.app.Instance.OpenEditor",
+                       "string:" + self.quiet["id"])
+        self.assertEqual(reply.returncode, 0, reply.stderr)
+        window = "Edit \u2014 Quiet"
+        picker = s.find("Focus", window_title=window)
+        self.assertEqual(picker.description, "Do Not Disturb")
+        s.click(picker)
+        s.find("Do Not Disturb", window_title=window, role=desktop_session.pyatspi.ROLE_LIST_ITEM)
+        if SCREENS:
+            time.sleep(0.5)
+            s.screenshot(os.path.join(SCREENS, "gnome-focus-editor.png"))
+        s.key("Escape")
+        s.key("Escape")
+        s.gone("Focus", window_title=window)
+
 
 if __name__ == "__main__":
     if not shutil.which("gnome-shell"):

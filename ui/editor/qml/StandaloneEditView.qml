@@ -23,6 +23,8 @@ Item {
         hoverEnabled: true
         implicitHeight: 24
         leftPadding: 8
+        // The chosen option, for a screen reader: the drawn text below is not part of the accessibility tree.
+        Accessible.description: combo.displayText
         rightPadding: 26
         font.pixelSize: Theme.bodySize
 
@@ -70,6 +72,7 @@ Item {
                 height: 26
                 leftPadding: 8
                 highlighted: combo.highlightedIndex === index
+                Accessible.name: combo.textRole.length > 0 ? option.modelData[combo.textRole] : option.modelData
                 // A neutral highlight: an accent one would swallow the blue profile's dot.
                 background: Rectangle {
                     radius: 4
