@@ -28,20 +28,16 @@ TEST(GnomeDoNotDisturbTest, TheSwitchOfAnotherClientIsTheModeDoNotDisturbAndRepo
     ASSERT_TRUE(shell);
     std::vector<std::optional<std::string>> seen;
     focus->observeChanges([&] { seen.push_back(focus->activeMode()); });
+    const auto showBanners = [&](gboolean shown) {
+        g_settings_set_boolean(shell->raw(), "show-banners", shown);
+        while (g_main_context_iteration(nullptr, FALSE)) {
+        }
+    };
 
     EXPECT_EQ(focus->activeMode(), std::nullopt) << "banners shown by default: no mode";
-    g_settings_set_boolean(shell->raw(), "show-banners", FALSE);
-    g_settings_set_boolean(shell->raw(), "show-banners", TRUE);
-    while (g_main_context_iteration(nullptr, FALSE)) {
-    }
+    showBanners(FALSE);
+    showBanners(TRUE);
     EXPECT_EQ(seen, (std::vector<std::optional<std::string>>{"Do Not Disturb", std::nullopt}));
-    EXPECT_EQ(focus->modeNames(), std::vector<std::string>{"Do Not Disturb"});
-
-    focus->observeChanges({});
-    g_settings_set_boolean(shell->raw(), "show-banners", FALSE);
-    while (g_main_context_iteration(nullptr, FALSE)) {
-    }
-    EXPECT_EQ(seen.size(), 2u) << "a cleared handler is not called";
 }
 
 }  // namespace
