@@ -216,17 +216,34 @@ Status GnomeShortcuts::mirror(const std::vector<DockProfile>& profiles) {
 void GnomeShortcuts::watchMediaKeys() {
     if (watch_) return;
     const std::string name(mediaKeysBusName);
-    watch_ = g_bus_watch_name(
-        G_BUS_TYPE_SESSION, name.c_str(), G_BUS_NAME_WATCHER_FLAGS_NONE,
-        [](GDBusConnection*, const gchar*, const gchar*, gpointer running) {
-            *static_cast<bool*>(running) = true;
-            log("GnomeShortcuts: GNOME's media-keys service runs the mirrored shortcuts");
-        },
-        [](GDBusConnection*, const gchar*, gpointer running) {
-            if (*static_cast<bool*>(running)) log("GnomeShortcuts: GNOME's media-keys service has stopped");
-            *static_cast<bool*>(running) = false;
-        },
-        mediaKeysRunning_.get(), nullptr);
+    // Asked once now, so the start-up that follows already knows; the watch then follows it.
+    if (GDBusConnection* bus = g_bus_get_sync(G_BUS_TYPE_SESSION, nullptr, nullptr)) {
+        GVariant* reply = g_dbus_connection_call_sync(
+            bus, "org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus", "NameHasOwner",
+            g_variant_new("(s)", name.c_str()), G_VARIANT_TYPE("(b)"), G_DBUS_CALL_FLAGS_NONE, 1000, nullptr,
+            nullptr);
+        if (reply) {
+            gboolean owned = FALSE;
+            g_variant_get(reply, "(b)", &owned);
+            g_variant_unref(reply);
+            if (owned) mediaKeysAppeared(nullptr, nullptr, nullptr, mediaKeysRunning_.get());
+        }
+        g_object_unref(bus);
+    }
+    watch_ = g_bus_watch_name(G_BUS_TYPE_SESSION, name.c_str(), G_BUS_NAME_WATCHER_FLAGS_NONE,
+                              &mediaKeysAppeared, &mediaKeysVanished, mediaKeysRunning_.get(), nullptr);
+}
+
+void GnomeShortcuts::mediaKeysAppeared(GDBusConnection*, const gchar*, const gchar*, gpointer running) {
+    if (*static_cast<bool*>(running)) return;
+    *static_cast<bool*>(running) = true;
+    log("GnomeShortcuts: GNOME's media-keys service runs the mirrored shortcuts");
+}
+
+void GnomeShortcuts::mediaKeysVanished(GDBusConnection*, const gchar*, gpointer running) {
+    if (!*static_cast<bool*>(running)) return;
+    *static_cast<bool*>(running) = false;
+    log("GnomeShortcuts: GNOME's media-keys service has stopped");
 }
 
 }  // namespace moorvane

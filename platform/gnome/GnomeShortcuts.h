@@ -68,6 +68,8 @@ class GnomeShortcuts {
   private:
     GnomeShortcuts(desktop::Settings list, std::string program, GSettingsBackend* backend);
     void unwatch();
+    static void mediaKeysAppeared(GDBusConnection*, const gchar*, const gchar*, gpointer running);
+    static void mediaKeysVanished(GDBusConnection*, const gchar*, gpointer running);
 
     desktop::Settings list_;
     std::string program_;
