@@ -21,7 +21,7 @@ std::unique_ptr<DesktopShortcuts> DesktopShortcuts::open(const desktop::DesktopE
     std::optional<GnomeShortcuts> gnome = GnomeShortcuts::open(std::move(program));
     if (!gnome) return nullptr;
     std::unique_ptr<DesktopShortcuts> shortcuts(
-        new DesktopShortcuts(std::make_unique<GnomeShortcuts>(std::move(*gnome))));
+        new DesktopShortcuts(std::make_unique<GnomeShortcuts>(std::move(*gnome)), store));
     log("GnomeShortcuts: the profiles' shortcuts are kept in GNOME's keyboard shortcuts");
     shortcuts->gnome_->watchMediaKeys();
     shortcuts->mirror(store.profiles.get());
@@ -31,7 +31,8 @@ std::unique_ptr<DesktopShortcuts> DesktopShortcuts::open(const desktop::DesktopE
     return shortcuts;
 }
 
-DesktopShortcuts::DesktopShortcuts(std::unique_ptr<GnomeShortcuts> gnome) : gnome_(std::move(gnome)) {}
+DesktopShortcuts::DesktopShortcuts(std::unique_ptr<GnomeShortcuts> gnome, ProfileStore& store)
+    : gnome_(std::move(gnome)), store_(store) {}
 DesktopShortcuts::~DesktopShortcuts() = default;
 
 bool DesktopShortcuts::serves(const DockProfile& profile) const {
@@ -42,8 +43,13 @@ bool DesktopShortcuts::running() const {
     return gnome_->mediaKeysRunning();
 }
 
+void DesktopShortcuts::setSuspended(bool suspended) {
+    suspended_ = suspended;
+    mirror(store_.profiles.get());
+}
+
 void DesktopShortcuts::mirror(const std::vector<DockProfile>& profiles) {
-    if (Status written = gnome_->mirror(profiles); !written)
+    if (Status written = gnome_->mirror(profiles, !suspended_); !written)
         log("GnomeShortcuts: cannot write GNOME's keyboard shortcuts: " + written.error().description);
 }
 

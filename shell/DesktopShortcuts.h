@@ -29,12 +29,17 @@ class DesktopShortcuts {
     bool serves(const DockProfile& profile) const;
     // The desktop runs the mirrored shortcuts at all (its media-keys service is up).
     bool running() const;
+    // While suspended (the shortcut recorder records) the desktop's entries hold no keys, so a press reaches
+    // the recorder rather than switching.
+    void setSuspended(bool suspended);
 
   private:
-    explicit DesktopShortcuts(std::unique_ptr<GnomeShortcuts> gnome);
+    DesktopShortcuts(std::unique_ptr<GnomeShortcuts> gnome, ProfileStore& store);
     void mirror(const std::vector<DockProfile>& profiles);
 
     std::unique_ptr<GnomeShortcuts> gnome_;
+    ProfileStore& store_;
+    bool suspended_ = false;
     Subscription subscription_;
 };
 

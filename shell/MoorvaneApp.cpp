@@ -118,6 +118,8 @@ void MoorvaneApp::setUp() {
     hotkeys_ = std::make_unique<HotkeyManager>(*keys_, queue_, *store_);
     hotkeys_->setServedByDesktop(
         [this](const DockProfile& profile) { return shortcuts_ && shortcuts_->serves(profile); });
+    if (shortcuts_)
+        hotkeys_->onSuspendedChanged([this](bool suspended) { shortcuts_->setSuspended(suspended); });
     hotkeys_->start();
     urls_ = std::make_unique<URLCommands>(*store_);
     profileIO_ = std::make_unique<ProfileIO>(*store_, dialogs_);

@@ -34,6 +34,12 @@ void HotkeyManager::start() {
         (monitor_.seesOtherAppsKeys() ? "true" : "false") + ")");
 }
 
+void HotkeyManager::setSuspended(bool suspended) {
+    if (suspended == isSuspended) return;
+    isSuspended = suspended;
+    if (suspendedChanged_) suspendedChanged_(suspended);
+}
+
 const std::optional<Shortcut>& HotkeyManager::parsedShortcut(const std::string& text) {
     // Keyed by the text itself, so an edited shortcut is parsed afresh at its next key press; the bound keeps
     // a long session of edits from growing the table without end.

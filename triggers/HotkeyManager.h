@@ -35,8 +35,15 @@ class HotkeyManager {
     HotkeyManager(const HotkeyManager&) = delete;
     HotkeyManager& operator=(const HotkeyManager&) = delete;
 
-    // While true no key event matches; the shortcut recorder sets it for as long as it records.
+    // While true no key event matches; the shortcut recorder sets it (through setSuspended) for as long as
+    // it records.
     bool isSuspended = false;
+    // Sets isSuspended and tells the listener of a change: the desktop must let go of the shortcuts it serves
+    // too, or a press meant for the recorder would switch profiles and never reach it.
+    void setSuspended(bool suspended);
+    void onSuspendedChanged(std::function<void(bool suspended)> changed) {
+        suspendedChanged_ = std::move(changed);
+    }
 
     // Installs both monitors once; later calls do nothing while either is installed.
     void start();
@@ -58,6 +65,7 @@ class HotkeyManager {
     ProfileList profiles_;
     SwitchTo switchTo_;
     ServedByDesktop servedByDesktop_;
+    std::function<void(bool)> suspendedChanged_;
     std::optional<KeyMonitorToken> globalMonitor_;
     std::optional<KeyMonitorToken> localMonitor_;
     // Handlers hold this weakly, for a platform that delivers one last event after the monitor is removed.

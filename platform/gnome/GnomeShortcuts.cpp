@@ -143,7 +143,7 @@ std::string GnomeShortcuts::entryPath(const Uuid& profileId) {
     return std::string(folder) + std::string(ownPrefix) + id + "/";
 }
 
-Status GnomeShortcuts::mirror(const std::vector<DockProfile>& profiles) {
+Status GnomeShortcuts::mirror(const std::vector<DockProfile>& profiles, bool bind) {
     std::vector<Entry> wanted;
     std::vector<Shortcut> taken;
     std::set<Uuid> bound;
@@ -153,9 +153,9 @@ Status GnomeShortcuts::mirror(const std::vector<DockProfile>& profiles) {
         const std::optional<std::string> binding = gtkAccelerator(*shortcut);
         if (!binding) continue;
         taken.push_back(*shortcut);
-        bound.insert(profile.id);
-        wanted.push_back(
-            {entryPath(profile.id), profile.name, *binding, switchCommand(program_, profile.name)});
+        if (bind) bound.insert(profile.id);
+        wanted.push_back({entryPath(profile.id), profile.name, bind ? *binding : std::string(),
+                          switchCommand(program_, profile.name)});
     }
 
     std::optional<Error> failed;

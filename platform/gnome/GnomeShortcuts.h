@@ -53,7 +53,9 @@ class GnomeShortcuts {
     // first of several profiles with the same shortcut only (the one a key press reaches); entries of
     // profiles gone or without a shortcut are removed and their keys reset. Writes only what differs. An
     // Error names the first write the settings refused; the other entries are still written.
-    Status mirror(const std::vector<DockProfile>& profiles);
+    // `bind` false writes every entry with an empty binding: the keys reach the focused app (the shortcut
+    // recorder) instead of switching.
+    Status mirror(const std::vector<DockProfile>& profiles, bool bind = true);
     // Whether the last mirror() bound the profile's shortcut.
     bool bound(const Uuid& profileId) const { return bound_.count(profileId) != 0; }
     // The path of a profile's entry.

@@ -34,8 +34,8 @@ class ShortcutsTest(unittest.TestCase):
     def setUpClass(cls):
         cls.s = s = DesktopSession("gnome")
         try:
-            cls.work = s.profile("Work", [s.tile("Calculator")])
-            cls.home = s.profile("Home", [s.tile("Dictionary")])
+            cls.work = s.profile("Atelier", [s.tile("Calculator")])
+            cls.home = s.profile("Harbour", [s.tile("Dictionary")])
             s.seed_profiles([cls.work, cls.home], active=cls.home["id"])
             # The person's own shortcut, made in GNOME Settings before Moorvane ever ran.
             s.gsettings_set(SCHEMA, "custom-keybindings", [USER_PATH])
@@ -99,9 +99,9 @@ class ShortcutsTest(unittest.TestCase):
         self.save(title)
         wait_for(lambda: self.paths() == [USER_PATH, self.ours(self.work)], what="Work's entry in the list")
         entry = self.entry(self.ours(self.work))
-        self.assertEqual(entry["name"], "Work")
+        self.assertEqual(entry["name"], "Atelier")
         self.assertEqual(entry["binding"], "<Control><Alt>1")
-        self.assertRegex(entry["command"], r"^'/.*/moorvane' 'moorvane://switch\?profile=Work'$")
+        self.assertRegex(entry["command"], r"^'/.*/moorvane' 'moorvane://switch\?profile=Atelier'$")
         self.user_entry_untouched()
 
         # The command as gnome-settings-daemon runs it: a desktop entry's Exec, field codes and all.
@@ -109,15 +109,15 @@ class ShortcutsTest(unittest.TestCase):
         s.run("/usr/bin/python3", "-c", "import sys, gi; gi.require_version('Gio', '2.0');"
               "from gi.repository import Gio;"
               "Gio.AppInfo.create_from_commandline(sys.argv[1], None, 0).launch([], None)", entry["command"])
-        wait_for(lambda: "switchTo 'Work'" in log_since(offset), what="the entry's command to switch")
-        wait_for(lambda: s.active_id() == self.work["id"], what="Work active")
+        wait_for(lambda: "switchTo 'Atelier'" in log_since(offset), what="the entry's command to switch")
+        wait_for(lambda: s.active_id() == self.work["id"], what="Atelier active")
 
     def test_2_a_press_served_by_gnome_switches_once(self):
         s = self.s
         if not os.path.exists(MEDIA_KEYS):
             self.skipTest("gnome-settings-daemon is not installed")
-        s.switch_profile("Home")
-        wait_for(lambda: s.active_id() == self.home["id"], what="Home active")
+        s.switch_profile("Harbour")
+        wait_for(lambda: s.active_id() == self.home["id"], what="Harbour active")
         gsd_log = os.path.join(s.root, "gsd-media-keys.log")
         s.spawn([MEDIA_KEYS], log=gsd_log, env=dict(s.env, G_MESSAGES_DEBUG="all"))
         try:
@@ -131,25 +131,40 @@ class ShortcutsTest(unittest.TestCase):
         s.key("Escape")  # nothing of ours has the focus
         s.key("ctrl+alt+1")
         try:
-            wait_for(lambda: s.active_id() == self.work["id"], what="the press to switch to Work")
+            wait_for(lambda: s.active_id() == self.work["id"], what="the press to switch to Atelier")
         except AssertionError:
             raise AssertionError("no switch; gsd-media-keys said:\n" + s.read(gsd_log)[-3000:]
                                  + "\nMoorvane:\n" + log_since(offset)) from None
         time.sleep(2)  # a second switch, had there been one, would have come by now
         text = log_since(offset)
-        self.assertEqual(text.count("switchTo 'Work'"), 1, text)
+        self.assertEqual(text.count("switchTo 'Atelier'"), 1, text)
         self.assertNotIn("HotkeyManager: ctrl+opt+1", text, "X RECORD leaves it to GNOME")
+
+        # While the recorder records, GNOME lets go of the keys: the press is recorded, nothing switches.
+        title = self.edit(self.home)
+        s.click(s.find("Click to record", window_title=title))
+        wait_for(lambda: self.entry(self.ours(self.work))["binding"] == "", what="GNOME's binding let go")
+        time.sleep(0.5)  # the daemon ungrabs on the change
+        offset = log_size()
+        s.key("ctrl+alt+1")
+        s.find("\u2303\u23251", window_title=title)
+        s.find("Currently used by \u201cAtelier\u201d \u2014 saving will move it here.", window_title=title)
+        s.click(s.find("Cancel", window_title=title))
+        wait_for(lambda: self.entry(self.ours(self.work))["binding"] == "<Control><Alt>1", what="the binding back")
+        text = log_since(offset)
+        self.assertNotIn("switchTo 'Atelier'", text)
+        self.assertNotIn("switchTo 'Harbour'", text)
 
     def test_3_a_rename_updates_the_entry_and_a_release_removes_it(self):
         s = self.s
         title = self.edit(self.work)
         s.click(s.find("Profile Name", desktop_session.pyatspi.ROLE_TEXT, title))
         s.key("ctrl+a")
-        s.type_text("Deep Work")
+        s.type_text("Deep Atelier")
         self.save(title)
         path = self.ours(self.work)
-        wait_for(lambda: self.entry(path)["name"] == "Deep Work", what="the renamed entry")
-        self.assertTrue(self.entry(path)["command"].endswith(" 'moorvane://switch?profile=Deep%%20Work'"))
+        wait_for(lambda: self.entry(path)["name"] == "Deep Atelier", what="the renamed entry")
+        self.assertTrue(self.entry(path)["command"].endswith(" 'moorvane://switch?profile=Deep%%20Atelier'"))
         self.assertEqual(self.paths(), [USER_PATH, path])
 
         title = self.edit(self.work)
@@ -162,7 +177,7 @@ class ShortcutsTest(unittest.TestCase):
     def test_4_on_a_wayland_session_that_is_not_gnome_the_editor_says_how_to_bind_the_switch(self):
         s = self.s
         s.stop_moorvane()
-        home = dict(s.stored("Home"), keyboardShortcut="ctrl+opt+h")
+        home = dict(s.stored("Harbour"), keyboardShortcut="ctrl+opt+h")
         s.seed_profiles([self.stored_by_id(self.work["id"]), home], active=self.work["id"])
         offset = log_size()
         # Wayland as the session names itself; the app still draws through the X server the tests read.
@@ -180,13 +195,13 @@ class ShortcutsTest(unittest.TestCase):
         s.find("Works only while Moorvane has focus: Wayland hides other apps\u2019 keys.",
                window_title=title)
         s.click(s.find("Grant\u2026", window_title=title))
-        s.find(lambda text: text and text.endswith("moorvane 'moorvane://switch?profile=Home'"),
+        s.find(lambda text: text and text.endswith("moorvane 'moorvane://switch?profile=Harbour'"),
                window_title=title)
         if SCREENS:
             os.makedirs(SCREENS, exist_ok=True)
             time.sleep(0.5)  # drawn a frame after the tree shows it
             s.screenshot(os.path.join(SCREENS, "wayland-notice.png"))
-        self.assertNotIn("switchTo 'Home'", log_since(offset), "no system-wide monitor heard the press")
+        self.assertNotIn("switchTo 'Harbour'", log_since(offset), "no system-wide monitor heard the press")
         s.click(s.find("Cancel", window_title=title))
 
 

@@ -115,6 +115,13 @@ TEST_F(GnomeShortcutsTest, EntriesFollowSetRenameReleaseAndDeleteAndLeaveThePers
     EXPECT_TRUE(mirror.bound(work.id));
     EXPECT_FALSE(mirror.bound(other.id));
 
+    // While the recorder records, the entries stay and hold no keys.
+    ASSERT_TRUE(mirror.mirror({work, other, home}, false));
+    EXPECT_EQ(ours(work, "binding"), "");
+    EXPECT_FALSE(mirror.bound(work.id));
+    ASSERT_TRUE(mirror.mirror({work, other, home}));
+    EXPECT_EQ(ours(work, "binding"), "<Control><Alt>1");
+
     work.name = "Deep Work";
     home.keyboardShortcut = "cmd+h";
     ASSERT_TRUE(mirror.mirror({work, other, home}));
