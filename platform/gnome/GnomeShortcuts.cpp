@@ -59,6 +59,7 @@ std::string text(GSettings* settings, const char* key) {
 }
 
 struct Entry {
+    Uuid profile;
     std::string path;
     std::string name;
     std::string binding;
@@ -154,25 +155,29 @@ Status GnomeShortcuts::mirror(const std::vector<DockProfile>& profiles, bool bin
         if (!binding) continue;
         taken.push_back(*shortcut);
         if (bind) bound.insert(profile.id);
-        wanted.push_back({entryPath(profile.id), profile.name, bind ? *binding : std::string(),
+        wanted.push_back({profile.id, entryPath(profile.id), profile.name, bind ? *binding : std::string(),
                           switchCommand(program_, profile.name)});
     }
 
     std::optional<Error> failed;
-    const auto refused = [&failed](const std::string& what) {
+    // A profile counts as bound only once the desktop holds its whole entry: otherwise the system-wide
+    // monitor would leave its key to a desktop that never got it.
+    const auto refused = [&failed, &bound](const Entry& entry, const std::string& what) {
+        bound.erase(entry.profile);
         if (!failed) failed = Error{"the settings refused " + what};
     };
     // Each entry is complete before the list names it, so the daemon never binds a half-written one.
     for (const Entry& entry : wanted) {
         auto settings = desktop::Settings::open(std::string(entrySchemaId), entry.path, backend_.get());
         if (!settings) {
-            refused(entry.path);
+            refused(entry, entry.path);
             continue;
         }
         for (const auto& [key, value] :
              {std::pair{"name", &entry.name}, {"binding", &entry.binding}, {"command", &entry.command}}) {
             if (text(settings->raw(), key) == *value) continue;
-            if (!g_settings_set_string(settings->raw(), key, value->c_str())) refused(entry.path + key);
+            if (!g_settings_set_string(settings->raw(), key, value->c_str()))
+                refused(entry, entry.path + key);
         }
     }
 
@@ -198,7 +203,10 @@ Status GnomeShortcuts::mirror(const std::vector<DockProfile>& profiles, bool bin
         if (std::find(after.begin(), after.end(), entry.path) == after.end()) after.push_back(entry.path);
     }
     if (after != before) {
-        if (Status written = list_.setStrings(listKey, after); !written && !failed) failed = written.error();
+        if (Status written = list_.setStrings(listKey, after); !written) {
+            bound.clear();
+            if (!failed) failed = written.error();
+        }
     }
     // Out of the list first, then emptied, so the daemon never runs an entry whose keys are going.
     for (const std::string& path : dropped) {

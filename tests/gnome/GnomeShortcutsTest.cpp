@@ -1,4 +1,6 @@
+#define G_SETTINGS_ENABLE_BACKEND
 #include <gio/gio.h>
+#include <gio/gsettingsbackend.h>
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -159,6 +161,18 @@ TEST_F(GnomeShortcutsTest, AStartDropsEntriesOfProfilesThatAreGoneAndKeepsThePer
     EXPECT_EQ(paths(), (Paths{GnomeShortcuts::entryPath(kept.id), std::string(userPath), later}));
     EXPECT_EQ(ours(gone, "binding"), "");
     EXPECT_EQ(argv(ours(kept, "command"))[0], "/usr/bin/moorvane");
+}
+
+TEST_F(GnomeShortcutsTest, ShortcutsTheSettingsRefuseAreNotLeftToTheDesktop) {
+    // Locked down by the administrator: the desktop never gets the entry, so Moorvane must keep the key.
+    GSettingsBackend* readOnly = g_null_settings_backend_new();
+    GnomeShortcuts locked = *GnomeShortcuts::open("/usr/bin/moorvane", readOnly);
+    g_object_unref(readOnly);
+    const DockProfile work = profile("Work", "ctrl+opt+1");
+    const Status written = locked.mirror({work});
+    ASSERT_FALSE(written);
+    EXPECT_NE(written.error().description.find("refused"), std::string::npos);
+    EXPECT_FALSE(locked.bound(work.id));
 }
 
 }  // namespace
