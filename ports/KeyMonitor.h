@@ -31,6 +31,10 @@ class KeyMonitor {
     // Without this the system-wide monitor sees only this app's keys (no Accessibility grant, or a desktop
     // that forbids global key observation). Asked without prompting the user.
     virtual bool seesOtherAppsKeys() = 0;
+    // True where no permission could change that: the session itself keeps each app's keys from the others
+    // (Wayland), so a shortcut works there only while this app has focus, unless the desktop's own shortcut
+    // settings run it.
+    virtual bool sessionHidesOtherAppsKeys() { return false; }
 };
 
 }  // namespace moorvane

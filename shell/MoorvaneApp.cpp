@@ -24,6 +24,7 @@
 #include "platform/session/XdgPaths.h"
 #include "shell/Arguments.h"
 #include "shell/BusServices.h"
+#include "shell/DesktopShortcuts.h"
 #include "shell/HandOver.h"
 #include "shell/PopoverPlacement.h"
 #include "shell/SessionDock.h"
@@ -79,7 +80,10 @@ void MoorvaneApp::setUp() {
     defaults_ = std::make_unique<FileUserDefaults>(XdgPaths::xdgConfigHome() + "/Moorvane/defaults.json");
     loginItems_ = std::make_unique<AutostartLoginItems>(
         commandPath(QCoreApplication::applicationFilePath()).toStdString());
-    keys_ = std::make_unique<LinuxKeyMonitor>(queue_);
+    // On Wayland no app sees another's keys, so X RECORD would hear only the odd X app: not started.
+    const bool wayland = isWaylandSession();
+    keys_ = std::make_unique<LinuxKeyMonitor>(
+        queue_, LinuxKeyMonitor::Options{!wayland, [this] { return shortcuts_ && shortcuts_->running(); }});
     dock_ = std::make_unique<DockManager>(*dockBackend_, *workspace_, *probe_, overlay_, queue_, queue_,
                                           std::move(sessionDock.installedApps));
     launcher_ = std::make_unique<AppLaunchManager>(*workspace_);
@@ -103,8 +107,20 @@ void MoorvaneApp::setUp() {
     // 7. Each Dock change is checked once, 2 s later; notifications are not merged.
     dockBackend_->observeChanges(
         [this] { queue_.postAfter(dockChangeDelaySeconds, [this] { store_->handleDockChange(); }); });
-    // 8. Global shortcuts.
+    // 8. Global shortcuts, and where the desktop has shortcuts of its own (GNOME, on Wayland too) the
+    // profiles' mirrored there; a shortcut the desktop runs is left to it, so a press switches once.
+    shortcuts_ = DesktopShortcuts::open(
+        environment, commandPath(QCoreApplication::applicationFilePath()).toStdString(), *store_);
+    if (wayland && !shortcuts_)
+        log("KeyMonitor: Wayland session: shortcuts work only while Moorvane has focus; to switch from any "
+            "app, "
+            "bind \u201Cmoorvane 'moorvane://switch?profile=NAME'\u201D in the desktop\u2019s keyboard "
+            "settings");
     hotkeys_ = std::make_unique<HotkeyManager>(*keys_, queue_, *store_);
+    hotkeys_->setServedByDesktop(
+        [this](const DockProfile& profile) { return shortcuts_ && shortcuts_->serves(profile); });
+    if (shortcuts_)
+        hotkeys_->onSuspendedChanged([this](bool suspended) { shortcuts_->setSuspended(suspended); });
     hotkeys_->start();
     urls_ = std::make_unique<URLCommands>(*store_);
     profileIO_ = std::make_unique<ProfileIO>(*store_, dialogs_);

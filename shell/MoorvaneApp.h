@@ -37,6 +37,7 @@ class LinuxProcessProbe;
 class FileUserDefaults;
 class AutostartLoginItems;
 class LinuxKeyMonitor;
+class DesktopShortcuts;
 
 // The composition root: builds each service once, in start-up order, and wires the triggers that run without
 // the user, the tray and the bus to them. One for the process, made by main() after the Qt application.
@@ -80,6 +81,7 @@ class MoorvaneApp final : public QObject {
     std::unique_ptr<ProfileStore> store_;
     std::unique_ptr<DesktopFocus> desktopFocus_;  // outlives the observer that follows it
     std::unique_ptr<FocusModeObserver> focus_;
+    std::unique_ptr<DesktopShortcuts> shortcuts_;
     std::unique_ptr<HotkeyManager> hotkeys_;
     std::unique_ptr<URLCommands> urls_;
     std::unique_ptr<ProfileIO> profileIO_;

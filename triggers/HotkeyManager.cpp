@@ -26,12 +26,18 @@ void HotkeyManager::start() {
     if (globalMonitor_ || localMonitor_) return;
     const std::weak_ptr<int> alive = lifetime_;
     globalMonitor_ = monitor_.addGlobalKeyDownMonitor([this, alive](const KeyEvent& event) {
-        if (!alive.expired()) handleKeyDown(event);
+        if (!alive.expired()) handleGlobalKeyDown(event);
     });
     localMonitor_ = monitor_.addLocalKeyDownMonitor(
         [this, alive](const KeyEvent& event) { return !alive.expired() && handleKeyDown(event); });
     log(std::string("HotkeyManager: started (accessibility granted: ") +
         (monitor_.seesOtherAppsKeys() ? "true" : "false") + ")");
+}
+
+void HotkeyManager::setSuspended(bool suspended) {
+    if (suspended == isSuspended) return;
+    isSuspended = suspended;
+    if (suspendedChanged_) suspendedChanged_(suspended);
 }
 
 const std::optional<Shortcut>& HotkeyManager::parsedShortcut(const std::string& text) {
@@ -44,6 +50,14 @@ const std::optional<Shortcut>& HotkeyManager::parsedShortcut(const std::string& 
 }
 
 bool HotkeyManager::handleKeyDown(const KeyEvent& event) {
+    return match(event, false);
+}
+
+bool HotkeyManager::handleGlobalKeyDown(const KeyEvent& event) {
+    return match(event, true);
+}
+
+bool HotkeyManager::match(const KeyEvent& event, bool global) {
     if (isSuspended || event.isRepeat) return false;
     if ((event.modifierFlags & ShortcutModifiers::requiredMask) == 0) return false;
     if (nameByKeyCode().count(event.keyCode) == 0) return false;
@@ -52,6 +66,8 @@ bool HotkeyManager::handleKeyDown(const KeyEvent& event) {
     for (const DockProfile& profile : profiles_()) {
         if (!profile.keyboardShortcut) continue;
         if (parsedShortcut(*profile.keyboardShortcut) != pressed) continue;
+        // The desktop runs this profile's switch itself; switching here as well would switch twice.
+        if (global && servedByDesktop_ && servedByDesktop_(profile)) return false;
 
         log("HotkeyManager: " + formatShortcut(pressed.modifiers, pressed.keyCode) + " → '" + profile.name +
             "'");

@@ -5,6 +5,8 @@
 #include <QKeyEvent>
 #include <QWindow>
 
+#include <cstdlib>
+#include <string_view>
 #include <utility>
 
 #include "model/ShortcutText.h"
@@ -24,13 +26,31 @@ std::uint32_t macFlags(Qt::KeyboardModifiers modifiers) {
 
 }  // namespace
 
-LinuxKeyMonitor::LinuxKeyMonitor(MainQueue& queue, QObject* parent) : QObject(parent), record_(queue) {}
+bool isWaylandSession() {
+    const char* type = std::getenv("XDG_SESSION_TYPE");
+    const char* display = std::getenv("WAYLAND_DISPLAY");
+    return (type != nullptr && std::string_view(type) == "wayland") ||
+           (display != nullptr && display[0] != '\0');
+}
+
+LinuxKeyMonitor::LinuxKeyMonitor(MainQueue& queue, QObject* parent)
+    : LinuxKeyMonitor(queue, Options{}, parent) {}
+
+LinuxKeyMonitor::LinuxKeyMonitor(MainQueue& queue, Options options, QObject* parent)
+    : QObject(parent), record_(queue), options_(std::move(options)) {}
+
+bool LinuxKeyMonitor::seesOtherAppsKeys() {
+    if (options_.desktopRunsShortcuts && options_.desktopRunsShortcuts()) return true;
+    return options_.recordOtherAppsKeys && record_.seesOtherAppsKeys();
+}
 
 LinuxKeyMonitor::~LinuxKeyMonitor() {
     if (filtering_ && QCoreApplication::instance()) QCoreApplication::instance()->removeEventFilter(this);
 }
 
 std::optional<KeyMonitorToken> LinuxKeyMonitor::addGlobalKeyDownMonitor(GlobalHandler handler) {
+    // Under Xwayland RECORD would hear only the few X apps' keys: a monitor that mostly hears nothing.
+    if (!options_.recordOtherAppsKeys) return std::nullopt;
     // RECORD also sees this app's own keys, which the in-app monitor already handles (and may consume); a key
     // typed while one of our windows has the focus is left to it, as a system-wide monitor never sees them.
     auto recorded = record_.addGlobalKeyDownMonitor([handler = std::move(handler)](const KeyEvent& event) {

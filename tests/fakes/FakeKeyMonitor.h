@@ -14,6 +14,7 @@ class FakeKeyMonitor final : public KeyMonitor {
     bool refuseGlobal = false;
     bool refuseLocal = false;
     bool trusted = false;
+    bool sessionHides = false;
 
     std::map<KeyMonitorToken, GlobalHandler> globals;
     std::map<KeyMonitorToken, LocalHandler> locals;
@@ -36,6 +37,7 @@ class FakeKeyMonitor final : public KeyMonitor {
         locals.erase(token);
     }
     bool seesOtherAppsKeys() override { return trusted; }
+    bool sessionHidesOtherAppsKeys() override { return sessionHides; }
 
     // A key pressed in another app: only the system-wide monitors hear it.
     void pressElsewhere(const KeyEvent& event) {

@@ -23,6 +23,7 @@
 #include "platform/referencedock/LinuxWorkspace.h"
 #include "platform/session/AutostartLoginItems.h"
 #include "platform/session/FileUserDefaults.h"
+#include "platform/session/LinuxKeyMonitor.h"
 #include "platform/session/QtDialogs.h"
 #include "platform/session/QtOverlay.h"
 #include "platform/session/Spawn.h"
@@ -428,6 +429,28 @@ TEST(XRecordKeyMonitor, WithoutADisplayThereIsNoMonitor) {
     XRecordKeyMonitor monitor(queue, "/nonexistent/socket:0");
     EXPECT_EQ(monitor.addGlobalKeyDownMonitor([](const KeyEvent&) {}), std::nullopt);
     EXPECT_FALSE(monitor.seesOtherAppsKeys());
+}
+
+TEST(LinuxKeyMonitor, OnWaylandNoSystemWideMonitorAndOnlyTheDesktopsOwnShortcutsReachOtherApps) {
+    const auto session = [](const char* type, const char* display) {
+        setenv("XDG_SESSION_TYPE", type, 1);
+        setenv("WAYLAND_DISPLAY", display, 1);
+        return isWaylandSession();
+    };
+    EXPECT_TRUE(session("wayland", ""));
+    EXPECT_TRUE(session("tty", "wayland-0")) << "a Wayland display the session type does not name";
+    EXPECT_FALSE(session("x11", ""));
+    unsetenv("XDG_SESSION_TYPE");
+    unsetenv("WAYLAND_DISPLAY");
+
+    testing::ManualQueue queue;
+    bool desktopRuns = false;
+    LinuxKeyMonitor monitor(queue, {false, [&desktopRuns] { return desktopRuns; }});
+    EXPECT_EQ(monitor.addGlobalKeyDownMonitor([](const KeyEvent&) {}), std::nullopt);
+    EXPECT_TRUE(monitor.sessionHidesOtherAppsKeys());
+    EXPECT_FALSE(monitor.seesOtherAppsKeys());
+    desktopRuns = true;
+    EXPECT_TRUE(monitor.seesOtherAppsKeys()) << "the desktop's shortcuts work while other apps are frontmost";
 }
 
 }  // namespace

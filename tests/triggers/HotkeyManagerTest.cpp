@@ -122,6 +122,21 @@ TEST_F(HotkeyManagerTest, StartsOnceAndBothMonitorsReachTheManager) {
     EXPECT_TRUE(monitor.globals.empty() && monitor.locals.empty());
 }
 
+TEST_F(HotkeyManagerTest, AShortcutTheDesktopServesSwitchesOnlyThroughTheInAppMonitor) {
+    // "Mirrored" is bound in the desktop's own shortcuts; "Shadowed" repeats its shortcut further down and
+    // must stay unreached, as it is for the in-app monitor.
+    profiles = {withShortcut("Mirrored", "ctrl+opt+1"), withShortcut("Shadowed", "ctrl+opt+1"),
+                withShortcut("Plain", "ctrl+opt+2")};
+    manager->setServedByDesktop([](const DockProfile& p) { return p.name == "Mirrored"; });
+    manager->start();
+    const auto flags = ShortcutModifiers::control | ShortcutModifiers::option;
+    monitor.pressElsewhere({18, flags, false});
+    monitor.pressElsewhere({19, flags, false});
+    EXPECT_TRUE(monitor.pressInApp({18, flags, false}));
+    queue.drain();
+    EXPECT_EQ(switchedNames(), (std::vector<std::string>{"Plain", "Mirrored"}));
+}
+
 TEST_F(HotkeyManagerTest, RefusedMonitorStaysEmptyAndStartStillLogs) {
     monitor.refuseGlobal = true;
     manager->start();

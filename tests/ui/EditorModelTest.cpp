@@ -136,6 +136,16 @@ TEST_F(EditorModelTest, AccessibilityNoticeOnlyWithoutConflictAndWithoutGlobalKe
     EXPECT_TRUE(h.open(p.id)->accessibilityNoticeVisible());
     h.keys.trusted = true;
     EXPECT_FALSE(h.open(p.id)->accessibilityNoticeVisible());
+
+    // Where no permission helps, the notice says so and "Grant…" tells how the desktop can run the switch.
+    h.keys.trusted = false;
+    h.keys.sessionHides = true;
+    h.change(p.id, [&](DockProfile& s) { s.name = "Deep Work"; });
+    auto editor = h.open(p.id);
+    EXPECT_TRUE(editor->accessibilityNoticeVisible());
+    EXPECT_TRUE(editor->accessibilityNotice().startsWith("Works only while Moorvane has focus"));
+    EXPECT_TRUE(editor->grantExplanation().endsWith("\nmoorvane 'moorvane://switch?profile=Deep%20Work'"))
+        << editor->grantExplanation().toStdString();
 }
 
 TEST_F(EditorModelTest, GroupNeedsTwoDistinctAppsThenSheetsCreateRenameAndUngroup) {

@@ -27,7 +27,7 @@ void HotkeyRecorderModel::click() {
     }
     releaseMonitor();
     recording_ = true;
-    hotkeys_.isSuspended = true;
+    hotkeys_.setSuspended(true);
     // The monitor may deliver a last event after removal; a guard keeps it from reaching a dead recorder.
     QPointer<HotkeyRecorderModel> self(this);
     token_ = monitor_.addLocalKeyDownMonitor([self](const KeyEvent& event) {
@@ -85,7 +85,7 @@ void HotkeyRecorderModel::stop(bool insideHandler) {
     // Only a recorder that recorded lifts the suspension, so closing an idle editor cannot reopen the global
     // hotkeys while another editor window is still recording.
     if (wasRecording) {
-        hotkeys_.isSuspended = false;
+        hotkeys_.setSuspended(false);
         emit changed();
     }
 }

@@ -2,6 +2,7 @@
 
 #include <QVariantMap>
 
+#include "base/Text.h"
 #include "dock/DockManager.h"
 #include "dock/TileCodec.h"
 #include "exchange/ProfileIO.h"
@@ -166,10 +167,18 @@ bool ProfileEditorModel::accessibilityNoticeVisible() const {
 }
 
 QString ProfileEditorModel::accessibilityNotice() const {
+    if (services_.keyMonitor.sessionHidesOtherAppsKeys())
+        return QStringLiteral("Works only while Moorvane has focus: Wayland hides other apps\u2019 keys.");
     return QStringLiteral("Needs Accessibility access to work while other apps are frontmost.");
 }
 
 QString ProfileEditorModel::grantExplanation() const {
+    // No permission helps here; the desktop's own shortcut settings can run the switch instead.
+    if (services_.keyMonitor.sessionHidesOtherAppsKeys())
+        return QStringLiteral(
+                   "To switch from any app, add a shortcut in your desktop\u2019s keyboard settings "
+                   "that runs:\nmoorvane 'moorvane://switch?profile=%1'")
+            .arg(text(percentEncoded(state_.name, "-._~")));
     return QStringLiteral(
         "Shortcuts work in other apps only on an X11 session whose server offers the RECORD extension. "
         "Wayland does not let an app observe keys pressed in other apps, so there the shortcut works only "

@@ -368,6 +368,9 @@ Item {
                         font.pixelSize: Theme.captionSize + 1
                         color: Theme.orange
                         wrapMode: Text.WordWrap
+                        // Read out with the recorder it warns about.
+                        Accessible.role: Accessible.StaticText
+                        Accessible.name: text
                     }
                 }
                 RowLayout {
@@ -376,19 +379,30 @@ Item {
                     spacing: 4
                     MvSymbol { symbol: "exclamationmark.triangle.fill"; size: 11; color: Theme.orange }
                     Text {
+                        Layout.fillWidth: true
                         text: root.editor.accessibilityNotice
                         font.pixelSize: Theme.captionSize + 1
                         color: Theme.orange
+                        wrapMode: Text.WordWrap
+                        // Read out with the recorder it warns about.
+                        Accessible.role: Accessible.StaticText
+                        Accessible.name: text
                     }
                     MvButton { link: true; text: "Grant\u2026"; fontSize: Theme.captionSize + 1; onClicked: root.editor.grant() }
                 }
-                Text {
+                // Selectable: the command it may hold is for copying into the desktop's settings.
+                TextEdit {
                     visible: root.editor.accessibilityNoticeVisible && root.editor.grantExplanationVisible
                     Layout.fillWidth: true
+                    readOnly: true
+                    selectByMouse: true
+                    textFormat: TextEdit.PlainText
                     text: root.editor.grantExplanation
                     font.pixelSize: Theme.captionSize + 1
                     color: Theme.secondary
-                    wrapMode: Text.WordWrap
+                    wrapMode: TextEdit.Wrap
+                    Accessible.role: Accessible.StaticText
+                    Accessible.name: text
                 }
             }
 
