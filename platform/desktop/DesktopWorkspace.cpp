@@ -103,7 +103,13 @@ void DesktopWorkspace::openApplication(const std::string& location, OpenCompleti
     };
     GObjectPointer<GDesktopAppInfo> app(g_desktop_app_info_new_from_filename(location.c_str()));
     if (!app) {
-        finish(Error{"The desktop entry " + location + " cannot be launched"});
+        // GIO gives no reason; the usual one is a program that is not installed.
+        std::string why;
+        if (const std::optional<std::string> id = entries_.idOfFile(location)) {
+            if (const std::optional<DesktopEntry> entry = entries_.find(*id); entry && !entry->program.empty())
+                why = ": its program " + entry->program + " is not installed";
+        }
+        finish(Error{"The desktop entry " + location + " cannot be launched" + why});
         return;
     }
     GObjectPointer<GAppLaunchContext> context(g_app_launch_context_new());

@@ -69,8 +69,10 @@ class AppsTest(unittest.TestCase):
         return next((line for line in self.records() if " started class=%s " % name in line), None)
 
     def windows(self, name):
+        """The app's windows the window manager manages (a window just created is not yet among them)."""
         found = self.s.run("xdotool", "search", "--class", "^%s$" % name).stdout.split()
-        return [int(w) for w in found]
+        managed = self.s.run("xprop", "-root", "_NET_CLIENT_LIST").stdout.replace(",", " ").split()
+        return [int(w) for w in found if "0x%x" % int(w) in managed]
 
     def test_1_a_switch_opens_the_profiles_apps_from_their_entries_without_the_focus(self):
         s = self.s
@@ -85,6 +87,7 @@ class AppsTest(unittest.TestCase):
         wait_for(lambda: self.windows("Notes"), what="the Notes window")
         time.sleep(0.5)
         if SCREENS:
+            time.sleep(2)  # once the switching overlay has faded
             os.makedirs(SCREENS, exist_ok=True)
             s.screenshot(os.path.join(SCREENS, "apps-launched.png"))
         active = s.run("xdotool", "getactivewindow").stdout.strip()
