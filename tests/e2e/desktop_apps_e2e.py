@@ -1,10 +1,11 @@
 #!/usr/bin/env python3
-"""End-to-end tests of what a switch does to apps on a desktop session, under the real GNOME Shell: the
+"""End-to-end tests of what a switch does to apps on a desktop session, under the real GNOME Shell (a window
+manager that takes _NET_CLOSE_WINDOW) or Plank (no window manager: WM_DELETE_WINDOW goes to the app itself): the
 profile's apps opened from their desktop entries, and the other apps' windows asked to close, as their close
 buttons do, with nothing signalled or killed. The apps are fixture programs (tests/e2e/fixture_app.c) that write
 what happens to them into a file.
 
-Usage (ctest runs it so): desktop_apps_e2e.py BUILD_FOLDER
+Usage (ctest runs it so): desktop_apps_e2e.py BUILD_FOLDER gnome|plank
 """
 
 import os
@@ -13,6 +14,8 @@ import sys
 import time
 import unittest
 
+DOCK = sys.argv.pop(2) if len(sys.argv) > 2 else "gnome"
+PROGRAM = {"gnome": "gnome-shell", "plank": "plank"}[DOCK]
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from desktop_session import MOORVANE, DesktopSession, log_since, log_size, wait_for  # noqa: E402
 
@@ -26,7 +29,7 @@ class AppsTest(unittest.TestCase):
 
     @classmethod
     def setUpClass(cls):
-        cls.s = s = DesktopSession("gnome")
+        cls.s = s = DesktopSession(DOCK)
         try:
             cls.record = os.path.join(s.root, "apps.log")
             s.env["MOORVANE_FIXTURE_RECORD"] = cls.record
@@ -69,7 +72,11 @@ class AppsTest(unittest.TestCase):
         return next((line for line in self.records() if " started class=%s " % name in line), None)
 
     def windows(self, name):
-        """The app's windows the window manager manages (a window just created is not yet among them)."""
+        """The app's windows the window manager manages (a window just created is not yet among them); without
+        one, its windows shown."""
+        if DOCK == "plank":
+            return [int(w) for w in self.s.run("xdotool", "search", "--onlyvisible", "--class",
+                                               "^%s$" % name).stdout.split()]
         found = self.s.run("xdotool", "search", "--class", "^%s$" % name).stdout.split()
         managed = self.s.run("xprop", "-root", "_NET_CLIENT_LIST").stdout.replace(",", " ").split()
         return [int(w) for w in found if "0x%x" % int(w) in managed]
@@ -89,7 +96,7 @@ class AppsTest(unittest.TestCase):
         if SCREENS:
             time.sleep(2)  # once the switching overlay has faded
             os.makedirs(SCREENS, exist_ok=True)
-            s.screenshot(os.path.join(SCREENS, "apps-launched.png"))
+            s.screenshot(os.path.join(SCREENS, "apps-launched-%s.png" % DOCK))
         active = s.run("xdotool", "getactivewindow").stdout.strip()
         self.assertNotIn(int(active) if active.isdigit() else -1, self.windows("Notes"),
                          "the launched app took the focus (before: %s)" % before)
@@ -121,13 +128,13 @@ class AppsTest(unittest.TestCase):
             self.assertNotIn("AppLaunchManager: quitting org.example.%s.desktop" % kept, text)
         self.assertIsNone(agent.poll(), "the windowless Agent runs on")
         self.assertTrue(self.windows("Notes"), "the profile's own Notes keeps its window")
-        self.assertIsNone(s.shell.poll(), "GNOME Shell runs on")
+        self.assertIsNone((s.shell if DOCK == "gnome" else s.plank).poll(), "%s runs on" % PROGRAM)
         self.assertIsNone(s.moorvane.poll(), "Moorvane runs on")
         self.assertFalse([l for l in self.records() if "SIGTERM" in l], self.records())
 
 
 if __name__ == "__main__":
-    if not shutil.which("gnome-shell"):
-        print("skipped: gnome-shell is not installed (scripts/install-deps.sh installs it)")
+    if not shutil.which(PROGRAM):
+        print("skipped: %s is not installed (scripts/install-deps.sh installs it)" % PROGRAM)
         sys.exit(77)
     unittest.main(verbosity=2)
