@@ -106,7 +106,8 @@ void DesktopWorkspace::openApplication(const std::string& location, OpenCompleti
         // GIO gives no reason; the usual one is a program that is not installed.
         std::string why;
         if (const std::optional<std::string> id = entries_.idOfFile(location)) {
-            if (const std::optional<DesktopEntry> entry = entries_.find(*id); entry && !entry->program.empty())
+            if (const std::optional<DesktopEntry> entry = entries_.find(*id);
+                entry && !entry->program.empty())
                 why = ": its program " + entry->program + " is not installed";
         }
         finish(Error{"The desktop entry " + location + " cannot be launched" + why});
