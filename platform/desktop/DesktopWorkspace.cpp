@@ -37,7 +37,15 @@ std::string ownExecutable() {
 }  // namespace
 
 DesktopWorkspace::DesktopWorkspace(DesktopEntryIndex& entries, std::string procRoot)
-    : entries_(entries), procRoot_(std::move(procRoot)) {}
+    : entries_(entries), procRoot_(std::move(procRoot)) {
+    // A Wayland client's windows are nobody else's to see: only apps on the X display (Xwayland) count as
+    // running with a window, so only they are asked to quit.
+    const char* wayland = std::getenv("WAYLAND_DISPLAY");
+    const char* session = std::getenv("XDG_SESSION_TYPE");
+    if ((wayland && *wayland) || (session && std::string_view(session) == "wayland"))
+        log("Workspace: on Wayland only apps with windows on the X display (Xwayland) are asked to quit");
+    if (!windows_.connected()) log("Workspace: no X display; no app will be asked to quit");
+}
 
 std::vector<RunningApplication> DesktopWorkspace::runningApplications() {
     std::map<ProcessId, std::vector<std::string>> windowClasses;
