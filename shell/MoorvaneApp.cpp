@@ -16,7 +16,6 @@
 
 #include "base/Log.h"
 #include "platform/referencedock/LinuxProcessProbe.h"
-#include "platform/referencedock/LinuxWorkspace.h"
 #include "platform/referencedock/ReferenceDockPaths.h"
 #include "platform/session/AutostartLoginItems.h"
 #include "platform/session/FileUserDefaults.h"
@@ -71,12 +70,12 @@ void MoorvaneApp::setUp() {
     if (setUp_) return;
     setUp_ = true;
     const std::string home = XdgPaths::home();
-    workspace_ = std::make_unique<LinuxWorkspace>(referencedock::applicationFolders());
     probe_ = std::make_unique<LinuxProcessProbe>();
     const desktop::DesktopEnvironment environment = desktop::DesktopEnvironment::current();
     desktopEntries_ = std::make_unique<desktop::DesktopEntryIndex>(environment);
     SessionDock sessionDock = openSessionDock(*desktopEntries_, environment);
     dockBackend_ = std::move(sessionDock.dock);
+    workspace_ = std::move(sessionDock.workspace);
     defaults_ = std::make_unique<FileUserDefaults>(XdgPaths::xdgConfigHome() + "/Moorvane/defaults.json");
     loginItems_ = std::make_unique<AutostartLoginItems>(
         commandPath(QCoreApplication::applicationFilePath()).toStdString());

@@ -32,7 +32,6 @@ class QQuickWindow;
 
 namespace moorvane {
 
-class LinuxWorkspace;
 class LinuxProcessProbe;
 class FileUserDefaults;
 class AutostartLoginItems;
@@ -69,7 +68,7 @@ class MoorvaneApp final : public QObject {
     XBell bell_;
     std::unique_ptr<desktop::DesktopEntryIndex> desktopEntries_;
     std::unique_ptr<DockBackend> dockBackend_;
-    std::unique_ptr<LinuxWorkspace> workspace_;
+    std::unique_ptr<Workspace> workspace_;  // the apps of the dock's kind of session
     std::unique_ptr<LinuxProcessProbe> probe_;
     std::unique_ptr<FileUserDefaults> defaults_;
     std::unique_ptr<AutostartLoginItems> loginItems_;

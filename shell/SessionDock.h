@@ -6,13 +6,17 @@
 #include "platform/desktop/DesktopEntries.h"
 #include "ports/DockBackend.h"
 #include "ports/FocusModes.h"
+#include "ports/Workspace.h"
 
 namespace moorvane {
 
-// The dock this session runs and where the apps it can show come from.
+// The dock this session runs, where the apps it can show come from, and the apps a switch quits and opens:
+// ".app" bundles asked to quit by SIGTERM beside the reference Dock, desktop entries whose windows are asked
+// to close beside a desktop's dock.
 struct SessionDock {
     std::unique_ptr<DockBackend> dock;
     InstalledAppSource installedApps;
+    std::unique_ptr<Workspace> workspace;
 };
 
 // Picks the dock once, at start: the reference Dock while it runs in this session, else Plank while a plank

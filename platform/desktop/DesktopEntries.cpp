@@ -148,6 +148,22 @@ std::vector<std::string> localeVariants(const std::vector<std::string>& locales)
     return out;
 }
 
+// The program an Exec line runs: its first word as the shell would split it, after "env" and the variables it
+// sets. Empty when the line does not parse.
+std::string execProgram(const std::string& exec) {
+    gchar** argv = nullptr;
+    if (!g_shell_parse_argv(exec.c_str(), nullptr, &argv, nullptr)) return {};
+    std::string program;
+    gchar** word = argv;
+    if (*word && std::string_view(*word) == "env") {
+        ++word;
+        while (*word && std::string_view(*word).find('=') != std::string_view::npos) ++word;
+    }
+    if (*word) program = *word;
+    g_strfreev(argv);
+    return program;
+}
+
 std::string applicationsFolder(const std::string& dataFolder) {
     return dataFolder + "/applications";
 }
@@ -206,6 +222,10 @@ Result<DesktopEntry> parseDesktopEntry(std::string_view bytes, std::string id, s
                   shownOnDesktops(list(file.get(), "OnlyShowIn"), list(file.get(), "NotShowIn"),
                                   environment.currentDesktops) &&
                   (!tryExec || tryExec->empty() || tryExecFound(*tryExec, environment.searchPath));
+    entry.program = execProgram(text(file.get(), "Exec").value_or(""));
+    entry.tryExec = tryExec.value_or("");
+    entry.startupWMClass = text(file.get(), "StartupWMClass").value_or("");
+    entry.startupNotify = flag(file.get(), "StartupNotify");
     if (name && !name->empty()) {
         entry.name = std::move(*name);
     } else {
@@ -317,6 +337,14 @@ std::vector<InstalledApp> DesktopEntryIndex::installedApps() {
     }
     sortInstalledAppsByName(apps);
     return apps;
+}
+
+std::vector<DesktopEntry> DesktopEntryIndex::entries() {
+    refresh();
+    std::vector<DesktopEntry> out;
+    out.reserve(entries_->size());
+    for (const auto& [id, entry] : *entries_) out.push_back(entry);
+    return out;
 }
 
 PlistValue applicationTile(const DesktopEntry& entry) {

@@ -23,6 +23,12 @@ struct DesktopEntry {
     // Type=Application and not NoDisplay or Hidden, with OnlyShowIn/NotShowIn and TryExec honoured: what the
     // app grid, the picker and the docks show.
     bool shown = false;
+    // What tells a running process of this app: the program of Exec (its first word, after "env" and its
+    // assignments) and TryExec, each a bare name or an absolute path; StartupWMClass, its windows' class.
+    std::string program;
+    std::string tryExec;
+    std::string startupWMClass;
+    bool startupNotify = false;
 
     friend bool operator==(const DesktopEntry&, const DesktopEntry&) = default;
 };
@@ -56,6 +62,8 @@ class DesktopEntryIndex {
     // The shown entries as installed apps (id and bundle identifier: the desktop-file id, path: the .desktop
     // file), sorted by name as the picker lists apps.
     std::vector<InstalledApp> installedApps();
+    // Every entry, shown or not, by id.
+    std::vector<DesktopEntry> entries();
 
   private:
     struct FolderStamp {

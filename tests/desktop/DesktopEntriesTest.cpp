@@ -162,8 +162,14 @@ TEST_F(DesktopEntryIndexTest, AnAppInstalledAfterTheFirstScanIsFoundOnAMiss) {
 
 TEST(ApplicationTileTest, IsTheCodecsTileAndSurvivesARoundTripByteForByte) {
     const DesktopEntry entry{"org.example.App.desktop",
-                             "/usr/share/applications/org.example.App Beta.desktop", "App \xC3\xA9", "app",
-                             true};
+                             "/usr/share/applications/org.example.App Beta.desktop",
+                             "App \xC3\xA9",
+                             "app",
+                             true,
+                             {},
+                             {},
+                             {},
+                             false};
     const PlistValue tile = applicationTile(entry);
     const PlistDictionary* data = tile.dictionary()->findDictionary("tile-data");
     ASSERT_TRUE(data);
