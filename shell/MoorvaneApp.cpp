@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QMessageBox>
+#include <QMouseEvent>
 #include <QQmlContext>
 #include <QQmlEngine>
 #include <QQuickWindow>
@@ -40,6 +41,7 @@ namespace {
 
 constexpr double dockChangeDelaySeconds = 2.0;
 constexpr int popoverWidth = 340;
+constexpr qint64 keyboardSettleMilliseconds = 600;
 
 // What the settings page shows: the package's version, and the build it came from.
 std::string versionText() {
@@ -89,7 +91,9 @@ void MoorvaneApp::setUp() {
     settings_ = std::make_unique<AppSettings>(*defaults_, *loginItems_, activation_);
     store_ = std::make_unique<ProfileStore>(XdgPaths::applicationSupportFolder(), *dock_, *launcher_, queue_,
                                             settings_.get());
-    // 3. The settings' activation policy.
+    // 3. The settings' activation policy. A desktop's own dock shows the app by a window of its own, whose
+    // tile opens the popover.
+    if (sessionDock.desktops) activation_.showRunningThroughWindow([this] { showPopover(); });
     activation_.setActivationPolicy(activationPolicy(settings_->appVisibility()));
     // 4. and 5. The status item; its popover is built at the first click.
     createStatusItem();
@@ -121,7 +125,7 @@ void MoorvaneApp::exportOnBus(QDBusConnection& bus) {
             for (const QString& argument : arguments) handed.push_back(argument.toStdString());
             open(handed);
         },
-        [this](const Uuid& id) { openEditor(id); }, this);
+        [this](const Uuid& id) { openEditor(id); }, [this] { showPopover(); }, this);
     new InstanceAdaptor(instance);
     bus.registerObject(QString::fromLatin1(automationPath), automation, QDBusConnection::ExportAdaptors);
     bus.registerObject(QString::fromLatin1(instancePath), instance, QDBusConnection::ExportAdaptors);
@@ -133,7 +137,8 @@ void MoorvaneApp::openEditor(const Uuid& profileId) {
 
 void MoorvaneApp::createStatusItem() {
     if (!QSystemTrayIcon::isSystemTrayAvailable()) {
-        log("Moorvane: no system tray in this session; the status item is not shown");
+        log("Moorvane: no system tray in this session; run \u201Cmoorvane --popover\u201D or start Moorvane "
+            "again to show the profiles");
         return;
     }
     statusItem_ = new QSystemTrayIcon(trayIcon(), this);
@@ -151,10 +156,19 @@ void MoorvaneApp::closePopover() {
 
 void MoorvaneApp::placePopover() {
     const QRect tray = statusItem_ ? statusItem_->geometry() : QRect();
+    const QSize size(popoverWidth, popover_->height());
+    if (popoverCentred_ && !tray.isValid()) {
+        // Centred once; as the content grows or shrinks the top stays where the person's eyes are.
+        QScreen* screen = QGuiApplication::screenAt(popoverAnchor_);
+        if (!screen) screen = QGuiApplication::primaryScreen();
+        const QRect area = screen->availableGeometry();
+        popover_->setPosition(popover_->isVisible() ? keptInside(popover_->position(), area, size)
+                                                    : centredIn(area, size));
+        return;
+    }
     QScreen* screen = QGuiApplication::screenAt(tray.isValid() ? tray.center() : popoverAnchor_);
     if (!screen) screen = QGuiApplication::primaryScreen();
-    popover_->setPosition(popoverPosition(tray, popoverAnchor_, screen->availableGeometry(),
-                                          QSize(popoverWidth, popover_->height())));
+    popover_->setPosition(popoverPosition(tray, popoverAnchor_, screen->availableGeometry(), size));
 }
 
 void MoorvaneApp::togglePopover() {
@@ -165,6 +179,19 @@ void MoorvaneApp::togglePopover() {
     // The click that closed the popover from outside may reach the tray too; it closed it, it does not
     // reopen.
     if (popoverClosed_.isValid() && popoverClosed_.elapsed() < 300) return;
+    openPopover(false);
+}
+
+void MoorvaneApp::showPopover() {
+    if (popover_) {
+        // It has the keyboard, or is about to: one that lost it has closed. Asking again makes the window
+        // lose it for a moment, which would close it.
+        return;
+    }
+    openPopover(true);
+}
+
+void MoorvaneApp::openPopover(bool centred) {
     QElapsedTimer clicked;
     clicked.start();
     auto* model =
@@ -187,8 +214,23 @@ void MoorvaneApp::togglePopover() {
     logFirstFrame(popover_, clicked);
     connect(model, &PopoverModel::closeRequested, this, &MoorvaneApp::closePopover, Qt::QueuedConnection);
     connect(popover_, &QWindow::activeChanged, this, [this] {
-        if (popover_ && !popover_->isActive() && popover_->isVisible()) closePopover();
+        if (!popover_ || !popover_->isVisible()) return;
+        if (!popover_->isActive()) {
+            // GNOME Shell's window manager hands the keyboard on, late, when a window that held it goes
+            // (the last popover, just closed); a popover opened in that moment would lose it to that. A
+            // person's click elsewhere is seen by the grab below, so a loss this early is the manager's.
+            if (popoverOpened_.elapsed() < keyboardSettleMilliseconds) {
+                popover_->requestActivate();
+                return;
+            }
+            closePopover();
+            return;
+        }
+        // A click anywhere outside closes it, as a menu's does: also on the bare desktop, which takes the
+        // keyboard from no one. The pointer's presses come here while the popover has the keyboard.
+        popover_->setMouseGrabEnabled(true);
     });
+    popover_->installEventFilter(this);
     // Nothing of an opening outlives it: the next one builds its pages and state afresh.
     connect(popover_, &QWindow::visibleChanged, this, [this, model](bool visible) {
         if (visible || !popover_) return;
@@ -201,11 +243,24 @@ void MoorvaneApp::togglePopover() {
     connect(popover_, &QWindow::heightChanged, this, [this] {
         if (popover_ && popover_->isVisible()) placePopover();
     });
+    popoverOpened_.start();
     popoverAnchor_ = QCursor::pos();
+    // Asked for from outside (a command, the desktop's menu), the pointer is anywhere: it only picks the
+    // screen, and the popover hangs from the tray where the tray tells where it is, else sits centred.
+    popoverCentred_ = centred || !statusItem_;
     placePopover();
     popover_->show();
     popover_->raise();
     popover_->requestActivate();
+}
+
+bool MoorvaneApp::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == popover_ && event->type() == QEvent::MouseButtonPress &&
+        !QRect(QPoint(), popover_->size()).contains(static_cast<QMouseEvent*>(event)->position().toPoint())) {
+        closePopover();
+        return true;
+    }
+    return QObject::eventFilter(watched, event);
 }
 
 void MoorvaneApp::open(const std::vector<std::string>& arguments) {

@@ -11,9 +11,9 @@ namespace moorvane {
 
 namespace {
 
-SessionDock chosen(std::unique_ptr<DockBackend> dock, InstalledAppSource installedApps) {
+SessionDock chosen(std::unique_ptr<DockBackend> dock, InstalledAppSource installedApps, bool desktops) {
     log("DockManager: driving " + dock->displayName());
-    return {std::move(dock), std::move(installedApps)};
+    return {std::move(dock), std::move(installedApps), desktops};
 }
 
 }  // namespace
@@ -25,15 +25,16 @@ SessionDock openSessionDock(desktop::DesktopEntryIndex& entries,
     // another user on this machine is not.
     if (!desktop::runsInThisSession("Dock")) {
         if (plank::PlankDock::isRunning())
-            return chosen(std::make_unique<plank::PlankDock>(entries), desktopApps);
+            return chosen(std::make_unique<plank::PlankDock>(entries), desktopApps, true);
         if (GnomeDash::isSessionDock(environment)) {
             if (std::unique_ptr<GnomeDash> dash = GnomeDash::open(entries)) {
-                return chosen(std::move(dash), desktopApps);
+                return chosen(std::move(dash), desktopApps, true);
             }
         }
     }
-    return chosen(std::make_unique<LinuxDockPreferences>(referencedock::dockPreferencesPath()),
-                  [folders = referencedock::applicationFolders()] { return scanInstalledApps(folders); });
+    return chosen(
+        std::make_unique<LinuxDockPreferences>(referencedock::dockPreferencesPath()),
+        [folders = referencedock::applicationFolders()] { return scanInstalledApps(folders); }, false);
 }
 
 }  // namespace moorvane
