@@ -7,7 +7,6 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QMessageBox>
-#include <QMouseEvent>
 #include <QQmlContext>
 #include <QQmlEngine>
 #include <QQuickWindow>
@@ -218,19 +217,14 @@ void MoorvaneApp::openPopover(bool centred) {
         if (!popover_->isActive()) {
             // GNOME Shell's window manager hands the keyboard on, late, when a window that held it goes
             // (the last popover, just closed); a popover opened in that moment would lose it to that. A
-            // person's click elsewhere is seen by the grab below, so a loss this early is the manager's.
+            // person's click elsewhere comes later than that.
             if (popoverOpened_.elapsed() < keyboardSettleMilliseconds) {
                 popover_->requestActivate();
                 return;
             }
             closePopover();
-            return;
         }
-        // A click anywhere outside closes it, as a menu's does: also on the bare desktop, which takes the
-        // keyboard from no one. The pointer's presses come here while the popover has the keyboard.
-        popover_->setMouseGrabEnabled(true);
     });
-    popover_->installEventFilter(this);
     // Nothing of an opening outlives it: the next one builds its pages and state afresh.
     connect(popover_, &QWindow::visibleChanged, this, [this, model](bool visible) {
         if (visible || !popover_) return;
@@ -252,15 +246,6 @@ void MoorvaneApp::openPopover(bool centred) {
     popover_->show();
     popover_->raise();
     popover_->requestActivate();
-}
-
-bool MoorvaneApp::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == popover_ && event->type() == QEvent::MouseButtonPress &&
-        !QRect(QPoint(), popover_->size()).contains(static_cast<QMouseEvent*>(event)->position().toPoint())) {
-        closePopover();
-        return true;
-    }
-    return QObject::eventFilter(watched, event);
 }
 
 void MoorvaneApp::open(const std::vector<std::string>& arguments) {

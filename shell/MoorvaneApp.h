@@ -57,9 +57,6 @@ class MoorvaneApp final : public QObject {
     // a tray (`moorvane --popover`, the app started again).
     void showPopover();
 
-  protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
   private:
     void createStatusItem();
     void togglePopover();

@@ -868,6 +868,18 @@ class TraylessGnomeTest(Steps, unittest.TestCase):
     def closed(self):
         self.s.until(lambda: self.s.lookup("Moorvane", None, "Moorvane") is None, "the popover to close")
 
+    def settings_page(self, control):
+        """The settings page's `control`, the page opened from the footer."""
+        s = self.s
+
+        def shown():
+            # The shell may still hold the pointer for a moment after the overview closed: a lost click is repeated.
+            if (found := s.lookup(control, window_title="Moorvane")) is None:
+                s.click(s.find("Settings", pyatspi.ROLE_PUSH_BUTTON, "Moorvane"))
+                time.sleep(0.5)
+            return found
+        return s.until(shown, "the settings page")
+
     def test_1_popover_option_opens_it_centred_and_the_keyboard_alone_switches(self):
         s = self.s
         s.until(lambda: "no system tray in this session; run \u201Cmoorvane --popover\u201D or start Moorvane "
@@ -890,7 +902,7 @@ class TraylessGnomeTest(Steps, unittest.TestCase):
         s.key("Escape")
         self.closed()
 
-    def test_2_a_second_plain_start_opens_it_and_a_click_outside_closes_it(self):
+    def test_2_a_second_plain_start_opens_it_and_a_click_on_the_shell_closes_it(self):
         s = self.s
         self.moorvane()
         self.shown()
@@ -898,14 +910,17 @@ class TraylessGnomeTest(Steps, unittest.TestCase):
         self.moorvane("--popover")
         time.sleep(0.5)
         self.assertEqual(len([n for n in s.nodes("Moorvane") if n.name == "Settings"]), 1)
-        s.xdotool("mousemove", "80", "700", "click", "1")
-        self.closed()
+        # A click on the shell's own "Activities" takes the keyboard, which closes the popover.
+        s.xdotool("mousemove", "50", "15", "click", "1")
+        try:
+            self.closed()
+        finally:
+            s.overview(False)
 
     def test_3_on_dock_and_menu_bar_the_apps_tile_in_the_dash_opens_it(self):
         s = self.s
         self.moorvane("--popover")
-        s.click(s.find("Settings", pyatspi.ROLE_PUSH_BUTTON, "Moorvane"))
-        s.click(s.find("Dock & Menu Bar", window_title="Moorvane"))
+        s.click(self.settings_page("Dock & Menu Bar"))
         s.until(lambda: s.defaults().get("appVisibility") == "dockAndMenuBar", "the setting stored")
         s.key("Escape")
         self.closed()
@@ -922,8 +937,7 @@ class TraylessGnomeTest(Steps, unittest.TestCase):
             self.shown()
         finally:
             s.overview(False)
-        s.click(s.find("Settings", pyatspi.ROLE_PUSH_BUTTON, "Moorvane"))
-        s.click(s.find("Menu Bar Only", window_title="Moorvane"))
+        s.click(self.settings_page("Menu Bar Only"))
         s.key("Escape")
         self.closed()
         s.overview(True)
