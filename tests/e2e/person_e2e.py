@@ -845,10 +845,7 @@ class TraylessGnomeTest(Steps, unittest.TestCase):
                              s.profile("Home", [s.tile("Dictionary")])])
             cls.offset = log_size()
             s.start_moorvane()
-            # The tree read afresh each time: the bindings' copy follows the app's events only while this
-            # process runs a main loop, and each popover's objects take the identifiers of the last one's.
-            app = s.until(s.application, "Moorvane in the accessibility tree")
-            app.set_cache_mask(desktop_session.Atspi.Cache.NONE)
+            cls.read_afresh()
         except BaseException:
             s.close()
             raise
@@ -856,6 +853,14 @@ class TraylessGnomeTest(Steps, unittest.TestCase):
     @classmethod
     def tearDownClass(cls):
         cls.s.close()
+
+    @classmethod
+    def read_afresh(cls):
+        """The app's tree read afresh each time: the bindings' copy follows the app's events only while this
+        process runs a main loop, and each popover's objects take the identifiers of the last one's."""
+        import desktop_session
+        cls.s.until(cls.s.application, "Moorvane in the accessibility tree").set_cache_mask(
+            desktop_session.Atspi.Cache.NONE)
 
     def moorvane(self, *arguments):
         """`moorvane` started again, as the desktop's menu starts it."""
@@ -945,6 +950,16 @@ class TraylessGnomeTest(Steps, unittest.TestCase):
             s.until(lambda: s.dash_labels() == ["Dictionary"], "Moorvane gone from the dash", timeout=15)
         finally:
             s.overview(False)
+
+    def test_4_the_first_instance_started_with_the_option_shows_it_once_up(self):
+        s = self.s
+        s.stop_moorvane()
+        s.start_moorvane("--popover")
+        self.read_afresh()
+        box = s.until(lambda: s.extents(self.shown()), "the popover laid out")
+        self.assertLessEqual(abs(box.x + box.width // 2 - 640), 1, box)
+        s.key("Escape")
+        self.closed()
 
 
 if __name__ == "__main__":
