@@ -23,9 +23,10 @@ int main(int argc, char** argv) {
     app.setApplicationName(QStringLiteral("Moorvane"));
     app.setApplicationVersion(QStringLiteral(MOORVANE_VERSION));
     app.setQuitOnLastWindowClosed(false);
-    // Every window names the app to the desktop: its entry (GNOME Shell and Plank match a window to its app
-    // by this, then by the window's class, "moorvane"/"Moorvane") and its icon, so a window of Moorvane's in
-    // a dock or a window switcher reads as Moorvane.
+    // Every window names the app to the desktop, so a window of Moorvane's in a dock or a window switcher
+    // reads as Moorvane: on Wayland by the entry's name as the app id; on X11, where Qt sets nothing from it,
+    // GNOME Shell and Plank match the window's class ("moorvane", "Moorvane") to the entry's StartupWMClass.
+    // The icon serves where no entry is installed.
     QGuiApplication::setDesktopFileName(QStringLiteral("com.moorvane.app"));
 
     QCommandLineParser parser;
