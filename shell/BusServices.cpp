@@ -30,8 +30,13 @@ QStringList AutomationService::ProfileNames() {
 }
 
 InstanceService::InstanceService(const ProfileStore& store, std::function<void(const QStringList&)> open,
-                                 std::function<void(const Uuid&)> openEditor, QObject* parent)
-    : QObject(parent), store_(store), open_(std::move(open)), openEditor_(std::move(openEditor)) {}
+                                 std::function<void(const Uuid&)> openEditor,
+                                 std::function<void()> showPopover, QObject* parent)
+    : QObject(parent),
+      store_(store),
+      open_(std::move(open)),
+      openEditor_(std::move(openEditor)),
+      showPopover_(std::move(showPopover)) {}
 
 void InstanceService::Open(const QStringList& arguments) {
     // After the reply: a failed import's alert waits for the user, and the handing instance must not wait
@@ -48,6 +53,12 @@ bool InstanceService::OpenEditor(const QString& profileId) {
         return false;
     openEditor_(*id);
     return true;
+}
+
+void InstanceService::ShowPopover() {
+    // After the reply, as Open: the caller is a launcher that has nothing to wait for.
+    QMetaObject::invokeMethod(
+        this, [this] { showPopover_(); }, Qt::QueuedConnection);
 }
 
 }  // namespace moorvane

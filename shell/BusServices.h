@@ -32,15 +32,18 @@ class InstanceService final : public QObject {
     Q_OBJECT
   public:
     InstanceService(const ProfileStore& store, std::function<void(const QStringList&)> open,
-                    std::function<void(const Uuid&)> openEditor, QObject* parent = nullptr);
+                    std::function<void(const Uuid&)> openEditor, std::function<void()> showPopover,
+                    QObject* parent = nullptr);
 
     void Open(const QStringList& arguments);
     bool OpenEditor(const QString& profileId);
+    void ShowPopover();
 
   private:
     const ProfileStore& store_;
     std::function<void(const QStringList&)> open_;
     std::function<void(const Uuid&)> openEditor_;
+    std::function<void()> showPopover_;
 };
 
 }  // namespace moorvane

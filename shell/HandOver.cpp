@@ -55,9 +55,28 @@ bool appendStrings(DBusMessage* message, const std::vector<std::string>& strings
     return dbus_message_iter_close_container(&iterator, &array);
 }
 
+// One call of com.moorvane.app.Instance: `method` with `strings` as its one argument, or with none when
+// `strings` is nothing. The exit status as handOverToRunningInstance gives it.
+std::optional<int> callInstance(DBusConnection* connection, const char* method,
+                                const std::vector<std::string>* strings) {
+    Error error;
+    const Message call(
+        dbus_message_new_method_call(busName, instancePath, "com.moorvane.app.Instance", method));
+    if (!call || (strings && !appendStrings(call.get(), *strings))) return std::nullopt;
+    // Straight to the instance, without asking the bus first whether one runs: one round trip fewer. Not
+    // started by the bus either: with no instance, this process is the one to start.
+    dbus_message_set_auto_start(call.get(), FALSE);
+    const Message reply(
+        dbus_connection_send_with_reply_and_block(connection, call.get(), 10000, error.get()));
+    if (reply) return 0;
+    if (error.is(DBUS_ERROR_SERVICE_UNKNOWN) || error.is(DBUS_ERROR_NAME_HAS_NO_OWNER)) return std::nullopt;
+    std::fprintf(stderr, "moorvane: the running instance did not answer: %s\n", error.message());
+    return 1;
+}
+
 }  // namespace
 
-std::optional<int> handOverToRunningInstance(const std::vector<std::string>& arguments) {
+std::optional<int> handOverToRunningInstance(const std::vector<std::string>& arguments, bool showPopover) {
     const std::vector<std::string> handed = withAbsolutePaths(arguments);
     for (const std::string& argument : handed) {
         // libdbus ends the process on a string that is not UTF-8 rather than refusing it.
@@ -69,18 +88,14 @@ std::optional<int> handOverToRunningInstance(const std::vector<std::string>& arg
     const Connection connection(dbus_bus_get_private(DBUS_BUS_SESSION, error.get()));
     if (!connection) return std::nullopt;
     dbus_connection_set_exit_on_disconnect(connection.get(), FALSE);
-    const Message call(
-        dbus_message_new_method_call(busName, instancePath, "com.moorvane.app.Instance", "Open"));
-    if (!call || !appendStrings(call.get(), handed)) return std::nullopt;
-    // Straight to the instance, without asking the bus first whether one runs: one round trip fewer. Not
-    // started by the bus either: with no instance, this process is the one to start.
-    dbus_message_set_auto_start(call.get(), FALSE);
-    const Message reply(
-        dbus_connection_send_with_reply_and_block(connection.get(), call.get(), 10000, error.get()));
-    if (reply) return 0;
-    if (error.is(DBUS_ERROR_SERVICE_UNKNOWN) || error.is(DBUS_ERROR_NAME_HAS_NO_OWNER)) return std::nullopt;
-    std::fprintf(stderr, "moorvane: the running instance did not answer: %s\n", error.message());
-    return 1;
+    if (!handed.empty()) {
+        const std::optional<int> opened = callInstance(connection.get(), "Open", &handed);
+        if (opened != 0) return opened;
+    }
+    // Started again with nothing to open, as the desktop's menu and dock start an app: the person wants to
+    // see it, and the popover is all of it there is.
+    if (showPopover || handed.empty()) return callInstance(connection.get(), "ShowPopover", nullptr);
+    return 0;
 }
 
 }  // namespace moorvane

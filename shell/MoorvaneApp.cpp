@@ -40,6 +40,7 @@ namespace {
 
 constexpr double dockChangeDelaySeconds = 2.0;
 constexpr int popoverWidth = 340;
+constexpr qint64 keyboardSettleMilliseconds = 600;
 
 // What the settings page shows: the package's version, and the build it came from.
 std::string versionText() {
@@ -92,7 +93,9 @@ void MoorvaneApp::setUp() {
     settings_ = std::make_unique<AppSettings>(*defaults_, *loginItems_, activation_);
     store_ = std::make_unique<ProfileStore>(XdgPaths::applicationSupportFolder(), *dock_, *launcher_, queue_,
                                             settings_.get());
-    // 3. The settings' activation policy.
+    // 3. The settings' activation policy. A desktop's own dock shows the app by a window of its own, whose
+    // tile opens the popover.
+    if (sessionDock.desktops) activation_.showRunningThroughWindow([this] { showPopover(); });
     activation_.setActivationPolicy(activationPolicy(settings_->appVisibility()));
     // 4. and 5. The status item; its popover is built at the first click.
     createStatusItem();
@@ -137,7 +140,7 @@ void MoorvaneApp::exportOnBus(QDBusConnection& bus) {
             for (const QString& argument : arguments) handed.push_back(argument.toStdString());
             open(handed);
         },
-        [this](const Uuid& id) { openEditor(id); }, this);
+        [this](const Uuid& id) { openEditor(id); }, [this] { showPopover(); }, this);
     new InstanceAdaptor(instance);
     bus.registerObject(QString::fromLatin1(automationPath), automation, QDBusConnection::ExportAdaptors);
     bus.registerObject(QString::fromLatin1(instancePath), instance, QDBusConnection::ExportAdaptors);
@@ -149,7 +152,8 @@ void MoorvaneApp::openEditor(const Uuid& profileId) {
 
 void MoorvaneApp::createStatusItem() {
     if (!QSystemTrayIcon::isSystemTrayAvailable()) {
-        log("Moorvane: no system tray in this session; the status item is not shown");
+        log("Moorvane: no system tray in this session; run \u201Cmoorvane --popover\u201D or start Moorvane "
+            "again to show the profiles");
         return;
     }
     statusItem_ = new QSystemTrayIcon(trayIcon(), this);
@@ -167,10 +171,19 @@ void MoorvaneApp::closePopover() {
 
 void MoorvaneApp::placePopover() {
     const QRect tray = statusItem_ ? statusItem_->geometry() : QRect();
+    const QSize size(popoverWidth, popover_->height());
+    if (popoverCentred_ && !tray.isValid()) {
+        // Centred once; as the content grows or shrinks the top stays where the person's eyes are.
+        QScreen* screen = QGuiApplication::screenAt(popoverAnchor_);
+        if (!screen) screen = QGuiApplication::primaryScreen();
+        const QRect area = screen->availableGeometry();
+        popover_->setPosition(popover_->isVisible() ? keptInside(popover_->position(), area, size)
+                                                    : centredIn(area, size));
+        return;
+    }
     QScreen* screen = QGuiApplication::screenAt(tray.isValid() ? tray.center() : popoverAnchor_);
     if (!screen) screen = QGuiApplication::primaryScreen();
-    popover_->setPosition(popoverPosition(tray, popoverAnchor_, screen->availableGeometry(),
-                                          QSize(popoverWidth, popover_->height())));
+    popover_->setPosition(popoverPosition(tray, popoverAnchor_, screen->availableGeometry(), size));
 }
 
 void MoorvaneApp::togglePopover() {
@@ -181,6 +194,19 @@ void MoorvaneApp::togglePopover() {
     // The click that closed the popover from outside may reach the tray too; it closed it, it does not
     // reopen.
     if (popoverClosed_.isValid() && popoverClosed_.elapsed() < 300) return;
+    openPopover(false);
+}
+
+void MoorvaneApp::showPopover() {
+    if (popover_) {
+        // It has the keyboard, or is about to: one that lost it has closed. Asking again makes the window
+        // lose it for a moment, which would close it.
+        return;
+    }
+    openPopover(true);
+}
+
+void MoorvaneApp::openPopover(bool centred) {
     QElapsedTimer clicked;
     clicked.start();
     auto* model =
@@ -203,7 +229,17 @@ void MoorvaneApp::togglePopover() {
     logFirstFrame(popover_, clicked);
     connect(model, &PopoverModel::closeRequested, this, &MoorvaneApp::closePopover, Qt::QueuedConnection);
     connect(popover_, &QWindow::activeChanged, this, [this] {
-        if (popover_ && !popover_->isActive() && popover_->isVisible()) closePopover();
+        if (!popover_ || !popover_->isVisible()) return;
+        if (!popover_->isActive()) {
+            // GNOME Shell's window manager hands the keyboard on, late, when a window that held it goes
+            // (the last popover, just closed); a popover opened in that moment would lose it to that. A
+            // person's click elsewhere comes later than that.
+            if (popoverOpened_.elapsed() < keyboardSettleMilliseconds) {
+                popover_->requestActivate();
+                return;
+            }
+            closePopover();
+        }
     });
     // Nothing of an opening outlives it: the next one builds its pages and state afresh.
     connect(popover_, &QWindow::visibleChanged, this, [this, model](bool visible) {
@@ -217,7 +253,11 @@ void MoorvaneApp::togglePopover() {
     connect(popover_, &QWindow::heightChanged, this, [this] {
         if (popover_ && popover_->isVisible()) placePopover();
     });
+    popoverOpened_.start();
     popoverAnchor_ = QCursor::pos();
+    // Asked for from outside (a command, the desktop's menu), the pointer is anywhere: it only picks the
+    // screen, and the popover hangs from the tray where the tray tells where it is, else sits centred.
+    popoverCentred_ = centred || !statusItem_;
     placePopover();
     popover_->show();
     popover_->raise();

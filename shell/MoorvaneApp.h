@@ -53,10 +53,14 @@ class MoorvaneApp final : public QObject {
     // URLs and paths handed over on the command line or by a second instance, in order. A path not absolute
     // is read against this process's working folder.
     void open(const std::vector<std::string>& arguments);
+    // Shows the popover, or raises the one showing and gives it the keyboard: the door for a session without
+    // a tray (`moorvane --popover`, the app started again).
+    void showPopover();
 
   private:
     void createStatusItem();
     void togglePopover();
+    void openPopover(bool centred);
     void placePopover();
     void closePopover();
     void openEditor(const Uuid& profileId);
@@ -90,7 +94,9 @@ class MoorvaneApp final : public QObject {
     QQmlEngine* popoverEngine_ = nullptr;  // made at the first opening
     QQuickWindow* popover_ = nullptr;      // while it shows
     QElapsedTimer popoverClosed_;
+    QElapsedTimer popoverOpened_;
     QPoint popoverAnchor_;
+    bool popoverCentred_ = false;
     QTimer focusTimer_;
     bool setUp_ = false;
 };

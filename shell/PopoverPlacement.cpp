@@ -18,4 +18,14 @@ QPoint popoverPosition(const QRect& tray, const QPoint& pointer, const QRect& ar
     return {x, std::clamp(y, area.top(), std::max(area.top(), area.bottom() + 1 - popover.height()))};
 }
 
+QPoint keptInside(const QPoint& at, const QRect& area, const QSize& popover) {
+    return {std::clamp(at.x(), area.left(), std::max(area.left(), area.right() + 1 - popover.width())),
+            std::clamp(at.y(), area.top(), std::max(area.top(), area.bottom() + 1 - popover.height()))};
+}
+
+QPoint centredIn(const QRect& area, const QSize& popover) {
+    return keptInside(area.center() + QPoint(1, 1) - QPoint(popover.width() / 2, popover.height() / 2), area,
+                      popover);
+}
+
 }  // namespace moorvane

@@ -11,4 +11,9 @@ namespace moorvane {
 // tell it; then `pointer` (where the click was) stands for it.
 QPoint popoverPosition(const QRect& tray, const QPoint& pointer, const QRect& area, const QSize& popover);
 
+// With no tray to hang from: centred in the screen's free area, its top inside it when taller.
+QPoint centredIn(const QRect& area, const QSize& popover);
+// `at`, moved only as far as keeps the popover inside `area` (its top first when it is taller).
+QPoint keptInside(const QPoint& at, const QRect& area, const QSize& popover);
+
 }  // namespace moorvane

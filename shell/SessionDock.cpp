@@ -15,9 +15,9 @@ namespace moorvane {
 namespace {
 
 SessionDock chosen(std::unique_ptr<DockBackend> dock, InstalledAppSource installedApps,
-                   std::unique_ptr<Workspace> workspace) {
+                   std::unique_ptr<Workspace> workspace, bool desktops) {
     log("DockManager: driving " + dock->displayName());
-    return {std::move(dock), std::move(installedApps), std::move(workspace)};
+    return {std::move(dock), std::move(installedApps), std::move(workspace), desktops};
 }
 
 }  // namespace
@@ -30,17 +30,17 @@ SessionDock openSessionDock(desktop::DesktopEntryIndex& entries,
     // another user on this machine is not.
     if (!desktop::runsInThisSession("Dock")) {
         if (plank::PlankDock::isRunning())
-            return chosen(std::make_unique<plank::PlankDock>(entries), desktopApps, desktopWorkspace());
+            return chosen(std::make_unique<plank::PlankDock>(entries), desktopApps, desktopWorkspace(), true);
         if (GnomeDash::isSessionDock(environment)) {
             if (std::unique_ptr<GnomeDash> dash = GnomeDash::open(entries)) {
-                return chosen(std::move(dash), desktopApps, desktopWorkspace());
+                return chosen(std::move(dash), desktopApps, desktopWorkspace(), true);
             }
         }
     }
     return chosen(
         std::make_unique<LinuxDockPreferences>(referencedock::dockPreferencesPath()),
         [folders = referencedock::applicationFolders()] { return scanInstalledApps(folders); },
-        std::make_unique<LinuxWorkspace>(referencedock::applicationFolders()));
+        std::make_unique<LinuxWorkspace>(referencedock::applicationFolders()), false);
 }
 
 std::unique_ptr<DesktopFocus> openDesktopFocus(const desktop::DesktopEnvironment& environment) {

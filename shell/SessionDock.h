@@ -17,6 +17,9 @@ struct SessionDock {
     std::unique_ptr<DockBackend> dock;
     InstalledAppSource installedApps;
     std::unique_ptr<Workspace> workspace;
+    // A desktop's own dock (GNOME Shell's dash, Plank), which shows the apps that have windows, rather than
+    // the reference Dock, which is told of running apps over the bus.
+    bool desktops = false;
 };
 
 // Picks the dock once, at start: the reference Dock while it runs in this session, else Plank while a plank

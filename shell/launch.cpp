@@ -14,11 +14,15 @@
 
 int main(int argc, char** argv) {
     std::vector<std::string> arguments(argv + 1, argv + argc);
+    // --popover is the desktop entry's "Show Profiles": a running instance shows its popover at once.
+    const auto popover = std::remove(arguments.begin(), arguments.end(), std::string("--popover"));
+    const bool showPopover = popover != arguments.end();
+    arguments.erase(popover, arguments.end());
     // --help, --version and mistakes are the app's to read.
     const bool options = std::any_of(arguments.begin(), arguments.end(),
                                      [](const std::string& argument) { return argument.starts_with('-'); });
     if (!options) {
-        if (const auto handed = moorvane::handOverToRunningInstance(arguments)) return *handed;
+        if (const auto handed = moorvane::handOverToRunningInstance(arguments, showPopover)) return *handed;
     }
     // The same process (its identifier, its arguments) goes on as the app, which sits beside this command:
     // bin/moorvane and libexec/moorvane/moorvane, in the build tree as installed.

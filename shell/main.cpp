@@ -11,6 +11,7 @@
 
 #include "shell/HandOver.h"
 #include "shell/MoorvaneApp.h"
+#include "shell/TrayIcon.h"
 #include "ui/kit/Theme.h"
 
 int main(int argc, char** argv) {
@@ -22,11 +23,20 @@ int main(int argc, char** argv) {
     app.setApplicationName(QStringLiteral("Moorvane"));
     app.setApplicationVersion(QStringLiteral(MOORVANE_VERSION));
     app.setQuitOnLastWindowClosed(false);
+    // Every window names the app to the desktop, so a window of Moorvane's in a dock or a window switcher
+    // reads as Moorvane: on Wayland by the entry's name as the app id; on X11, where Qt sets nothing from it,
+    // GNOME Shell and Plank match the window's class ("moorvane", "Moorvane") to the entry's StartupWMClass.
+    // The icon serves where no entry is installed.
+    QGuiApplication::setDesktopFileName(QStringLiteral("com.moorvane.app"));
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Keeps layouts of the Dock and switches between them."));
     parser.addHelpOption();
     parser.addVersionOption();
+    const QCommandLineOption popover(
+        QStringLiteral("popover"),
+        QStringLiteral("Shows the profiles' popover: the way in on a desktop without a system tray."));
+    parser.addOption(popover);
     parser.addPositionalArgument(QStringLiteral("urls"),
                                  QStringLiteral("moorvane:// URLs and .dockprofile files to open."),
                                  QStringLiteral("[URL|FILE...]"));
@@ -38,7 +48,8 @@ int main(int argc, char** argv) {
     const bool onBus = bus.isConnected();
     // Another instance runs: started since the `moorvane` command looked, or options kept that from looking.
     if (onBus && !bus.registerService(QString::fromLatin1(moorvane::busName))) {
-        if (const auto handed = moorvane::handOverToRunningInstance(arguments)) return *handed;
+        if (const auto handed = moorvane::handOverToRunningInstance(arguments, parser.isSet(popover)))
+            return *handed;
         std::fprintf(stderr, "moorvane: another instance holds the bus name but does not answer\n");
         return 1;
     }
@@ -47,6 +58,7 @@ int main(int argc, char** argv) {
     // kit's palette and style for everything else.
     app.setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
     moorvane::Theme::install();
+    QGuiApplication::setWindowIcon(moorvane::trayIcon());
     moorvane::MoorvaneApp moorvane;
     moorvane.setUp();
     if (onBus)
@@ -54,5 +66,6 @@ int main(int argc, char** argv) {
     else
         std::fprintf(stderr, "moorvane: no session bus; D-Bus automation and forwarding are off\n");
     moorvane.open(arguments);
+    if (parser.isSet(popover)) moorvane.showPopover();
     return app.exec();
 }

@@ -97,12 +97,14 @@ def profile_tiles(profile, key="persistentApps"):
 
 
 class DesktopSession:
-    """Xvfb, a private session bus, a fresh home with fixture apps, and one dock: "gnome" or "plank"."""
+    """Xvfb, a private session bus, a fresh home with fixture apps, and one dock: "gnome" or "plank". With `tray`
+    false, no tray either, as on a stock GNOME desktop."""
 
-    def __init__(self, dock, width=1280, height=800):
+    def __init__(self, dock, width=1280, height=800, tray=True):
         if dock not in ("gnome", "plank"):
             raise ValueError(dock)
         self.dock = dock
+        self.tray = tray
         self.real_dconf = real_dconf_state()
         self.root = tempfile.mkdtemp(prefix="moorvane-%s-" % dock)
         self.home = os.path.join(self.root, "home")
@@ -268,8 +270,9 @@ class DesktopSession:
     def _start_tray_and_accessibility(self):
         # A tray for Moorvane's status item: GNOME Shell has none of its own. At the bottom left, clear of the
         # shell's top bar (which takes the pointer there) and of Plank in the middle.
-        self.spawn(["trayer", "--edge", "bottom", "--align", "left", "--widthtype", "request", "--height", "24",
-                    "--SetDockType", "true", "--transparent", "false"])
+        if self.tray:
+            self.spawn(["trayer", "--edge", "bottom", "--align", "left", "--widthtype", "request", "--height", "24",
+                        "--SetDockType", "true", "--transparent", "false"])
         if self.dock == "plank":  # the shell starts the accessibility bus itself
             self.spawn(["/usr/libexec/at-spi-bus-launcher", "--launch-immediately"])
         wait_for(lambda: self.dbus("org.a11y.Bus", "/org/a11y/bus", "org.a11y.Bus.GetAddress").returncode == 0,
@@ -498,7 +501,7 @@ class DesktopSession:
 
 # The pointer, the keys and the accessibility tree as the person-driven suite uses them.
 for _name in ("xdotool", "tray_icon_rect", "click_tray", "open_popover", "application", "nodes", "lookup", "until",
-              "find", "gone", "checked", "centre", "extents", "click", "type_text", "key"):
+              "find", "gone", "checked", "centre", "extents", "click", "type_text", "key", "defaults"):
     setattr(DesktopSession, _name, person_e2e.PersonSession.__dict__[_name])
 for _name in ("stored", "active_id", "seed_profiles"):
     setattr(DesktopSession, _name, moorvane_e2e.Session.__dict__[_name])

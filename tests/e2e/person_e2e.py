@@ -827,10 +827,146 @@ class PlankPersonTest(Steps, unittest.TestCase):
         self.assertIn("DockManager: Wrote Plank live", text)
 
 
+@unittest.skipUnless(shutil.which("gnome-shell"), "GNOME Shell is not installed")
+class TraylessGnomeTest(Steps, unittest.TestCase):
+    """Stock GNOME Shell, which has no tray: the popover opened by `moorvane --popover` and by starting Moorvane
+    again, centred, driven by the keyboard alone; and on "Dock & Menu Bar" the app's own tile in the dash, which
+    opens it too."""
+
+    @classmethod
+    def setUpClass(cls):
+        import desktop_session
+        cls.s = s = desktop_session.DesktopSession("gnome", tray=False)
+        try:
+            # The session binds the accessibility bindings; this module's steps read them from here.
+            global pyatspi
+            pyatspi = desktop_session.pyatspi
+            s.seed_profiles([s.profile("Work", [s.tile("Calculator"), s.tile("Editor")]),
+                             s.profile("Home", [s.tile("Dictionary")])])
+            cls.offset = log_size()
+            s.start_moorvane()
+            cls.read_afresh()
+        except BaseException:
+            s.close()
+            raise
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.s.close()
+
+    @classmethod
+    def read_afresh(cls):
+        """The app's tree read afresh each time: the bindings' copy follows the app's events only while this
+        process runs a main loop, and each popover's objects take the identifiers of the last one's."""
+        import desktop_session
+        cls.s.until(cls.s.application, "Moorvane in the accessibility tree").set_cache_mask(
+            desktop_session.Atspi.Cache.NONE)
+
+    def moorvane(self, *arguments):
+        """`moorvane` started again, as the desktop's menu starts it."""
+        handed = subprocess.run([MOORVANE, *arguments], env=self.s.env, timeout=15)
+        self.assertEqual(handed.returncode, 0)
+
+    def shown(self):
+        return self.s.find("Moorvane", None, "Moorvane", timeout=10)
+
+    def closed(self):
+        self.s.until(lambda: self.s.lookup("Moorvane", None, "Moorvane") is None, "the popover to close")
+
+    def settings_page(self, control):
+        """The settings page's `control`, the page opened from the footer."""
+        s = self.s
+
+        def shown():
+            # The shell may still hold the pointer for a moment after the overview closed: a lost click is repeated.
+            if (found := s.lookup(control, window_title="Moorvane")) is None:
+                s.click(s.find("Settings", pyatspi.ROLE_PUSH_BUTTON, "Moorvane"))
+                time.sleep(0.5)
+            return found
+        return s.until(shown, "the settings page")
+
+    def test_1_popover_option_opens_it_centred_and_the_keyboard_alone_switches(self):
+        s = self.s
+        s.until(lambda: "no system tray in this session; run \u201Cmoorvane --popover\u201D or start Moorvane "
+                        "again to show the profiles" in log_since(self.offset), "the log to say how to open it")
+        self.assertIsNone(s.lookup("Moorvane", None, "Moorvane"))
+        self.moorvane("--popover")
+        box = s.until(lambda: s.extents(self.shown()), "the popover laid out")
+        self.assertLessEqual(abs(box.x + box.width // 2 - 640), 1, box)
+        self.assertGreater(box.y, 100, "centred, not hanging from the top: %r" % (box,))
+        # The keyboard is the popover's: Tab reaches Home's row, Return switches to it, Escape closes.
+        for _ in range(12):
+            s.key("Tab")
+            focused = s.until(lambda: next((n for n in s.nodes("Moorvane") if self.focused(n)), None), "the focus")
+            if focused.name == "Home":
+                break
+        self.assertEqual(focused.name, "Home")
+        s.key("Return")
+        s.until(lambda: s.favorite_apps() == [s.desktop_id("Dictionary")], "the dash to hold Home's app")
+        s.until(lambda: s.active_id() == s.stored("Home")["id"], "Home recorded as active")
+        s.key("Escape")
+        self.closed()
+
+    def test_2_a_second_plain_start_opens_it_and_a_click_on_the_shell_closes_it(self):
+        s = self.s
+        self.moorvane()
+        self.shown()
+        # A second ask while it shows keeps the one popover, and its keyboard.
+        self.moorvane("--popover")
+        time.sleep(0.5)
+        self.assertEqual(len([n for n in s.nodes("Moorvane") if n.name == "Settings"]), 1)
+        # A click on the shell's own "Activities" takes the keyboard, which closes the popover.
+        s.xdotool("mousemove", "50", "15", "click", "1")
+        try:
+            self.closed()
+        finally:
+            s.overview(False)
+
+    def test_3_on_dock_and_menu_bar_the_apps_tile_in_the_dash_opens_it(self):
+        s = self.s
+        self.moorvane("--popover")
+        s.click(self.settings_page("Dock & Menu Bar"))
+        s.until(lambda: s.defaults().get("appVisibility") == "dockAndMenuBar", "the setting stored")
+        s.key("Escape")
+        self.closed()
+        s.overview(True)
+        try:
+            # After the pinned app Home put there.
+            s.until(lambda: s.dash_labels() == ["Dictionary", "Moorvane"], "Moorvane running in the dash",
+                    timeout=15)
+            tile = s.find("Moorvane", pyatspi.ROLE_PUSH_BUTTON, inside=s.dash)
+            if SCREENS:
+                os.makedirs(SCREENS, exist_ok=True)
+                s.screenshot(os.path.join(SCREENS, "gnome-dash-running.png"))
+            s.click(tile)
+            self.shown()
+        finally:
+            s.overview(False)
+        s.click(self.settings_page("Menu Bar Only"))
+        s.key("Escape")
+        self.closed()
+        s.overview(True)
+        try:
+            s.until(lambda: s.dash_labels() == ["Dictionary"], "Moorvane gone from the dash", timeout=15)
+        finally:
+            s.overview(False)
+
+    def test_4_the_first_instance_started_with_the_option_shows_it_once_up(self):
+        s = self.s
+        s.stop_moorvane()
+        s.start_moorvane("--popover")
+        self.read_afresh()
+        box = s.until(lambda: s.extents(self.shown()), "the popover laid out")
+        self.assertLessEqual(abs(box.x + box.width // 2 - 640), 1, box)
+        s.key("Escape")
+        self.closed()
+
+
 if __name__ == "__main__":
     if len(sys.argv) == 1:
         # Each class in a process of its own: the accessibility bindings stay bound to the first session's bus.
         screens = ["--screens", SCREENS] if SCREENS else []
         sys.exit(max(subprocess.run([sys.executable, "-W", "ignore::DeprecationWarning", os.path.abspath(__file__),
-                                     BUILD, *screens, name]).returncode for name in ("PersonTest", "PlankPersonTest")))
+                                     BUILD, *screens, name]).returncode for name in ("PersonTest", "PlankPersonTest",
+                                                                                  "TraylessGnomeTest")))
     unittest.main(verbosity=2)

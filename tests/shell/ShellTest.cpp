@@ -54,3 +54,14 @@ TEST(PopoverPlacement, HangsFromATopTrayStandsOnABottomOneAndStaysOnScreen) {
     // Taller than the room below: kept on screen.
     EXPECT_EQ(popoverPosition(QRect(600, 300, 24, 24), {}, screen, QSize(340, 700)), QPoint(441, 100));
 }
+
+// Without a tray: centred on the free area of the pointer's screen (a second one, under GNOME's top bar), and
+// as the content grows only moved as far as keeps it on that screen, never back to the first.
+TEST(PopoverPlacement, WithoutATrayCentredOnItsScreenAndKeptThereAsItGrows) {
+    const QRect second(1280, 27, 1920, 1053);
+    EXPECT_EQ(centredIn(second, QSize(340, 400)), QPoint(2070, 354));
+    EXPECT_EQ(centredIn(second, QSize(340, 1200)), QPoint(2070, 27));
+    // The form opened: the top stays while it fits, then the popover rises just enough.
+    EXPECT_EQ(keptInside(QPoint(2070, 354), second, QSize(340, 500)), QPoint(2070, 354));
+    EXPECT_EQ(keptInside(QPoint(2070, 354), second, QSize(340, 900)), QPoint(2070, 180));
+}
