@@ -21,8 +21,7 @@ std::optional<std::string> gtkAccelerator(const Shortcut& shortcut);
 
 // The command a desktop shortcut runs to switch to `profileName`: `program` and the switch URL, each quoted
 // for the shell. gnome-settings-daemon reads it as a desktop entry's Exec, where "%" starts a field code, so
-// every
-// "%" of it is doubled.
+// every "%" of it is doubled.
 std::string switchCommand(const std::string& program, const std::string& profileName);
 
 // Mirrors the profiles' shortcuts into GNOME's own custom keyboard shortcuts, which gnome-settings-daemon
