@@ -114,10 +114,9 @@ void MoorvaneApp::setUp() {
     shortcuts_ = DesktopShortcuts::open(
         environment, commandPath(QCoreApplication::applicationFilePath()).toStdString(), *store_);
     if (wayland && !shortcuts_)
-        log("KeyMonitor: Wayland session: shortcuts work only while Moorvane has focus; to switch from any "
-            "app, "
-            "bind \u201Cmoorvane 'moorvane://switch?profile=NAME'\u201D in the desktop\u2019s keyboard "
-            "settings");
+        log("KeyMonitor: Wayland session: shortcuts work only while Moorvane has focus; "
+            "to switch from any app, bind \u201Cmoorvane 'moorvane://switch?profile=NAME'\u201D "
+            "in the desktop\u2019s keyboard settings");
     hotkeys_ = std::make_unique<HotkeyManager>(*keys_, queue_, *store_);
     hotkeys_->setServedByDesktop(
         [this](const DockProfile& profile) { return shortcuts_ && shortcuts_->serves(profile); });
