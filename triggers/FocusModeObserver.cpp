@@ -255,8 +255,7 @@ void FocusModeObserver::poll() {
 std::vector<std::string> FocusModeObserver::availableFocusModeNames() {
     std::vector<std::string> names = baseFocusModeNames();
     const auto add = [&names](const std::string& name) {
-        if (!name.empty() && std::find(names.begin(), names.end(), name) == names.end())
-            names.push_back(name);
+        if (std::find(names.begin(), names.end(), name) == names.end()) names.push_back(name);
     };
     if (desktop_) {
         for (const std::string& name : desktop_->modeNames()) add(name);
