@@ -18,40 +18,40 @@ DOCK = sys.argv.pop(2) if len(sys.argv) > 2 else "gnome"
 PROGRAM = {"gnome": "gnome-shell", "plank": "plank"}[DOCK]
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from desktop_session import MOORVANE, DesktopSession, log_since, log_size, wait_for  # noqa: E402
+from moorvane_e2e import OneSession  # noqa: E402
 
 FIXTURE = os.path.join(os.path.dirname(MOORVANE), "moorvane-fixture-app")
 # Set to a folder to keep a screenshot of the launched app.
 SCREENS = os.environ.get("MOORVANE_SCREENS")
 
 
-class AppsTest(unittest.TestCase):
+class AppsTest(OneSession):
     """One GNOME session and one Moorvane; the second test goes on from where the first left it."""
 
     @classmethod
-    def setUpClass(cls):
-        cls.s = s = DesktopSession(DOCK)
-        try:
-            cls.record = os.path.join(s.root, "apps.log")
-            s.env["MOORVANE_FIXTURE_RECORD"] = cls.record
-            cls.paths = {}
-            for name, extra in (("Notes", "StartupWMClass=Notes\nStartupNotify=true\n"),
-                                ("Sketch", "StartupWMClass=Sketch\n"),
-                                ("Agent", "NoDisplay=true\n")):
-                cls.paths[name] = cls.entry(name, "%s --class %s%s" % (FIXTURE, name,
-                                                                         " --no-window" if name == "Agent" else ""),
-                                            extra)
-            cls.entry("Broken", "/nonexistent/moorvane-no-such-program")
-            notes = ("org.example.Notes.desktop", cls.paths["Notes"])
-            from desktop_session import desktop_tile
-            s.seed_profiles([
-                s.profile("Launch", [s.tile("Calculator")],
-                          appsToLaunch=["org.example.Broken.desktop", "org.example.Notes.desktop"]),
-                s.profile("Tidy", [desktop_tile(notes[0], "Notes", notes[1])], quitOtherApps=True),
-            ])
-            s.start_moorvane()
-        except BaseException:
-            s.close()
-            raise
+    def new_session(cls):
+        return DesktopSession(DOCK)
+
+    @classmethod
+    def prepare(cls, s):
+        cls.record = os.path.join(s.root, "apps.log")
+        s.env["MOORVANE_FIXTURE_RECORD"] = cls.record
+        cls.paths = {}
+        for name, extra in (("Notes", "StartupWMClass=Notes\nStartupNotify=true\n"),
+                            ("Sketch", "StartupWMClass=Sketch\n"),
+                            ("Agent", "NoDisplay=true\n")):
+            cls.paths[name] = cls.entry(name, "%s --class %s%s" % (FIXTURE, name,
+                                                                     " --no-window" if name == "Agent" else ""),
+                                        extra)
+        cls.entry("Broken", "/nonexistent/moorvane-no-such-program")
+        notes = ("org.example.Notes.desktop", cls.paths["Notes"])
+        from desktop_session import desktop_tile
+        s.seed_profiles([
+            s.profile("Launch", [s.tile("Calculator")],
+                      appsToLaunch=["org.example.Broken.desktop", "org.example.Notes.desktop"]),
+            s.profile("Tidy", [desktop_tile(notes[0], "Notes", notes[1])], quitOtherApps=True),
+        ])
+        s.start_moorvane()
 
     @classmethod
     def entry(cls, name, command, extra=""):
@@ -60,10 +60,6 @@ class AppsTest(unittest.TestCase):
             f.write("[Desktop Entry]\nType=Application\nName=%s\nIcon=applications-other\nExec=%s\n%s"
                     % (name, command, extra))
         return path
-
-    @classmethod
-    def tearDownClass(cls):
-        cls.s.close()
 
     def records(self):
         return DesktopSession.read(self.record).splitlines()

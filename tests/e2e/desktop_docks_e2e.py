@@ -17,6 +17,7 @@ DOCK = sys.argv.pop(2) if len(sys.argv) > 2 else "gnome"
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from desktop_session import (MOORVANE, DesktopSession, folder_tile, log_since, log_size,  # noqa: E402
                              macos_tile, profile_tiles, spacer_tile, tile_labels, wait_for)
+from moorvane_e2e import OneSession  # noqa: E402
 
 PROGRAM = {"gnome": "gnome-shell", "plank": "plank"}[DOCK]
 DISPLAY_NAME = {"gnome": "GNOME Shell\u2019s dash", "plank": "Plank"}[DOCK]
@@ -28,29 +29,24 @@ def bundle_ids(tiles):
     return [t.get("tile-data", {}).get("bundle-identifier") for t in tiles]
 
 
-class DockTest(unittest.TestCase):
+class DockTest(OneSession):
     """The flows in order on one session and one Moorvane, each going on from where the one before left it."""
 
     @classmethod
-    def setUpClass(cls):
-        cls.s = s = DesktopSession(DOCK)
-        try:
-            cls.work = s.profile("Work", [s.tile("Calculator"), s.tile("Editor"), s.tile("Games")]
-                                 + ([folder_tile(s.folder)] if DOCK == "plank" else []),
-                                 hiddenApps=[s.desktop_id("Games")], keyboardShortcut="ctrl+opt+w")
-            cls.home = s.profile("Home", [s.tile("Dictionary"), s.tile("Graphics")], keyboardShortcut="ctrl+opt+h")
-            cls.mixed = s.profile("Mixed", [s.tile("Science"), spacer_tile(), folder_tile(s.folder),
-                                            macos_tile("com.apple.Safari", "Safari"), s.tile("Editor")])
-            s.seed_profiles([cls.work, cls.home, cls.mixed])
-            cls.offset = log_size()
-            s.start_moorvane()
-        except BaseException:
-            s.close()
-            raise
+    def new_session(cls):
+        return DesktopSession(DOCK)
 
     @classmethod
-    def tearDownClass(cls):
-        cls.s.close()
+    def prepare(cls, s):
+        cls.work = s.profile("Work", [s.tile("Calculator"), s.tile("Editor"), s.tile("Games")]
+                             + ([folder_tile(s.folder)] if DOCK == "plank" else []),
+                             hiddenApps=[s.desktop_id("Games")], keyboardShortcut="ctrl+opt+w")
+        cls.home = s.profile("Home", [s.tile("Dictionary"), s.tile("Graphics")], keyboardShortcut="ctrl+opt+h")
+        cls.mixed = s.profile("Mixed", [s.tile("Science"), spacer_tile(), folder_tile(s.folder),
+                                        macos_tile("com.apple.Safari", "Safari"), s.tile("Editor")])
+        s.seed_profiles([cls.work, cls.home, cls.mixed])
+        cls.offset = log_size()
+        s.start_moorvane()
 
     def shows(self):
         """What the dock holds: GNOME's key; Plank's order key and the apps its D-Bus interface lists."""

@@ -15,34 +15,30 @@ import unittest
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import desktop_session  # noqa: E402
 from desktop_session import DesktopSession, log_since, log_size, wait_for  # noqa: E402
+from moorvane_e2e import OneSession  # noqa: E402
 
 SCHEMA = "org.gnome.desktop.notifications"
 # Set to a folder to keep a screenshot of the popover's Focus badge.
 SCREENS = os.environ.get("MOORVANE_SCREENS")
 
 
-class DoNotDisturbTest(unittest.TestCase):
+class DoNotDisturbTest(OneSession):
     """One session and one Moorvane; the tests run in order, each going on from where the one before left it."""
 
     @classmethod
-    def setUpClass(cls):
-        cls.s = s = DesktopSession("gnome")
-        try:
-            cls.quiet = s.profile("Quiet", [s.tile("Dictionary"), s.tile("Graphics")], focusFilter="Do Not Disturb")
-            cls.work = s.profile("Work", [s.tile("Calculator"), s.tile("Editor")])
-            s.seed_profiles([cls.work, cls.quiet], active=cls.work["id"])
-            s.gsettings_set("org.gnome.shell", "favorite-apps", [s.desktop_id("Calculator"), s.desktop_id("Editor")])
-            cls.offset = log_size()
-            s.start_moorvane()
-            wait_for(lambda: "FocusModeObserver: following GNOME\u2019s Do Not Disturb" in log_since(cls.offset),
-                     what="the log line saying Moorvane follows Do Not Disturb")
-        except BaseException:
-            s.close()
-            raise
+    def new_session(cls):
+        return DesktopSession("gnome")
 
     @classmethod
-    def tearDownClass(cls):
-        cls.s.close()
+    def prepare(cls, s):
+        cls.quiet = s.profile("Quiet", [s.tile("Dictionary"), s.tile("Graphics")], focusFilter="Do Not Disturb")
+        cls.work = s.profile("Work", [s.tile("Calculator"), s.tile("Editor")])
+        s.seed_profiles([cls.work, cls.quiet], active=cls.work["id"])
+        s.gsettings_set("org.gnome.shell", "favorite-apps", [s.desktop_id("Calculator"), s.desktop_id("Editor")])
+        cls.offset = log_size()
+        s.start_moorvane()
+        wait_for(lambda: "FocusModeObserver: following GNOME\u2019s Do Not Disturb" in log_since(cls.offset),
+                 what="the log line saying Moorvane follows Do Not Disturb")
 
     def do_not_disturb(self, on):
         self.s.gsettings_set(SCHEMA, "show-banners", "false" if on else "true")

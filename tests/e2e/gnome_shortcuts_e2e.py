@@ -10,14 +10,14 @@ Usage (ctest runs it so): gnome_shortcuts_e2e.py BUILD_FOLDER
 import json
 import os
 import shutil
-import subprocess
 import sys
 import time
 import unittest
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import desktop_session  # noqa: E402
-from desktop_session import MOORVANE, DesktopSession, log_since, log_size, wait_for  # noqa: E402
+from desktop_session import DesktopSession, log_since, log_size, wait_for  # noqa: E402
+from moorvane_e2e import OneSession  # noqa: E402
 
 SCHEMA = "org.gnome.settings-daemon.plugins.media-keys"
 FOLDER = "/org/gnome/settings-daemon/plugins/media-keys/custom-keybindings/"
@@ -27,29 +27,24 @@ MEDIA_KEYS = "/usr/libexec/gsd-media-keys"
 SCREENS = os.environ.get("MOORVANE_SCREENS")
 
 
-class ShortcutsTest(unittest.TestCase):
+class ShortcutsTest(OneSession):
     """The flows in order on one session, each going on from where the one before left the store."""
 
     @classmethod
-    def setUpClass(cls):
-        cls.s = s = DesktopSession("gnome")
-        try:
-            cls.work = s.profile("Atelier", [s.tile("Calculator")])
-            cls.home = s.profile("Harbour", [s.tile("Dictionary")])
-            s.seed_profiles([cls.work, cls.home], active=cls.home["id"])
-            # The person's own shortcut, made in GNOME Settings before Moorvane ever ran.
-            s.gsettings_set(SCHEMA, "custom-keybindings", [USER_PATH])
-            for key, value in (("name", "'Terminal'"), ("binding", "'<Control><Alt>t'"),
-                               ("command", "'xmessage terminal'")):
-                s.gsettings_set(cls.entry_schema(USER_PATH), key, value)
-            s.start_moorvane()
-        except BaseException:
-            s.close()
-            raise
+    def new_session(cls):
+        return DesktopSession("gnome")
 
     @classmethod
-    def tearDownClass(cls):
-        cls.s.close()
+    def prepare(cls, s):
+        cls.work = s.profile("Atelier", [s.tile("Calculator")])
+        cls.home = s.profile("Harbour", [s.tile("Dictionary")])
+        s.seed_profiles([cls.work, cls.home], active=cls.home["id"])
+        # The person's own shortcut, made in GNOME Settings before Moorvane ever ran.
+        s.gsettings_set(SCHEMA, "custom-keybindings", [USER_PATH])
+        for key, value in (("name", "'Terminal'"), ("binding", "'<Control><Alt>t'"),
+                           ("command", "'xmessage terminal'")):
+            s.gsettings_set(cls.entry_schema(USER_PATH), key, value)
+        s.start_moorvane()
 
     @staticmethod
     def entry_schema(path):

@@ -57,6 +57,32 @@ def read_json(path, missing):
         return missing
 
 
+class OneSession(unittest.TestCase):
+    """A class of tests on one session of its own, made by `new_session` and set up by `prepare`, and closed when
+    the class ends or its set-up fails: the tests run in order, each going on from where the one before left it."""
+
+    @classmethod
+    def new_session(cls):
+        raise NotImplementedError
+
+    @classmethod
+    def prepare(cls, s):
+        pass
+
+    @classmethod
+    def setUpClass(cls):
+        cls.s = cls.new_session()
+        try:
+            cls.prepare(cls.s)
+        except BaseException:
+            cls.s.close()
+            raise
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.s.close()
+
+
 class Session:
     """Xvfb, a session bus, a fresh home and the supervised reference Dock."""
 

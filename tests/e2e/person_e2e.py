@@ -24,7 +24,7 @@ if "--screens" in sys.argv:
     del sys.argv[at:at + 2]
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from moorvane_e2e import BUILD, MOORVANE, Session, log_since, log_size, profile_labels as labels, read_json, wait_for  # noqa: E402  (it takes the build folder)
+from moorvane_e2e import BUILD, MOORVANE, OneSession, Session, log_since, log_size, profile_labels as labels, read_json, wait_for  # noqa: E402  (it takes the build folder)
 import plank_dock  # noqa: E402
 
 # A Python of its own (pyenv) may run this beside the system's, which carries the accessibility bindings. They
@@ -296,17 +296,16 @@ class Steps:
         return node.getState().contains(pyatspi.STATE_FOCUSED)
 
 
-class PersonTest(Steps, unittest.TestCase):
+class PersonTest(Steps, OneSession):
     """The flows in order on one session, each going on from where the one before left the store."""
 
     @classmethod
-    def setUpClass(cls):
-        cls.s = PersonSession()
-        cls.s.start_moorvane()
+    def new_session(cls):
+        return PersonSession()
 
     @classmethod
-    def tearDownClass(cls):
-        cls.s.close()
+    def prepare(cls, s):
+        s.start_moorvane()
 
     def restart(self):
         self.s.stop_moorvane()
@@ -758,19 +757,18 @@ class PlankSession(PersonSession):
 
 
 @unittest.skipUnless(shutil.which("plank"), "Plank is not installed")
-class PlankPersonTest(Steps, unittest.TestCase):
+class PlankPersonTest(Steps, OneSession):
     """Moorvane on Plank: a capture from the popover, the editor and the picker drawing desktop apps, and an app
     added there put on Plank."""
 
     @classmethod
-    def setUpClass(cls):
-        cls.s = PlankSession()
-        cls.offset = log_size()
-        cls.s.start_moorvane()
+    def new_session(cls):
+        return PlankSession()
 
     @classmethod
-    def tearDownClass(cls):
-        cls.s.close()
+    def prepare(cls, s):
+        cls.offset = log_size()
+        s.start_moorvane()
 
     def save_screen(self, name, title):
         if SCREENS:
@@ -828,31 +826,27 @@ class PlankPersonTest(Steps, unittest.TestCase):
 
 
 @unittest.skipUnless(shutil.which("gnome-shell"), "GNOME Shell is not installed")
-class TraylessGnomeTest(Steps, unittest.TestCase):
+class TraylessGnomeTest(Steps, OneSession):
     """Stock GNOME Shell, which has no tray: the popover opened by `moorvane --popover` and by starting Moorvane
     again, centred, driven by the keyboard alone; and on "Dock & Menu Bar" the app's own tile in the dash, which
     opens it too."""
 
     @classmethod
-    def setUpClass(cls):
+    def new_session(cls):
         import desktop_session
-        cls.s = s = desktop_session.DesktopSession("gnome", tray=False)
-        try:
-            # The session binds the accessibility bindings; this module's steps read them from here.
-            global pyatspi
-            pyatspi = desktop_session.pyatspi
-            s.seed_profiles([s.profile("Work", [s.tile("Calculator"), s.tile("Editor")]),
-                             s.profile("Home", [s.tile("Dictionary")])])
-            cls.offset = log_size()
-            s.start_moorvane()
-            cls.read_afresh()
-        except BaseException:
-            s.close()
-            raise
+        return desktop_session.DesktopSession("gnome", tray=False)
 
     @classmethod
-    def tearDownClass(cls):
-        cls.s.close()
+    def prepare(cls, s):
+        import desktop_session
+        # The session binds the accessibility bindings; this module's steps read them from here.
+        global pyatspi
+        pyatspi = desktop_session.pyatspi
+        s.seed_profiles([s.profile("Work", [s.tile("Calculator"), s.tile("Editor")]),
+                         s.profile("Home", [s.tile("Dictionary")])])
+        cls.offset = log_size()
+        s.start_moorvane()
+        cls.read_afresh()
 
     @classmethod
     def read_afresh(cls):

@@ -31,6 +31,12 @@ class FocusModeObserverTest : public ::testing::Test {
   protected:
     FocusModeObserverTest() { fs::create_directories(observer.assertionsPath().parent_path()); }
 
+    static DockProfile filteredOn(std::string name, std::string focusFilter) {
+        DockProfile profile;
+        profile.name = std::move(name);
+        profile.focusFilter = std::move(focusFilter);
+        return profile;
+    }
     static void put(const fs::path& path, const std::optional<std::string>& source) {
         if (!source) return;
         testing::writeText(path, source->starts_with("@")
@@ -126,13 +132,8 @@ TEST_F(FocusModeObserverTest, OversizedOrOddFilesAreNoModeAndLogOnceUntilMended)
 }
 
 TEST_F(FocusModeObserverTest, SwitchesOnlyOnAChangeToAMode) {
-    DockProfile work;
-    work.name = "Desk";
-    work.focusFilter = "Work";
-    DockProfile lowerCase;
-    lowerCase.name = "Wrong";
-    lowerCase.focusFilter = "work";
-    profiles = {lowerCase, work};
+    const DockProfile work = filteredOn("Desk", "Work");
+    profiles = {filteredOn("Wrong", "work"), work};
 
     const std::vector<std::pair<const char*, std::optional<std::string>>> steps = {
         {"@assertions-work", "Work"},
@@ -176,12 +177,8 @@ class FakeDesktopFocus final : public DesktopFocus {
 };
 
 TEST_F(FocusModeObserverTest, TheDesktopsOwnModeSwitchesAtItsChangeAndOutranksTheFiles) {
-    DockProfile quiet;
-    quiet.name = "Quiet";
-    quiet.focusFilter = "Do Not Disturb";
-    DockProfile desk;
-    desk.name = "Desk";
-    desk.focusFilter = "Work";
+    const DockProfile quiet = filteredOn("Quiet", "Do Not Disturb");
+    const DockProfile desk = filteredOn("Desk", "Work");
     profiles = {quiet, desk};
     FakeDesktopFocus desktop;
     desktop.names = {"Do Not Disturb", "Airplane"};
