@@ -14,6 +14,7 @@
 
 #include "base/Log.h"
 #include "platform/desktop/RunningApps.h"
+#include "platform/desktop/Settings.h"
 
 namespace moorvane::desktop {
 
@@ -21,13 +22,6 @@ namespace {
 
 // The desktop's own processes: windows of theirs are the desktop, never an app to quit.
 constexpr std::array<std::string_view, 4> desktopProcesses = {"gnome-shell", "plank", "Xwayland", "mutter"};
-
-template <typename T>
-struct GObjectUnref {
-    void operator()(T* object) const noexcept { g_object_unref(object); }
-};
-template <typename T>
-using GObjectPointer = std::unique_ptr<T, GObjectUnref<T>>;
 
 std::string ownExecutable() {
     std::error_code error;
@@ -109,7 +103,7 @@ void DesktopWorkspace::openApplication(const std::string& location, OpenCompleti
     const auto finish = [&completion](Status opened) {
         if (completion) completion(std::move(opened));
     };
-    GObjectPointer<GDesktopAppInfo> app(g_desktop_app_info_new_from_filename(location.c_str()));
+    GObjectPtr<GDesktopAppInfo> app(g_desktop_app_info_new_from_filename(location.c_str()));
     if (!app) {
         // GIO gives no reason; the usual one is a program that is not installed.
         std::string why;
@@ -121,7 +115,7 @@ void DesktopWorkspace::openApplication(const std::string& location, OpenCompleti
         finish(Error{"The desktop entry " + location + " cannot be launched" + why});
         return;
     }
-    GObjectPointer<GAppLaunchContext> context(g_app_launch_context_new());
+    GObjectPtr<GAppLaunchContext> context(g_app_launch_context_new());
     // A startup id whose time is 0 tells the window manager the launch follows no input of the user's: the
     // app's window opens without taking the focus from what the user is doing.
     const char* appName = g_app_info_get_name(G_APP_INFO(app.get()));

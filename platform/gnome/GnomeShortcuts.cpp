@@ -1,7 +1,6 @@
 #include "platform/gnome/GnomeShortcuts.h"
 
 #include <algorithm>
-#include <cctype>
 #include <unordered_map>
 #include <utility>
 
@@ -46,9 +45,10 @@ const std::unordered_map<std::string, std::string>& keysymByName() {
 }
 
 std::string shellQuoted(const std::string& text) {
-    std::string out = "'";
-    for (const char c : text) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return out + "'";
+    gchar* quoted = g_shell_quote(text.c_str());
+    std::string out = quoted;
+    g_free(quoted);
+    return out;
 }
 
 std::string text(GSettings* settings, const char* key) {
@@ -139,9 +139,7 @@ void GnomeShortcuts::unwatch() {
 }
 
 std::string GnomeShortcuts::entryPath(const Uuid& profileId) {
-    std::string id = profileId.text();
-    std::transform(id.begin(), id.end(), id.begin(), [](unsigned char c) { return std::tolower(c); });
-    return std::string(folder) + std::string(ownPrefix) + id + "/";
+    return std::string(folder) + std::string(ownPrefix) + asciiLowerCased(profileId.text()) + "/";
 }
 
 Status GnomeShortcuts::mirror(const std::vector<DockProfile>& profiles, bool bind) {
