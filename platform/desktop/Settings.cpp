@@ -58,21 +58,46 @@ Settings::~Settings() {
     handler_.reset();  // disconnects while the object is still alive
 }
 
-std::vector<std::string> Settings::strings(std::string_view key) const {
-    std::vector<std::string> out;
+GVariant* Settings::valueOfType(std::string_view key, const GVariantType* type) const {
     const std::string name(key);
     GSettingsSchema* schema = nullptr;
     g_object_get(settings_.get(), "settings-schema", &schema, nullptr);
     const std::unique_ptr<GSettingsSchema, SchemaUnref> held(schema);
-    if (!schema || !g_settings_schema_has_key(schema, name.c_str())) return out;
+    // GIO aborts the process on a key the schema lacks; a key of another type (a foreign or changed schema)
+    // reads as absent.
+    if (!schema || !g_settings_schema_has_key(schema, name.c_str())) return nullptr;
     GVariant* value = g_settings_get_value(settings_.get(), name.c_str());
-    if (!value) return out;
-    if (g_variant_is_of_type(value, G_VARIANT_TYPE_STRING_ARRAY)) {
-        gsize count = 0;
-        const gchar** texts = g_variant_get_strv(value, &count);
-        for (gsize i = 0; i < count; ++i) out.emplace_back(texts[i]);
-        g_free(texts);
+    if (value && !g_variant_is_of_type(value, type)) {
+        g_variant_unref(value);
+        return nullptr;
     }
+    return value;
+}
+
+std::vector<std::string> Settings::strings(std::string_view key) const {
+    std::vector<std::string> out;
+    GVariant* value = valueOfType(key, G_VARIANT_TYPE_STRING_ARRAY);
+    if (!value) return out;
+    gsize count = 0;
+    const gchar** texts = g_variant_get_strv(value, &count);
+    for (gsize i = 0; i < count; ++i) out.emplace_back(texts[i]);
+    g_free(texts);
+    g_variant_unref(value);
+    return out;
+}
+
+std::optional<std::string> Settings::string(std::string_view key) const {
+    GVariant* value = valueOfType(key, G_VARIANT_TYPE_STRING);
+    if (!value) return std::nullopt;
+    std::string out = g_variant_get_string(value, nullptr);
+    g_variant_unref(value);
+    return out;
+}
+
+std::optional<bool> Settings::boolean(std::string_view key) const {
+    GVariant* value = valueOfType(key, G_VARIANT_TYPE_BOOLEAN);
+    if (!value) return std::nullopt;
+    const bool out = g_variant_get_boolean(value);
     g_variant_unref(value);
     return out;
 }

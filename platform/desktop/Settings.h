@@ -43,6 +43,9 @@ class Settings {
 
     // The key's list of texts; an empty list when the key is not a list of texts.
     std::vector<std::string> strings(std::string_view key) const;
+    // The key's text, or its boolean; none when the key is missing or of another type.
+    std::optional<std::string> string(std::string_view key) const;
+    std::optional<bool> boolean(std::string_view key) const;
     // Writes the list and waits until it is stored; an Error when the key is not writable or not a list.
     Status setStrings(std::string_view key, const std::vector<std::string>& value);
     // `changed` runs after every change of the key, from any writer, this process included (GSettings reports
@@ -53,6 +56,8 @@ class Settings {
 
   private:
     struct Handler;
+    // The key's value when it has `type`, for the caller to unref; null otherwise.
+    GVariant* valueOfType(std::string_view key, const GVariantType* type) const;
     explicit Settings(GSettings* settings);
     GObjectPtr<GSettings> settings_;
     std::unique_ptr<Handler> handler_;

@@ -51,13 +51,6 @@ std::string shellQuoted(const std::string& text) {
     return out;
 }
 
-std::string text(GSettings* settings, const char* key) {
-    gchar* value = g_settings_get_string(settings, key);
-    std::string out = value ? value : "";
-    g_free(value);
-    return out;
-}
-
 struct Entry {
     Uuid profile;
     std::string path;
@@ -173,7 +166,7 @@ Status GnomeShortcuts::mirror(const std::vector<DockProfile>& profiles, bool bin
         }
         for (const auto& [key, value] :
              {std::pair{"name", &entry.name}, {"binding", &entry.binding}, {"command", &entry.command}}) {
-            if (text(settings->raw(), key) == *value) continue;
+            if (settings->string(key) == *value) continue;
             if (!g_settings_set_string(settings->raw(), key, value->c_str()))
                 refused(entry, entry.path + key);
         }
