@@ -174,7 +174,7 @@ TEST_F(PopoverModelTest, FormSuggestsNamesKeepsColourOnCancelAndResetsOnSave) {
     EXPECT_EQ(m->rows()->count(), 0);
 }
 
-TEST_F(PopoverModelTest, SuggestedNameUsesTheLocalesShortStyles) {
+TEST(PopoverSuggestedName, UsesTheLocalesShortStyles) {
     std::unique_ptr<icu::TimeZone> previous(icu::TimeZone::createDefault());
     icu::TimeZone::adoptDefault(icu::TimeZone::createTimeZone("UTC"));
     const Date moment = std::chrono::sys_days{std::chrono::year{2026} / 12 / 7} + std::chrono::hours{15};

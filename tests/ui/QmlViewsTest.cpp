@@ -9,7 +9,6 @@
 #include <QQuickWindow>
 #include <QRawFont>
 #include <QRegularExpression>
-#include <QTimer>
 #include <set>
 
 #include <QQmlEngine>
@@ -236,20 +235,28 @@ TEST(AppIconTest, ReadsByNameFallsBackOnContentAndRefusesTheRest) {
     EXPECT_TRUE(loadBundleIcon(bundle("Junk", "Icon.png", nullptr), 16).isNull());
 }
 
-// A desktop file draws its Icon= through the icon theme, by name or by absolute path; one whose icon is not
-// found, or that is no desktop file, gives nothing so that the generic icon stands in.
-TEST(AppIconTest, DrawsADesktopEntrysIconFromTheTheme) {
+// A desktop file draws its Icon= through the icon theme, by name or by absolute path; a folder or a document
+// draws its type's icon (Plank keeps both as tiles). An icon not found, what is no desktop file and an app
+// bundle without an icon of its own give nothing, so that the generic icon stands in.
+TEST(AppIconTest, DrawsDesktopEntriesFoldersAndDocumentsFromTheTheme) {
     application();
     testing::TempDir home;
     const std::filesystem::path icons = home.path() / "icons";
-    testing::writeText(
-        icons / "hicolor/index.theme",
-        "[Icon Theme]\nName=Hicolor\nDirectories=48x48/apps\n[48x48/apps]\nSize=48\nType=Fixed\n");
-    QImage png(48, 48, QImage::Format_ARGB32);
-    png.fill(Qt::blue);
-    std::filesystem::create_directories(icons / "hicolor/48x48/apps");
-    ASSERT_TRUE(png.save(QString::fromStdString((icons / "hicolor/48x48/apps/tool.png").string()), "PNG"));
+    testing::writeText(icons / "hicolor/index.theme",
+                       "[Icon Theme]\nName=Hicolor\nDirectories=48x48/apps,48x48/places,48x48/mimetypes\n"
+                       "[48x48/apps]\nSize=48\nType=Fixed\n[48x48/places]\nSize=48\nType=Fixed\n"
+                       "[48x48/mimetypes]\nSize=48\nType=Fixed\n");
+    const auto icon = [&](const std::string& file, Qt::GlobalColor colour) {
+        std::filesystem::create_directories((icons / file).parent_path());
+        QImage png(48, 48, QImage::Format_ARGB32);
+        png.fill(colour);
+        ASSERT_TRUE(png.save(QString::fromStdString((icons / file).string()), "PNG"));
+    };
+    icon("hicolor/48x48/apps/tool.png", Qt::blue);
+    icon("hicolor/48x48/places/folder.png", Qt::yellow);
+    icon("hicolor/48x48/mimetypes/text-x-generic.png", Qt::white);
     const desktop::IconTheme theme("", {icons.string()}, {});
+
     const auto entry = [&](const std::string& name, const std::string& text) {
         const std::filesystem::path path = home.path() / "applications" / name;
         testing::writeText(path, text);
@@ -262,26 +269,7 @@ TEST(AppIconTest, DrawsADesktopEntrysIconFromTheTheme) {
                      .isNull());
     EXPECT_TRUE(entry("c.desktop", "[Desktop Entry]\nType=Application\nName=C\nIcon=missing\n").isNull());
     EXPECT_TRUE(entry("d.desktop", "not a desktop file").isNull());
-}
 
-// A folder or a document draws its type's icon from the theme (Plank keeps both as tiles); an app bundle
-// without an icon of its own is left to the generic application icon.
-TEST(AppIconTest, DrawsAFolderOrADocumentByItsType) {
-    application();
-    testing::TempDir home;
-    const std::filesystem::path icons = home.path() / "icons";
-    testing::writeText(icons / "hicolor/index.theme",
-                       "[Icon Theme]\nName=Hicolor\nDirectories=48x48/places,48x48/mimetypes\n"
-                       "[48x48/places]\nSize=48\nType=Fixed\n[48x48/mimetypes]\nSize=48\nType=Fixed\n");
-    const auto icon = [&](const std::string& file, Qt::GlobalColor colour) {
-        std::filesystem::create_directories((icons / file).parent_path());
-        QImage png(48, 48, QImage::Format_ARGB32);
-        png.fill(colour);
-        ASSERT_TRUE(png.save(QString::fromStdString((icons / file).string()), "PNG"));
-    };
-    icon("hicolor/48x48/places/folder.png", Qt::yellow);
-    icon("hicolor/48x48/mimetypes/text-x-generic.png", Qt::white);
-    const desktop::IconTheme theme("", {icons.string()}, {});
     const auto draw = [&](const std::filesystem::path& path) {
         return loadFileTypeIcon(QString::fromStdString(path.string()), 48, theme);
     };
