@@ -54,14 +54,18 @@ class FocusModeObserverTest : public ::testing::Test {
     testing::LogCapture logged;
     std::vector<DockProfile> profiles;
     std::vector<std::pair<std::string, bool>> switched;
-    FocusModeObserver observer{
-        home.path(),
-        [this](std::string_view name) -> std::optional<DockProfile> {
-            for (const auto& p : profiles)
-                if (p.focusFilter == name) return p;
-            return std::nullopt;
-        },
-        [this](const DockProfile& p, bool launchApps) { switched.emplace_back(p.name, launchApps); }};
+    FocusModeObserver makeObserver(DesktopFocus* desktop = nullptr) {
+        return FocusModeObserver{
+            home.path(),
+            [this](std::string_view name) -> std::optional<DockProfile> {
+                for (const auto& p : profiles)
+                    if (p.focusFilter == name) return p;
+                return std::nullopt;
+            },
+            [this](const DockProfile& p, bool launchApps) { switched.emplace_back(p.name, launchApps); },
+            desktop};
+    }
+    FocusModeObserver observer = makeObserver();
 };
 
 class FocusReadTest : public FocusModeObserverTest, public ::testing::WithParamInterface<ReadCase> {};
@@ -183,15 +187,7 @@ TEST_F(FocusModeObserverTest, TheDesktopsOwnModeSwitchesAtItsChangeAndOutranksTh
     FakeDesktopFocus desktop;
     desktop.names = {"Do Not Disturb", "Airplane"};
     {
-        FocusModeObserver withDesktop{
-            home.path(),
-            [this](std::string_view name) -> std::optional<DockProfile> {
-                for (const auto& p : profiles)
-                    if (p.focusFilter == name) return p;
-                return std::nullopt;
-            },
-            [this](const DockProfile& p, bool launchApps) { switched.emplace_back(p.name, launchApps); },
-            &desktop};
+        FocusModeObserver withDesktop = makeObserver(&desktop);
         setFiles("@assertions-work", "@modeconfigs");
         withDesktop.poll();
         desktop.turn("Do Not Disturb");  // no tick of the timer in between
