@@ -80,6 +80,8 @@ INSTANTIATE_TEST_SUITE_P(
     Tiles, EntryFromTile,
     ::testing::Values(
         TileCase{"Regular", PlistDictionary{{"tile-type", "spacer-tile"}}, "Spacer|||spacer-tile|spacer"},
+        TileCase{"Flexible", PlistDictionary{{"tile-type", "flex-spacer-tile"}},
+                 "Spacer|||flex-spacer-tile|spacer"},
         TileCase{"Small", PlistDictionary{{"tile-type", "small-spacer-tile"}, {"tile-data", 3}},
                  "Small Spacer|||small-spacer-tile|spacer"},
         TileCase{"OtherSpacer", PlistDictionary{{"tile-type", "wide-spacer-tile"}},
