@@ -26,14 +26,6 @@ std::vector<std::string> shapes(const std::vector<DockAppEntry>& entries) {
     return out;
 }
 
-DockAppEntry app(std::string label, std::string bundle = "", std::string path = "") {
-    DockAppEntry entry;
-    entry.label = std::move(label);
-    entry.bundleIdentifier = std::move(bundle);
-    entry.path = std::move(path);
-    return entry;
-}
-
 PlistDictionary fixtureDomain(const std::string& name) {
     Result<PlistValue> domain = readPlist(moorvane::testing::readFixture(name));
     return domain && domain->dictionary() ? *domain->dictionary() : PlistDictionary{};
@@ -106,7 +98,9 @@ INSTANTIATE_TEST_SUITE_P(
     moorvane::testing::caseName);
 
 TEST(TileCodec, WritesTheTwoTileForms) {
-    DockAppEntry safari = app("Safari", "com.apple.Safari", "file:///Applications/Safari.app/");
+    const DockAppEntry safari{.label = "Safari",
+                              .bundleIdentifier = "com.apple.Safari",
+                              .path = "file:///Applications/Safari.app/"};
     EXPECT_EQ(tileDictionary(safari),
               PlistValue(PlistDictionary{
                   {"tile-type", "file-tile"},
@@ -114,8 +108,8 @@ TEST(TileCodec, WritesTheTwoTileForms) {
                                                                               {"_CFURLStringType", 15}}},
                                                 {"file-label", "Safari"},
                                                 {"bundle-identifier", "com.apple.Safari"}}}}));
-    DockAppEntry bare = app("Bare");
-    const PlistValue bareTile = tileDictionary(bare);
+    const PlistValue bareTile =
+        tileDictionary(DockAppEntry{.label = "Bare", .bundleIdentifier = {}, .path = {}});
     const PlistDictionary* fileData =
         bareTile.dictionary()->findDictionary("tile-data")->findDictionary("file-data");
     EXPECT_EQ(*fileData, (PlistDictionary{{"_CFURLString", ""}, {"_CFURLStringType", 0}}));
@@ -144,7 +138,8 @@ TEST(TileCodec, SetAppEntriesKeepsTheOldBlobWhenWritingFails) {
     profile.persistentApps = appsBlob("dock-sequoia.xml");
     const Bytes before = profile.persistentApps;
     const Date updated = profile.updatedAt;
-    setAppEntries(profile, {app(std::string("bad\0label", 9))});
+    setAppEntries(profile,
+                  {DockAppEntry{.label = std::string("bad\0label", 9), .bundleIdentifier = {}, .path = {}}});
     EXPECT_EQ(profile.persistentApps, before);
     EXPECT_EQ(profile.updatedAt, updated);
 }
@@ -160,7 +155,6 @@ TEST(TileCodec, UnreadableOrMisshapenBlobsDecodeToNothing) {
     EXPECT_TRUE(decodeTiles(nonDictionaryElement)->empty());
 }
 
-// A real Dock captured as binary blobs: StoreRoundTrip.CapturedRealDockSurvivesTheStoreByteForByte.
 TEST(CaptureDockState, MissingOrMisshapenListsGiveNothingSilentlyAndAWriteFailureIsLogged) {
     moorvane::testing::LogCapture logged;
     moorvane::testing::FakeDockPreferences preferences;

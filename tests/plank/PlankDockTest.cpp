@@ -118,10 +118,7 @@ TEST_F(PlankDockTest, CaptureWriteCaptureKeepsTheBytesOfEveryKindOfTile) {
                                         "trash.dockitem", "notes.dockitem"}));
     EXPECT_EQ(readText(launchers(dockName_ + "b") / "My Docs.dockitem"),
               launcherText("file://" + home.string() + "/My%20Docs"));
-    EXPECT_EQ(encodeTiles(*PlankDock(index_, {dockName_ + "b", (dir_.path() / "config").string(), false})
-                               .copyValue(persistentAppsKey)
-                               ->array())
-                  .value(),
+    EXPECT_EQ(encodeTiles(*dock("b").copyValue(persistentAppsKey)->array()).value(),
               encodeTiles(tiles).value());
 }
 

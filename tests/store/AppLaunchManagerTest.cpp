@@ -60,22 +60,12 @@ INSTANTIATE_TEST_SUITE_P(
         QuitCase{"ProtectionIsCaseSensitive", "com.apple.Finder", ActivationPolicy::regular, false, true}),
     testing::caseName);
 
-TEST(AppLaunchManager, NoOptionsDoNothing) {
-    testing::LogCapture logFile;
-    FakeWorkspace workspace;
-    workspace.addRunning("com.example.other");
-    DockProfile profile;
-    profile.persistentApps = *encodeTiles({spacerTile});
-    AppLaunchManager(workspace).applyLaunchOptions(profile);
-    EXPECT_TRUE(workspace.terminated.empty());
-    EXPECT_TRUE(workspace.opened.empty());
-    EXPECT_TRUE(logFile.messages().empty());
-}
-
-TEST(AppLaunchManager, LaunchesMissingAppsAndLogsFailuresFromTheCompletion) {
+// Without the quit option an ordinary app outside the profile keeps running.
+TEST(AppLaunchManager, LaunchesMissingAppsQuitsNothingAndLogsFailuresFromTheCompletion) {
     testing::LogCapture logFile;
     FakeWorkspace workspace;
     workspace.addRunning("com.example.running", ActivationPolicy::accessory);
+    workspace.addRunning("com.example.other");
     workspace.locations = {{"com.example.running", "/Applications/Running.app"},
                            {"com.example.twice", "/Applications/Twice.app"},
                            {"com.example.fails", "/Applications/Fails.app"}};
@@ -88,6 +78,7 @@ TEST(AppLaunchManager, LaunchesMissingAppsAndLogsFailuresFromTheCompletion) {
     EXPECT_EQ(workspace.openedLocations(),
               (std::vector<std::string>{"/Applications/Twice.app", "/Applications/Twice.app",
                                         "/Applications/Fails.app"}));
+    EXPECT_TRUE(workspace.terminated.empty());
     EXPECT_EQ(logFile.messages(),
               std::vector<std::string>{"AppLaunchManager: no app installed for com.example.none"});
 

@@ -53,7 +53,6 @@ INSTANTIATE_TEST_SUITE_P(
     Commands, HandleURL,
     ::testing::Values(
         URLCase{"WebAddressIsIgnored", "https://example.com/switch?profile=Work", {}, {}},
-        URLCase{"Plain", "moorvane://switch?profile=Work", "Work", {}},
         URLCase{"SchemeAndActionIgnoreCase", "MOORVANE://Switch?profile=Work", "Work", {}},
         URLCase{"ActionInThePath", "moorvane:switch?profile=Work", "Work", {}},
         URLCase{"EmptyHostUsesThePath", "moorvane:///switch?profile=Work", "Work", {}},
