@@ -1,6 +1,8 @@
 #pragma once
 
+#include <optional>
 #include <string>
+#include <utility>
 
 #include "dock/TileCodec.h"
 
@@ -19,6 +21,14 @@ inline DockProfile profileWithTiles(const std::string& name, const PlistArray& a
     p.name = name;
     p.persistentApps = *encodeTiles(apps);
     p.persistentOthers = *encodeTiles({});
+    return p;
+}
+
+// A profile known by its name and keyboard shortcut alone.
+inline DockProfile profileWithShortcut(const std::string& name, std::optional<std::string> shortcut) {
+    DockProfile p;
+    p.name = name;
+    p.keyboardShortcut = std::move(shortcut);
     return p;
 }
 

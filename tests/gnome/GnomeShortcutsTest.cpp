@@ -7,6 +7,7 @@
 #include <set>
 
 #include "base/Text.h"
+#include "fakes/Profiles.h"
 #include "platform/gnome/GnomeShortcuts.h"
 
 // Xlib's own lookup of keysym names, declared here because Xlib's macros clash with the project's names.
@@ -49,12 +50,7 @@ std::vector<std::string> argv(const std::string& command) {
     return out;
 }
 
-DockProfile profile(const std::string& name, std::optional<std::string> shortcut) {
-    DockProfile p;
-    p.name = name;
-    p.keyboardShortcut = std::move(shortcut);
-    return p;
-}
+using testing::profileWithShortcut;
 
 class GnomeShortcutsTest : public ::testing::Test {
   protected:
@@ -103,9 +99,9 @@ TEST(SwitchCommand, NamesWithSpacesQuotesAndPercentSignsReachTheUrlIntact) {
 }
 
 TEST_F(GnomeShortcutsTest, EntriesFollowSetRenameReleaseAndDeleteAndLeaveThePersonsOwnAlone) {
-    DockProfile work = profile("Work", "ctrl+opt+1");
-    DockProfile other = profile("Other", "⌃+⌥+1");  // the same keys: only Work gets them
-    DockProfile home = profile("Home", std::nullopt);
+    DockProfile work = profileWithShortcut("Work", "ctrl+opt+1");
+    DockProfile other = profileWithShortcut("Other", "⌃+⌥+1");  // the same keys: only Work gets them
+    DockProfile home = profileWithShortcut("Home", std::nullopt);
     ASSERT_TRUE(mirror.mirror({work, other, home}));
     EXPECT_EQ(paths(), (Paths{std::string(userPath), GnomeShortcuts::entryPath(work.id)}));
     EXPECT_EQ(ours(work, "name"), "Work");
@@ -145,8 +141,8 @@ TEST_F(GnomeShortcutsTest, EntriesFollowSetRenameReleaseAndDeleteAndLeaveThePers
 }
 
 TEST_F(GnomeShortcutsTest, AStartDropsEntriesOfProfilesThatAreGoneAndKeepsThePersonsOrder) {
-    const DockProfile gone = profile("Gone", "ctrl+opt+9");
-    const DockProfile kept = profile("Kept", "ctrl+opt+8");
+    const DockProfile gone = profileWithShortcut("Gone", "ctrl+opt+9");
+    const DockProfile kept = profileWithShortcut("Kept", "ctrl+opt+8");
     ASSERT_TRUE(mirror.mirror({gone, kept}));
     // The person moves their own entry after ours, and adds another.
     const std::string later = "/org/gnome/settings-daemon/plugins/media-keys/custom-keybindings/custom1/";
@@ -166,7 +162,7 @@ TEST_F(GnomeShortcutsTest, ShortcutsTheSettingsRefuseAreNotLeftToTheDesktop) {
     GSettingsBackend* readOnly = g_null_settings_backend_new();
     GnomeShortcuts locked = *GnomeShortcuts::open("/usr/bin/moorvane", readOnly);
     g_object_unref(readOnly);
-    const DockProfile work = profile("Work", "ctrl+opt+1");
+    const DockProfile work = profileWithShortcut("Work", "ctrl+opt+1");
     const Status written = locked.mirror({work});
     ASSERT_FALSE(written);
     EXPECT_NE(written.error().description.find("refused"), std::string::npos);

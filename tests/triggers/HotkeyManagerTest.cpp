@@ -1,3 +1,4 @@
+#include "fakes/Profiles.h"
 #include "triggers/HotkeyManager.h"
 
 #include <gtest/gtest.h>
@@ -22,12 +23,7 @@ constexpr std::uint32_t capsLock = 0x10000;
 constexpr std::uint32_t keypadAndFunction = 0x200000 | 0x800000;
 constexpr KeyCode k = 40;
 
-DockProfile withShortcut(const std::string& name, std::optional<std::string> shortcut) {
-    DockProfile p;
-    p.name = name;
-    p.keyboardShortcut = std::move(shortcut);
-    return p;
-}
+using testing::profileWithShortcut;
 
 class HotkeyManagerTest : public ::testing::Test {
   protected:
@@ -63,7 +59,7 @@ struct MatchCase {
 class HotkeyMatchTest : public HotkeyManagerTest, public ::testing::WithParamInterface<MatchCase> {};
 
 TEST_P(HotkeyMatchTest, MatchesExactlyTheFourModifiers) {
-    profiles = {withShortcut("Target", GetParam().shortcut)};
+    profiles = {profileWithShortcut("Target", GetParam().shortcut)};
     EXPECT_EQ(manager->handleKeyDown(GetParam().event), GetParam().matches);
     queue.drain();
     EXPECT_EQ(switched.size(), GetParam().matches ? 1u : 0u);
@@ -82,7 +78,7 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& testCase) { return testCase.param.name; });
 
 TEST_F(HotkeyManagerTest, CheapRejectionsNeverReadTheProfiles) {
-    profiles = {withShortcut("Shifted", "shift+k")};
+    profiles = {profileWithShortcut("Shifted", "shift+k")};
     for (const KeyEvent& event :
          {KeyEvent{k, shift | capsLock, false}, KeyEvent{k, cmd, true}, KeyEvent{200, cmd, false}})
         EXPECT_FALSE(manager->handleKeyDown(event));
@@ -92,8 +88,8 @@ TEST_F(HotkeyManagerTest, CheapRejectionsNeverReadTheProfiles) {
 }
 
 TEST_F(HotkeyManagerTest, HeldShortcutSwitchesOnceToTheEarlierProfileAsItWasWhenPressed) {
-    profiles = {withShortcut("None", std::nullopt), withShortcut("First", "cmd+k"),
-                withShortcut("Second", "⌘K")};
+    profiles = {profileWithShortcut("None", std::nullopt), profileWithShortcut("First", "cmd+k"),
+                profileWithShortcut("Second", "⌘K")};
     EXPECT_TRUE(manager->handleKeyDown({k, cmd, false}));
     EXPECT_FALSE(manager->handleKeyDown({k, cmd, true}));
     EXPECT_FALSE(manager->handleKeyDown({k, cmd, true}));
@@ -105,7 +101,7 @@ TEST_F(HotkeyManagerTest, HeldShortcutSwitchesOnceToTheEarlierProfileAsItWasWhen
 }
 
 TEST_F(HotkeyManagerTest, StartsOnceAndBothMonitorsReachTheManager) {
-    profiles = {withShortcut("Work", "ctrl+opt+1")};
+    profiles = {profileWithShortcut("Work", "ctrl+opt+1")};
     monitor.trusted = true;
     manager->start();
     manager->start();
@@ -125,8 +121,8 @@ TEST_F(HotkeyManagerTest, StartsOnceAndBothMonitorsReachTheManager) {
 TEST_F(HotkeyManagerTest, AShortcutTheDesktopServesSwitchesOnlyThroughTheInAppMonitor) {
     // "Mirrored" is bound in the desktop's own shortcuts; "Shadowed" repeats its shortcut further down and
     // must stay unreached, as it is for the in-app monitor.
-    profiles = {withShortcut("Mirrored", "ctrl+opt+1"), withShortcut("Shadowed", "ctrl+opt+1"),
-                withShortcut("Plain", "ctrl+opt+2")};
+    profiles = {profileWithShortcut("Mirrored", "ctrl+opt+1"), profileWithShortcut("Shadowed", "ctrl+opt+1"),
+                profileWithShortcut("Plain", "ctrl+opt+2")};
     manager->setServedByDesktop([](const DockProfile& p) { return p.name == "Mirrored"; });
     manager->start();
     const auto flags = ShortcutModifiers::control | ShortcutModifiers::option;
