@@ -37,29 +37,18 @@ class AppsTest(OneSession):
         cls.record = os.path.join(s.root, "apps.log")
         s.env["MOORVANE_FIXTURE_RECORD"] = cls.record
         cls.paths = {}
-        for name, extra in (("Notes", "StartupWMClass=Notes\nStartupNotify=true\n"),
-                            ("Sketch", "StartupWMClass=Sketch\n"),
-                            ("Agent", "NoDisplay=true\n")):
-            cls.paths[name] = cls.entry(name, "%s --class %s%s" % (FIXTURE, name,
-                                                                     " --no-window" if name == "Agent" else ""),
-                                        extra)
-        cls.entry("Broken", "/nonexistent/moorvane-no-such-program")
-        notes = ("org.example.Notes.desktop", cls.paths["Notes"])
-        from desktop_session import desktop_tile
+        for name, extra, command in (
+                ("Notes", "StartupWMClass=Notes\nStartupNotify=true\n", FIXTURE + " --class Notes"),
+                ("Sketch", "StartupWMClass=Sketch\n", FIXTURE + " --class Sketch"),
+                ("Agent", "NoDisplay=true\n", FIXTURE + " --class Agent --no-window"),
+                ("Broken", "", "/nonexistent/moorvane-no-such-program")):
+            cls.paths[name] = s.write_entry("org.example." + name, name, "applications-other", extra, command)
         s.seed_profiles([
             s.profile("Launch", [s.tile("Calculator")],
                       appsToLaunch=["org.example.Broken.desktop", "org.example.Notes.desktop"]),
-            s.profile("Tidy", [desktop_tile(notes[0], "Notes", notes[1])], quitOtherApps=True),
+            s.profile("Tidy", [s.tile("Notes")], quitOtherApps=True),
         ])
         s.start_moorvane()
-
-    @classmethod
-    def entry(cls, name, command, extra=""):
-        path = os.path.join(cls.s.applications, "org.example.%s.desktop" % name)
-        with open(path, "w") as f:
-            f.write("[Desktop Entry]\nType=Application\nName=%s\nIcon=applications-other\nExec=%s\n%s"
-                    % (name, command, extra))
-        return path
 
     def records(self):
         return DesktopSession.read(self.record).splitlines()

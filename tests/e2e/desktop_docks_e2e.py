@@ -16,7 +16,8 @@ import unittest
 DOCK = sys.argv.pop(2) if len(sys.argv) > 2 else "gnome"
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from desktop_session import (MOORVANE, DesktopSession, folder_tile, log_since, log_size,  # noqa: E402
-                             macos_tile, profile_tiles, spacer_tile, tile_labels, wait_for)
+                             profile_tiles, spacer_tile, tile_labels, wait_for)
+from dockfiles import app_tile  # noqa: E402
 from moorvane_e2e import OneSession  # noqa: E402
 
 PROGRAM = {"gnome": "gnome-shell", "plank": "plank"}[DOCK]
@@ -43,7 +44,7 @@ class DockTest(OneSession):
                              hiddenApps=[s.desktop_id("Games")], keyboardShortcut="ctrl+opt+w")
         cls.home = s.profile("Home", [s.tile("Dictionary"), s.tile("Graphics")], keyboardShortcut="ctrl+opt+h")
         cls.mixed = s.profile("Mixed", [s.tile("Science"), spacer_tile(), folder_tile(s.folder),
-                                        macos_tile("com.apple.Safari", "Safari"), s.tile("Editor")])
+                                        app_tile("com.apple.Safari", "Safari", "/Applications/Safari.app"), s.tile("Editor")])
         s.seed_profiles([cls.work, cls.home, cls.mixed])
         cls.offset = log_size()
         s.start_moorvane()

@@ -9,24 +9,19 @@ of its own, and the whole group goes at the end.
 Used by the end-to-end suites and by bench/app_timings.py.
 """
 
-import base64
 import hashlib
 import os
-import plistlib
 import shutil
 import signal
 import subprocess
 import sys
 import tempfile
-import time
-import uuid
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "scripts"))
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from dockfiles import REFERENCE_EPOCH, blob  # noqa: E402  (the store's file shapes)
 import person_e2e  # noqa: E402  (the tray, the accessibility tree, the pointer; it takes the build folder)
 import moorvane_e2e  # noqa: E402  (the store's files, as the reference Dock's suite reads them)
-from moorvane_e2e import MOORVANE, log_since, log_size, wait_for  # noqa: E402,F401  (shared with the suites)
+from moorvane_e2e import MOORVANE, log_since, log_size, profile_tiles, tile_labels, wait_for  # noqa: E402,F401  (shared)
 
 # The accessibility bindings, imported once the first session's bus and display are this process's own: they
 # bind to them for good, so a process serves one session that reads accessibility trees.
@@ -80,31 +75,17 @@ def spacer_tile():
     return {"tile-data": {"file-label": ""}, "tile-type": "spacer-tile"}
 
 
-def macos_tile(bundle_id, label):
-    """A tile of an imported macOS document: an app bundle no Linux dock knows."""
-    return {"tile-data": {"bundle-identifier": bundle_id, "file-label": label,
-                          "file-data": {"_CFURLString": "file:///Applications/%s.app/" % label,
-                                        "_CFURLStringType": 15}},
-            "tile-type": "file-tile"}
-
-
-def tile_labels(tiles):
-    return [t.get("tile-data", {}).get("file-label") or t.get("tile-type") for t in tiles]
-
-
-def profile_tiles(profile, key="persistentApps"):
-    return plistlib.loads(base64.b64decode(profile[key]))
-
-
 class DesktopSession:
     """Xvfb, a private session bus, a fresh home with fixture apps, and one dock: "gnome" or "plank". With `tray`
-    false, no tray either, as on a stock GNOME desktop."""
+    false, no tray either, as on a stock GNOME desktop. On Plank, Calculator and Editor are pinned, and with
+    `pin_folder` the Projects folder after them."""
 
-    def __init__(self, dock, width=1280, height=800, tray=True):
+    def __init__(self, dock, width=1280, height=800, tray=True, pin_folder=False):
         if dock not in ("gnome", "plank"):
             raise ValueError(dock)
         self.dock = dock
         self.tray = tray
+        self.pin_folder = pin_folder
         self.real_dconf = real_dconf_state()
         self.root = tempfile.mkdtemp(prefix="moorvane-%s-" % dock)
         self.home = os.path.join(self.root, "home")
@@ -159,10 +140,10 @@ class DesktopSession:
             with open(os.path.join(self.folder, name), "w") as f:
                 f.write(name)
 
-    def write_entry(self, desktop_id, name, icon, extra=""):
+    def write_entry(self, desktop_id, name, icon, extra="", command="sleep 300"):
         path = os.path.join(self.applications, desktop_id + ".desktop")
         with open(path, "w") as f:
-            f.write("[Desktop Entry]\nType=Application\nName=%s\nIcon=%s\nExec=sleep 300\n%s" % (name, icon, extra))
+            f.write("[Desktop Entry]\nType=Application\nName=%s\nIcon=%s\nExec=%s\n%s" % (name, icon, command, extra))
         self.entries[name] = (desktop_id + ".desktop", path)
         return path
 
@@ -192,27 +173,15 @@ class DesktopSession:
 
     def _start_display(self, width, height):
         # Xvfb takes the first free display and names it: a fixed number could meet another run's server.
-        ready, told = os.pipe()
-        self.spawn(["Xvfb", "-displayfd", str(told), "-screen", "0", "%dx%dx24" % (width, height),
-                    "-nolisten", "tcp"], pass_fds=(told,))
-        os.close(told)
-        with os.fdopen(ready) as f:
-            number = f.readline().strip()
-        if not number:
-            raise RuntimeError("Xvfb did not start")
+        _, number = moorvane_e2e.started_with_fd(self.spawn, lambda fd: [
+            "Xvfb", "-displayfd", str(fd), "-screen", "0", "%dx%dx24" % (width, height), "-nolisten", "tcp"])
         self.display = ":" + number
         self.env["DISPLAY"] = self.display
 
     def _bus(self, *options):
         """A dbus-daemon of our own (not forked, so its group and the services it starts are ours)."""
-        ready, told = os.pipe()
-        self.spawn(["dbus-daemon", "--nofork", "--print-address=%d" % told, *options], pass_fds=(told,))
-        os.close(told)
-        with os.fdopen(ready) as f:
-            address = f.readline().strip()
-        if not address:
-            raise RuntimeError("dbus-daemon did not start")
-        return address
+        return moorvane_e2e.started_with_fd(
+            self.spawn, lambda fd: ["dbus-daemon", "--nofork", "--print-address=%d" % fd, *options])[1]
 
     def _start_buses(self):
         self.env["DBUS_SESSION_BUS_ADDRESS"] = self._bus("--session")
@@ -259,8 +228,10 @@ class DesktopSession:
     def _start_plank(self):
         # A launchers folder that does not exist is filled with Plank's defaults.
         os.makedirs(self.launchers)
-        self.write_dockitem("Calculator")
-        self.write_dockitem("Editor")
+        items = [self.write_dockitem(name, "file://" + self.entries[name][1]) for name in ("Calculator", "Editor")]
+        if self.pin_folder:
+            items.append(self.write_dockitem("Projects", "file://" + self.folder))
+        self.gsettings_set(self.plank_settings, "dock-items", items)
         self.plank_log = os.path.join(self.root, "plank.log")
         self.plank = self.spawn(["plank"], log=self.plank_log)
         wait_for(lambda: self.plank_items() is not None, timeout=20, what="Plank on the bus")
@@ -304,22 +275,37 @@ class DesktopSession:
         text = value if isinstance(value, str) else ("@as []" if not value else str(list(value)))
         return self.run("gsettings", "set", schema, key, text, check=True)
 
-    def favorite_apps(self):
-        text = self.gsettings_get("org.gnome.shell", "favorite-apps")
+    def gsettings_list(self, schema, key):
+        text = self.gsettings_get(schema, key)
         return [] if text in ("@as []", "[]") else [v.strip().strip("'") for v in text.strip("[]").split(",")]
+
+    def favorite_apps(self):
+        return self.gsettings_list("org.gnome.shell", "favorite-apps")
 
     @property
     def launchers(self):
         return os.path.join(self.env["XDG_CONFIG_HOME"], "plank", PLANK_DOCK, "launchers")
 
-    def write_dockitem(self, name):
-        with open(os.path.join(self.launchers, self.desktop_id(name).replace(".desktop", ".dockitem")), "w") as f:
-            f.write("[PlankDockItemPreferences]\nLauncher=file://%s\n" % self.entries[name][1])
+    plank_settings = "net.launchpad.plank.dock.settings:/net/launchpad/plank/docks/%s/" % PLANK_DOCK
+
+    def write_dockitem(self, name, uri):
+        """A launcher file of a Plank not yet running; its file name."""
+        item = (self.desktop_id(name).replace(".desktop", "") if name in self.entries else name) + ".dockitem"
+        with open(os.path.join(self.launchers, item), "w") as f:
+            f.write("[PlankDockItemPreferences]\nLauncher=%s\n" % uri)
+        return item
 
     def dock_items(self):
-        schema = "net.launchpad.plank.dock.settings:/net/launchpad/plank/docks/%s/" % PLANK_DOCK
-        text = self.gsettings_get(schema, "dock-items")
-        return [] if text in ("@as []", "[]") else [v.strip().strip("'") for v in text.strip("[]").split(",")]
+        """The order Plank last wrote (up to 3 s after a change)."""
+        return self.gsettings_list(self.plank_settings, "dock-items")
+
+    def plank_shows(self):
+        """Plank's tiles in its order, as the launchers' URIs, a folder's without its trailing slash."""
+        uris = {}
+        for item in os.listdir(self.launchers):
+            with open(os.path.join(self.launchers, item), errors="replace") as f:
+                uris[item] = next((l[len("Launcher="):].strip() for l in f if l.startswith("Launcher=")), "")
+        return [uris[item].rstrip("/") for item in self.dock_items() if item in uris]
 
     def plank_call(self, method, *arguments):
         """A call of Plank's D-Bus interface with string arguments, and its reply unpacked; None when Plank does
@@ -395,36 +381,9 @@ class DesktopSession:
                 continue
         return None
 
-    def screenshot(self, path, node=None):
-        self.run("import", "-display", self.display, "-window", "root", path, timeout=30)
-        return path
-
     # Moorvane.
 
-    @property
-    def store_folder(self):
-        return os.path.join(self.env["XDG_DATA_HOME"], "Moorvane")
-
-    def profile(self, name, tiles, **extra):
-        now = time.time() - REFERENCE_EPOCH
-        record = {"id": str(uuid.uuid4()).upper(), "name": name, "colorName": "blue", "persistentApps": blob(tiles),
-                  "persistentOthers": blob([]), "quitOtherApps": False, "createdAt": now, "updatedAt": now}
-        record.update(extra)
-        return record
-
-    def dbus(self, destination, path, method, *arguments):
-        return self.run("dbus-send", "--session", "--print-reply", "--dest=" + destination, path, method,
-                        *arguments, timeout=15)
-
-    def bus_has(self, name):
-        reply = self.dbus("org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus.NameHasOwner",
-                          "string:" + name)
-        return reply.returncode == 0 and "true" in reply.stdout
-
-    def switch_profile(self, name):
-        """The automation action, as a script of the desktop runs it."""
-        return self.dbus("com.moorvane.app", "/com/moorvane/app", "com.moorvane.app.Automation.SwitchDockProfile",
-                         "string:" + name)
+    profile = staticmethod(moorvane_e2e.profile_record)
 
     def save_current_dock(self, name):
         """Captures the dock as a person does: the tray icon, the popover's "Save Current Dock", a name."""
@@ -442,17 +401,6 @@ class DesktopSession:
         self.type_text(name)
         self.key("Return")
         return self.until(lambda: self.stored(name), "%s in profiles.json" % name)
-
-    def start_moorvane(self, *arguments, env=None):
-        self.moorvane = self.spawn([MOORVANE, *arguments], env=env or self.env)
-        wait_for(lambda: self.bus_has("com.moorvane.app"), timeout=20, what="Moorvane on the bus")
-        return self.moorvane
-
-    def stop_moorvane(self):
-        if self.moorvane and self.moorvane.poll() is None:
-            self.moorvane.terminate()
-            self.moorvane.wait(10)
-            wait_for(lambda: not self.bus_has("com.moorvane.app"), what="Moorvane off the bus")
 
     # The end.
 
@@ -474,7 +422,7 @@ class DesktopSession:
             signal_group(process, signal.SIGKILL)  # whatever the group started and left behind
         self.groups = []
         # A service that left its group (a daemon that called setsid) still carries this session's home.
-        for pid in self.session_pids():
+        for pid in moorvane_e2e.pids_with_home(self.home):
             try:
                 os.kill(pid, signal.SIGKILL)
             except ProcessLookupError:
@@ -483,25 +431,13 @@ class DesktopSession:
         if real_dconf_state() != self.real_dconf:
             raise AssertionError("the real user's dconf database changed during the session")
 
-    def session_pids(self):
-        """Processes of this user whose environment holds this session's home."""
-        marker = ("HOME=%s\0" % self.home).encode()
-        found = []
-        for entry in os.listdir("/proc"):
-            if not entry.isdigit() or int(entry) == os.getpid():
-                continue
-            try:
-                with open("/proc/%s/environ" % entry, "rb") as f:
-                    if marker in f.read():
-                        found.append(int(entry))
-            except OSError:
-                continue
-        return found
-
 
 # The pointer, the keys and the accessibility tree as the person-driven suite uses them.
 for _name in ("xdotool", "tray_icon_rect", "click_tray", "open_popover", "application", "nodes", "lookup", "until",
-              "find", "gone", "checked", "centre", "extents", "click", "type_text", "key", "defaults"):
+              "find", "gone", "checked", "centre", "extents", "hover", "click", "right_click", "type_text", "key",
+              "screenshot", "defaults"):
     setattr(DesktopSession, _name, person_e2e.PersonSession.__dict__[_name])
-for _name in ("stored", "active_id", "seed_profiles"):
+# Moorvane, its store and the session bus as the reference Dock's suite reaches them.
+for _name in ("store_folder", "stored_profiles", "stored", "active_id", "seed_profiles", "dbus", "bus_has",
+              "switch_profile", "start_moorvane", "stop_moorvane"):
     setattr(DesktopSession, _name, moorvane_e2e.Session.__dict__[_name])

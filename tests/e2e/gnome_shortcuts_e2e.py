@@ -7,7 +7,6 @@ where the editor says how to bind the switch in the desktop's settings.
 Usage (ctest runs it so): gnome_shortcuts_e2e.py BUILD_FOLDER
 """
 
-import json
 import os
 import shutil
 import sys
@@ -58,8 +57,7 @@ class ShortcutsTest(OneSession):
         return {key: eval(self.s.gsettings_get(self.entry_schema(path), key)) for key in ("name", "binding", "command")}
 
     def stored_by_id(self, profile_id):
-        with open(os.path.join(self.s.store_folder, "profiles.json")) as f:
-            return next(p for p in json.load(f) if p["id"] == profile_id)
+        return next(p for p in self.s.stored_profiles() if p["id"] == profile_id)
 
     def ours(self, profile):
         return FOLDER + "moorvane-" + profile["id"].lower() + "/"

@@ -26,6 +26,8 @@ SOURCE = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file_
 MOORVANE = os.path.join(BUILD, "bin", "moorvane")
 REFDOCK = os.path.join(BUILD, "bin", "moorvane-refdock")
 SHARED_LOG = "/tmp/moorvane.log"
+BUNDLE_IDS = {"Safari": "com.apple.Safari", "Mail": "com.apple.mail", "Notes": "com.apple.Notes",
+              "Music": "com.apple.Music"}
 
 
 def wait_for(condition, timeout=10.0, step=0.05, what="condition"):
@@ -38,14 +40,53 @@ def wait_for(condition, timeout=10.0, step=0.05, what="condition"):
     raise AssertionError("timed out waiting for " + what)
 
 
+def started_with_fd(spawn, argv):
+    """A process started by `spawn(argv(fd), pass_fds=...)` that writes a line on fd once up, and that line."""
+    ready, told = os.pipe()
+    process = spawn(argv(told), pass_fds=(told,))
+    os.close(told)
+    with os.fdopen(ready) as f:
+        line = f.readline().strip()
+    if not line:
+        raise RuntimeError(argv(told)[0] + " did not start")
+    return process, line
+
+
+def pids_with_home(home, pids=None):
+    """Processes of this user (or of `pids`) whose environment holds this home."""
+    marker = ("HOME=%s\0" % home).encode()
+    found = []
+    for pid in pids if pids is not None else [int(e) for e in os.listdir("/proc") if e.isdigit()]:
+        try:
+            with open("/proc/%d/environ" % pid, "rb") as f:
+                if pid != os.getpid() and marker in f.read():
+                    found.append(pid)
+        except OSError:
+            continue
+    return found
+
+
 def tile_labels(tiles):
     """The tiles' labels, a spacer by its type."""
     return [t.get("tile-data", {}).get("file-label") or t.get("tile-type") for t in tiles]
 
 
+def profile_tiles(profile, key="persistentApps"):
+    return plistlib.loads(base64.b64decode(profile[key]))
+
+
 def profile_labels(profile):
     """A stored profile's tiles by label, a spacer by its type."""
-    return tile_labels(plistlib.loads(base64.b64decode(profile["persistentApps"])))
+    return tile_labels(profile_tiles(profile))
+
+
+def profile_record(name, tiles, **extra):
+    """A profile as the store keeps it."""
+    now = time.time() - REFERENCE_EPOCH
+    record = {"id": str(uuid.uuid4()).upper(), "name": name, "colorName": "blue", "persistentApps": blob(tiles),
+              "persistentOthers": blob([]), "quitOtherApps": False, "createdAt": now, "updatedAt": now}
+    record.update(extra)
+    return record
 
 
 def read_json(path, missing):
@@ -102,10 +143,7 @@ class Session:
                         QT_QPA_PLATFORM="xcb", LANG="C.UTF-8")
         self.env.pop("QT_QPA_PLATFORM_PLUGIN_PATH", None)
         self.processes = []
-        self.apps = {}
-        for name, bundle_id in (("Safari", "com.apple.Safari"), ("Mail", "com.apple.mail"),
-                                ("Notes", "com.apple.Notes"), ("Music", "com.apple.Music")):
-            self.apps[name] = self.make_bundle(name, bundle_id)
+        self.apps = {name: self.make_bundle(name, bundle_id) for name, bundle_id in BUNDLE_IDS.items()}
         self.xvfb, self.display = self.start_xvfb()
         self.env["DISPLAY"] = self.display
         bus = subprocess.run(["dbus-daemon", "--session", "--fork", "--print-address=1", "--print-pid=1"],
@@ -113,8 +151,7 @@ class Session:
         self.env["DBUS_SESSION_BUS_ADDRESS"] = bus[0]
         self.bus_pid = int(bus[1])
         # The Dock's domain starts as the user left it: Notes and Music.
-        self.write_domain([app_tile("com.apple.Notes", "Notes", self.apps["Notes"]),
-                           app_tile("com.apple.Music", "Music", self.apps["Music"])])
+        self.write_domain([self.app_tile("Notes"), self.app_tile("Music")])
         subprocess.run([REFDOCK], env=self.env, check=True, timeout=20)
         self.moorvane = None
 
@@ -122,14 +159,9 @@ class Session:
         """A new X server with two screens, and its display name."""
         # Xvfb takes the first free display and names it: a fixed number could meet another run's server or a
         # lock file another user's run left under /tmp.
-        ready, told = os.pipe()
-        xvfb = self.spawn(["Xvfb", "-displayfd", str(told), "-screen", "0", "1280x800x24",
-                           "-screen", "1", "1024x768x24", "-nolisten", "tcp"], pass_fds=(told,))
-        os.close(told)
-        with os.fdopen(ready) as f:
-            number = f.readline().strip()
-        if not number:
-            raise RuntimeError("Xvfb did not start")
+        xvfb, number = started_with_fd(self.spawn, lambda fd: [
+            "Xvfb", "-displayfd", str(fd), "-screen", "0", "1280x800x24", "-screen", "1", "1024x768x24",
+            "-nolisten", "tcp"])
         return xvfb, ":" + number
 
     def make_bundle(self, name, bundle_id):
@@ -141,8 +173,8 @@ class Session:
         return bundle
 
     def spawn(self, argv, **kwargs):
-        process = subprocess.Popen(argv, env=self.env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
-                                   **kwargs)
+        process = subprocess.Popen(argv, env=kwargs.pop("env", self.env), stdout=subprocess.DEVNULL,
+                                   stderr=subprocess.DEVNULL, **kwargs)
         self.processes.append(process)
         return process
 
@@ -169,14 +201,7 @@ class Session:
 
     def dock_pid(self):
         found = subprocess.run(["pgrep", "-x", "-U", str(os.getuid()), "Dock"], capture_output=True, text=True)
-        pids = [int(p) for p in found.stdout.split()]
-        def environ(pid):
-            try:
-                with open("/proc/%d/environ" % pid, "rb") as f:
-                    return f.read().decode(errors="replace")
-            except OSError:
-                return ""
-        mine = [p for p in pids if "HOME=%s\0" % self.home in environ(p)]
+        mine = pids_with_home(self.home, [int(p) for p in found.stdout.split()])
         return mine[0] if mine else None
 
     def seed_profiles(self, profiles, active=None):
@@ -187,26 +212,21 @@ class Session:
             with open(os.path.join(self.store_folder, "active.txt"), "w") as f:
                 f.write(active)
 
+    def app_tile(self, name):
+        return app_tile(self.apps_id(name), name, self.apps[name])
+
     def profile(self, name, apps, **extra):
-        now = time.time() - REFERENCE_EPOCH
-        record = {"id": str(uuid.uuid4()).upper(), "name": name, "colorName": "blue",
-                  "persistentApps": blob([app_tile(self.apps_id(a), a, self.apps[a]) for a in apps]),
-                  "persistentOthers": blob([]), "quitOtherApps": False, "createdAt": now, "updatedAt": now}
-        record.update(extra)
-        return record
+        return profile_record(name, [self.app_tile(a) for a in apps], **extra)
 
     @staticmethod
     def apps_id(name):
-        return {"Safari": "com.apple.Safari", "Mail": "com.apple.mail", "Notes": "com.apple.Notes",
-                "Music": "com.apple.Music"}[name]
+        return BUNDLE_IDS[name]
 
     def stored_profiles(self):
-        with open(os.path.join(self.store_folder, "profiles.json")) as f:
-            return json.load(f)
+        return read_json(os.path.join(self.store_folder, "profiles.json"), [])
 
     def stored(self, name):
-        profiles = read_json(os.path.join(self.store_folder, "profiles.json"), [])
-        return next((p for p in profiles if p["name"] == name), None)
+        return next((p for p in self.stored_profiles() if p["name"] == name), None)
 
     def active_id(self):
         try:
@@ -227,10 +247,16 @@ class Session:
                               ("focus-assertions-work.json", "Assertions.json")):
             shutil.copy(os.path.join(SOURCE, "tests", "fixtures", fixture), os.path.join(db, name))
 
-    def start_moorvane(self, *arguments):
-        self.moorvane = self.spawn([MOORVANE, *arguments])
-        wait_for(lambda: self.bus_has("com.moorvane.app"), timeout=15, what="Moorvane on the bus")
+    def start_moorvane(self, *arguments, env=None):
+        self.moorvane = self.spawn([MOORVANE, *arguments], env=env or self.env)
+        wait_for(lambda: self.bus_has("com.moorvane.app"), timeout=20, what="Moorvane on the bus")
         return self.moorvane
+
+    def stop_moorvane(self):
+        if self.moorvane and self.moorvane.poll() is None:
+            self.moorvane.terminate()
+            self.moorvane.wait(10)
+            wait_for(lambda: not self.bus_has("com.moorvane.app"), what="Moorvane off the bus")
 
     def bus_has(self, name):
         reply = self.dbus("org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus.NameHasOwner",
@@ -294,23 +320,19 @@ def log_size():
         return 0
 
 
-class SwitchingTest(unittest.TestCase):
+class SwitchingTest(OneSession):
     """Every way of switching, one Moorvane per class."""
 
+    new_session = Session
+
     @classmethod
-    def setUpClass(cls):
-        cls.s = Session()
-        s = cls.s
+    def prepare(cls, s):
         cls.work = s.profile("Work", ["Safari", "Mail", "Music"], hiddenApps=["com.apple.Music"],
                              keyboardShortcut="ctrl+opt+w", focusFilter="Work")
         cls.home = s.profile("Home", ["Notes", "Music"], keyboardShortcut="ctrl+opt+h")
         s.seed_profiles([cls.work, cls.home])
         cls.offset = log_size()
         s.start_moorvane("moorvane://switch?profile=Work")
-
-    @classmethod
-    def tearDownClass(cls):
-        cls.s.close()
 
     def expect_switch(self, labels, before_pid, offset, name):
         s = self.s
@@ -402,8 +424,6 @@ class SwitchingTest(unittest.TestCase):
 
     def test_7_document_handed_over_is_imported_under_a_unique_name(self):
         s = self.s
-        document = dict(self.work)
-        document.pop("id")
         path = os.path.join(s.root, "Work.dockprofile")
         with open(path, "w") as f:
             json.dump(self.work, f)

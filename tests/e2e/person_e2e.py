@@ -25,7 +25,6 @@ if "--screens" in sys.argv:
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from moorvane_e2e import BUILD, MOORVANE, OneSession, Session, log_since, log_size, profile_labels as labels, read_json, wait_for  # noqa: E402  (it takes the build folder)
-import plank_dock  # noqa: E402
 
 # A Python of its own (pyenv) may run this beside the system's, which carries the accessibility bindings. They
 # are imported only once the session's bus and display are this process's own.
@@ -66,11 +65,6 @@ class PersonSession(Session):
 
     def xdotool(self, *arguments):
         return subprocess.run(["xdotool", *arguments], env=self.env, capture_output=True, text=True, timeout=10)
-
-    def stop_moorvane(self):
-        self.moorvane.terminate()
-        self.moorvane.wait(10)
-        wait_for(lambda: not self.bus_has("com.moorvane.app"), what="Moorvane off the bus")
 
     # The tray.
 
@@ -216,13 +210,24 @@ class PersonSession(Session):
         return read_json(os.path.join(self.env["XDG_CONFIG_HOME"], "Moorvane", "defaults.json"), {})
 
 
+def desktop_session():
+    """The desktop sessions' module, which imports this one: imported once this one is."""
+    import desktop_session
+    return desktop_session
+
+
+def use_session_bindings():
+    """The accessibility bindings a desktop session bound, for this module's steps."""
+    global pyatspi
+    pyatspi = desktop_session().pyatspi
+
+
 class Steps:
     """What a person does in the popover and the editor, for a test class whose session is `self.s`."""
 
     def popover(self):
         """Opens the popover unless it shows, and returns its footer's "Settings" button."""
         s = self.s
-
         s.open_popover("Settings")
         return s.find("Settings", pyatspi.ROLE_PUSH_BUTTON, "Moorvane")
 
@@ -294,6 +299,15 @@ class Steps:
     @staticmethod
     def focused(node):
         return node.getState().contains(pyatspi.STATE_FOCUSED)
+
+    def tab_to(self, window, name, presses=40):
+        """Tab until the keyboard is on `name`."""
+        s = self.s
+        for _ in range(presses):
+            s.key("Tab")
+            if s.until(lambda: next((n for n in s.nodes(window) if self.focused(n)), None), "the focus").name == name:
+                return
+        self.fail("Tab never reached %r in %r" % (name, window))
 
 
 class PersonTest(Steps, OneSession):
@@ -378,13 +392,7 @@ class PersonTest(Steps, OneSession):
 
         # The keyboard alone: Tab from the popover's start reaches the first row's pencil, Return opens its editor.
         self.popover()
-        for _ in range(8):
-            s.key("Tab")
-            focused = s.until(lambda: next((n for n in s.nodes("Moorvane")
-                                            if n.getState().contains(pyatspi.STATE_FOCUSED)), None), "the focus")
-            if focused.name == "Edit profile":
-                break
-        self.assertEqual(focused.name, "Edit profile")
+        self.tab_to("Moorvane", "Edit profile", 8)
         s.key("Return")
         self.cancel_editor("Edit \u2014 Studio")
 
@@ -638,15 +646,8 @@ class PersonTest(Steps, OneSession):
         title, picker = self.edit("Crowd"), "Manage Apps \u2014 Crowd"
         stored = s.stored("Crowd")
 
-        def tab_to(window, name):
-            for _ in range(40):
-                s.key("Tab")
-                if s.until(lambda: next((n for n in s.nodes(window) if self.focused(n)), None), "the focus").name == name:
-                    return
-            self.fail("Tab never reached %r in %r" % (name, window))
-
         # Return presses the focused button rather than saving: on "Edit Dock" it opens the menu.
-        tab_to(title, "Edit Dock")
+        self.tab_to(title, "Edit Dock")
         s.key("Return")
         manage = s.find("Manage Apps", pyatspi.ROLE_MENU_ITEM, title)
         s.key("Down")
@@ -661,7 +662,7 @@ class PersonTest(Steps, OneSession):
         s.find("14 in the profile", pyatspi.ROLE_LABEL, picker)
         # The row added was the search's only one: the keyboard goes back to the search, not nowhere.
         s.until(lambda: self.focused(search), "the keyboard back in the search")
-        tab_to(picker, "Cancel")
+        self.tab_to(picker, "Cancel")
         s.key("Return")
         s.gone("Search apps...", window_title=picker)
         edit_dock = s.find("Edit Dock", window_title=title)
@@ -670,7 +671,7 @@ class PersonTest(Steps, OneSession):
 
         # A tile removed by Delete hands the keyboard to the one that takes its place, the first tile too (the
         # list's current one, whose place the list itself fills).
-        tab_to(title, "Safari")
+        self.tab_to(title, "Safari")
         s.key("Delete")
         s.find("12 items", pyatspi.ROLE_LABEL, title)
         s.until(lambda: self.focused(s.find("Mail", pyatspi.ROLE_LIST_ITEM, title)), "the next tile focused")
@@ -684,91 +685,32 @@ class PersonTest(Steps, OneSession):
         self.assertEqual(s.stored("Crowd"), stored)
 
 
-class PlankSession(PersonSession):
-    """Plank in place of the reference Dock, with fixture desktop apps whose icons come from the icon theme;
-    two of them and a folder pinned."""
+@unittest.skipUnless(shutil.which("plank"), "Plank is not installed")
+class PlankPersonTest(Steps, OneSession):
+    """Moorvane on Plank, with two apps and a folder pinned: a capture from the popover, the editor and the picker
+    drawing desktop apps, and an app added there put on Plank."""
 
-    APPS = (("Calculator", "accessories-calculator"), ("Editor", "accessories-text-editor"),
-            ("Games", "org.example.games"))
     # The Games icon: a theme icon of the session's own, a square of one colour to find in a screenshot.
     GAMES_COLOUR = (224, 27, 36)
 
-    def __init__(self):
-        self.root = tempfile.mkdtemp(prefix="moorvane-person-plank-")
-        self.home = os.path.join(self.root, "home")
-        share = os.path.join(self.root, "share")
-        os.makedirs(os.path.join(share, "applications"))
-        runtime = os.path.join(self.root, "run")
-        os.makedirs(runtime, mode=0o700)
-        # Every XDG folder before the bus starts: the dconf-service it starts for Plank's settings takes the
-        # bus's environment, and with the real ones would write the real user's settings.
-        self.env = {k: v for k, v in os.environ.items()
-                    if not k.startswith(("XDG_", "DBUS_", "WAYLAND", "GSETTINGS", "GIO_", "GNOME_"))}
-        self.env.pop("DISPLAY", None)
-        self.env.pop("QT_QPA_PLATFORM_PLUGIN_PATH", None)
-        self.env.update(HOME=self.home, XDG_RUNTIME_DIR=runtime, XDG_CONFIG_DIRS="/etc/xdg",
-                        XDG_CONFIG_HOME=os.path.join(self.home, ".config"),
-                        XDG_DATA_HOME=os.path.join(self.home, ".local", "share"),
-                        XDG_CACHE_HOME=os.path.join(self.home, ".cache"),
-                        XDG_STATE_HOME=os.path.join(self.home, ".local", "state"),
-                        XDG_DATA_DIRS=share + ":/usr/local/share:/usr/share", QT_QPA_PLATFORM="xcb",
-                        LANG="C.UTF-8")
-        self.processes, self.apps, self.moorvane, self.plank, self.bus_pid = [], {}, None, None, None
-        for name, icon in self.APPS:
-            self.apps[name] = os.path.join(share, "applications", "org.example.%s.desktop" % name)
-            with open(self.apps[name], "w") as f:
-                f.write("[Desktop Entry]\nType=Application\nName=%s\nIcon=%s\nExec=sleep 300\n" % (name, icon))
-        icons = os.path.join(share, "icons", "hicolor", "scalable", "apps")
-        os.makedirs(icons)
-        with open(os.path.join(icons, "org.example.games.svg"), "w") as f:
-            f.write('<svg xmlns="http://www.w3.org/2000/svg" width="64" height="64">'
-                    '<rect width="64" height="64" rx="14" fill="rgb%s"/></svg>' % (self.GAMES_COLOUR,))
-        self.folder = os.path.join(self.home, "Projects")
-        os.makedirs(self.folder)
-        try:
-            self.xvfb, self.display = self.start_xvfb()
-            self.env["DISPLAY"] = self.display
-            bus = subprocess.run(["dbus-daemon", "--session", "--fork", "--print-address=1", "--print-pid=1"],
-                                 env=self.env, capture_output=True, text=True, check=True).stdout.split()
-            self.env["DBUS_SESSION_BUS_ADDRESS"], self.bus_pid = bus[0], int(bus[1])
-            plank_dock.write_dock(self.env, [("org.example.Calculator.dockitem", self.uri("Calculator")),
-                                             ("org.example.Editor.dockitem", self.uri("Editor")),
-                                             ("Projects.dockitem", "file://" + self.folder)])
-            self.plank = plank_dock.start(self.env, os.path.join(self.root, "plank.log"))
-            self.start_tray_and_accessibility()
-        except BaseException:
-            self.close()
-            raise
-
-    def uri(self, name):
-        return "file://" + self.apps[name]
-
-    def plank_shows(self):
-        """Plank's tiles in its order, as the launchers' URIs, a folder's without its trailing slash."""
-        return [uri.rstrip("/") for uri in plank_dock.shown_launchers(self.env)]
-
-    def close(self):
-        if self.plank is not None:
-            plank_dock.stop(self.plank)
-        if self.bus_pid is not None:
-            super().close()
-        else:
-            shutil.rmtree(self.root, ignore_errors=True)
-
-
-@unittest.skipUnless(shutil.which("plank"), "Plank is not installed")
-class PlankPersonTest(Steps, OneSession):
-    """Moorvane on Plank: a capture from the popover, the editor and the picker drawing desktop apps, and an app
-    added there put on Plank."""
-
     @classmethod
     def new_session(cls):
-        return PlankSession()
+        return desktop_session().DesktopSession("plank", pin_folder=True)
 
     @classmethod
     def prepare(cls, s):
+        use_session_bindings()
+        icons = os.path.join(s.root, "share", "icons", "hicolor", "scalable", "apps")
+        os.makedirs(icons)
+        with open(os.path.join(icons, "org.example.games.svg"), "w") as f:
+            f.write('<svg xmlns="http://www.w3.org/2000/svg" width="64" height="64">'
+                    '<rect width="64" height="64" rx="14" fill="rgb%s"/></svg>' % (cls.GAMES_COLOUR,))
+        s.write_entry("org.example.Games", "Games", "org.example.games")
         cls.offset = log_size()
         s.start_moorvane()
+
+    def uri(self, name):
+        return "file://" + self.s.entries[name][1]
 
     def save_screen(self, name, title):
         if SCREENS:
@@ -804,7 +746,7 @@ class PlankPersonTest(Steps, OneSession):
         s, title = self.s, "Edit \u2014 Desk"
         picker = self.manage_apps(title)
         games = s.find("Games", pyatspi.ROLE_LIST_ITEM, picker)
-        s.until(lambda: (c := self.icon_colour(games)) and max(abs(a - b) for a, b in zip(c, s.GAMES_COLOUR)) < 8,
+        s.until(lambda: (c := self.icon_colour(games)) and max(abs(a - b) for a, b in zip(c, self.GAMES_COLOUR)) < 8,
                 "the Games icon drawn from the icon theme")
         self.save_screen("plank-picker", picker)
         s.hover(games)
@@ -818,8 +760,8 @@ class PlankPersonTest(Steps, OneSession):
         s.click(s.find("Save", window_title=title))
         s.until(lambda: labels(s.stored("Desk")) == ["Calculator", "Editor", "Projects", "Games"], "Games stored")
         # Plank writes its order up to 3 s after a change.
-        s.until(lambda: s.plank_shows() == [s.uri("Calculator"), s.uri("Editor"), "file://" + s.folder,
-                                            s.uri("Games")], "Plank to show Games after the folder", timeout=15)
+        s.until(lambda: s.plank_shows() == [self.uri("Calculator"), self.uri("Editor"), "file://" + s.folder,
+                                            self.uri("Games")], "Plank to show Games after the folder", timeout=15)
         text = log_since(offset)
         self.assertIn("switchTo 'Desk'", text)
         self.assertIn("DockManager: Wrote Plank live", text)
@@ -833,15 +775,11 @@ class TraylessGnomeTest(Steps, OneSession):
 
     @classmethod
     def new_session(cls):
-        import desktop_session
-        return desktop_session.DesktopSession("gnome", tray=False)
+        return desktop_session().DesktopSession("gnome", tray=False)
 
     @classmethod
     def prepare(cls, s):
-        import desktop_session
-        # The session binds the accessibility bindings; this module's steps read them from here.
-        global pyatspi
-        pyatspi = desktop_session.pyatspi
+        use_session_bindings()
         s.seed_profiles([s.profile("Work", [s.tile("Calculator"), s.tile("Editor")]),
                          s.profile("Home", [s.tile("Dictionary")])])
         cls.offset = log_size()
@@ -852,9 +790,8 @@ class TraylessGnomeTest(Steps, OneSession):
     def read_afresh(cls):
         """The app's tree read afresh each time: the bindings' copy follows the app's events only while this
         process runs a main loop, and each popover's objects take the identifiers of the last one's."""
-        import desktop_session
         cls.s.until(cls.s.application, "Moorvane in the accessibility tree").set_cache_mask(
-            desktop_session.Atspi.Cache.NONE)
+            desktop_session().Atspi.Cache.NONE)
 
     def moorvane(self, *arguments):
         """`moorvane` started again, as the desktop's menu starts it."""
@@ -889,12 +826,7 @@ class TraylessGnomeTest(Steps, OneSession):
         self.assertLessEqual(abs(box.x + box.width // 2 - 640), 1, box)
         self.assertGreater(box.y, 100, "centred, not hanging from the top: %r" % (box,))
         # The keyboard is the popover's: Tab reaches Home's row, Return switches to it, Escape closes.
-        for _ in range(12):
-            s.key("Tab")
-            focused = s.until(lambda: next((n for n in s.nodes("Moorvane") if self.focused(n)), None), "the focus")
-            if focused.name == "Home":
-                break
-        self.assertEqual(focused.name, "Home")
+        self.tab_to("Moorvane", "Home", 12)
         s.key("Return")
         s.until(lambda: s.favorite_apps() == [s.desktop_id("Dictionary")], "the dash to hold Home's app")
         s.until(lambda: s.active_id() == s.stored("Home")["id"], "Home recorded as active")
