@@ -19,20 +19,12 @@ int main(int argc, char** argv) {
     // (with Mesa's software rasteriser that is LLVM, tens of megabytes) into a process that stays resident.
     if (qEnvironmentVariableIsEmpty("QT_QUICK_BACKEND"))
         QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
-    QApplication app(argc, argv);
-    app.setApplicationName(QStringLiteral("Moorvane"));
-    app.setApplicationVersion(QStringLiteral(MOORVANE_VERSION));
-    app.setQuitOnLastWindowClosed(false);
-    // Every window names the app to the desktop, so a window of Moorvane's in a dock or a window switcher
-    // reads as Moorvane: on Wayland by the entry's name as the app id; on X11, where Qt sets nothing from it,
-    // GNOME Shell and Plank match the window's class ("moorvane", "Moorvane") to the entry's StartupWMClass.
-    // The icon serves where no entry is installed.
-    QGuiApplication::setDesktopFileName(QStringLiteral("com.moorvane.app"));
-
+    QCoreApplication::setApplicationName(QStringLiteral("Moorvane"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(MOORVANE_VERSION));
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Keeps layouts of the Dock and switches between them."));
-    parser.addHelpOption();
-    parser.addVersionOption();
+    const QCommandLineOption help = parser.addHelpOption();
+    const QCommandLineOption version = parser.addVersionOption();
     const QCommandLineOption popover(
         QStringLiteral("popover"),
         QStringLiteral("Shows the profiles' popover: the way in on a desktop without a system tray."));
@@ -40,6 +32,29 @@ int main(int argc, char** argv) {
     parser.addPositionalArgument(QStringLiteral("urls"),
                                  QStringLiteral("moorvane:// URLs and .dockprofile files to open."),
                                  QStringLiteral("[URL|FILE...]"));
+    // --help, --version and a mistaken option answer without a display (over ssh, in a package's smoke test),
+    // where QApplication would abort. With a display, options are read once the toolkit has taken its own
+    // (-platform, -display) out.
+    QStringList rawArguments;
+    for (int i = 0; i < argc; ++i) rawArguments << QString::fromLocal8Bit(argv[i]);
+    const bool parsed = parser.parse(rawArguments);
+    const bool display = qEnvironmentVariableIsSet("DISPLAY") || qEnvironmentVariableIsSet("WAYLAND_DISPLAY") ||
+                         qEnvironmentVariableIsSet("QT_QPA_PLATFORM") ||
+                         rawArguments.contains(QStringLiteral("-platform"));
+    if ((parsed && (parser.isSet(help) || parser.isSet(version))) || (!parsed && !display)) {
+        QCoreApplication information(argc, argv);
+        parser.process(information);
+        return 0;
+    }
+
+    QApplication app(argc, argv);
+    app.setQuitOnLastWindowClosed(false);
+    // Every window names the app to the desktop, so a window of Moorvane's in a dock or a window switcher
+    // reads as Moorvane: on Wayland by the entry's name as the app id; on X11, where Qt sets nothing from it,
+    // GNOME Shell and Plank match the window's class ("moorvane", "Moorvane") to the entry's StartupWMClass.
+    // The icon serves where no entry is installed.
+    QGuiApplication::setDesktopFileName(QStringLiteral("com.moorvane.app"));
+
     parser.process(app);
     std::vector<std::string> arguments;
     for (const QString& argument : parser.positionalArguments()) arguments.push_back(argument.toStdString());
