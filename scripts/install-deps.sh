@@ -15,7 +15,8 @@ qml6-module-qtquick-dialogs qml6-module-qt-labs-platform
 libxtst-dev libx11-dev libdbus-1-dev xvfb xdotool x11-utils imagemagick dbus dbus-x11 procps
 fonts-material-design-icons-iconfont fonts-dejavu-core
 trayer at-spi2-core python3 python3-pyatspi
-libglib2.0-dev dconf-cli dconf-gsettings-backend gnome-shell plank"
+libglib2.0-dev dconf-cli dconf-gsettings-backend gnome-shell plank
+librsvg2-bin appstream desktop-file-utils man-db lintian mmdebstrap"
 
 missing=""
 for package in $packages; do
