@@ -38,35 +38,43 @@ list(JOIN moorvane_runtime_depends ", " CPACK_DEBIAN_MOORVANE_PACKAGE_DEPENDS)
 set(CPACK_DEBIAN_MOORVANE_PACKAGE_NAME moorvane)
 set(CPACK_DEBIAN_MOORVANE_PACKAGE_SUGGESTS moorvane-refdock)
 set(CPACK_COMPONENT_MOORVANE_DESCRIPTION "keeps several layouts of the Dock and switches between them
- Moorvane keeps several layouts of the Dock, called profiles, and switches
- between them from a tray popover, a global keyboard shortcut, a Focus-mode
- change, a moorvane:// URL or a D-Bus automation action. A switch writes the
- profile's tiles into the Dock, restarts it under a short overlay, then quits
- or launches the profile's apps. It also captures the current Dock, follows the
- user's own Dock edits, and exports and imports .dockprofile documents.
- .
- On Linux it drives GNOME Shell's dash (and the docks that share it, such as
- Dash to Dock), Plank, and the reference Dock of the moorvane-refdock package.")
+Moorvane keeps several layouts of the Dock, called profiles, and switches
+between them from a tray popover, a global keyboard shortcut, a Focus-mode
+change, a moorvane:// URL or a D-Bus automation action. A switch writes the
+profile's tiles into the Dock, restarts it under a short overlay, then quits
+or launches the profile's apps. It also captures the current Dock, follows the
+user's own Dock edits, and exports and imports .dockprofile documents.
+
+On Linux it drives GNOME Shell's dash (and the docks that share it, such as
+Dash to Dock), Plank, and the reference Dock of the moorvane-refdock package.")
 
 set(CPACK_DEBIAN_REFDOCK_PACKAGE_NAME moorvane-refdock)
 # The Dock's launcher supervises it with pgrep and ps.
 set(CPACK_DEBIAN_REFDOCK_PACKAGE_DEPENDS "moorvane (= ${moorvane_deb_version}), qml6-module-qtquick, qt6-qpa-plugins, procps")
 set(CPACK_COMPONENT_REFDOCK_DESCRIPTION "reference Dock for Moorvane
- A small dock that keeps its layout in
- ~/Library/Preferences/com.apple.dock.plist, the way the macOS Dock does, and
- that Moorvane switches like that Dock. It is for trying Moorvane and for its
- tests on a desktop without GNOME Shell or Plank; a person on those docks does
- not need it.
- .
- The moorvane-refdock command starts it under a supervisor that restarts it
- whenever it exits; a systemd user unit does the same in a systemd session.")
+A small dock that keeps its layout in
+~/Library/Preferences/com.apple.dock.plist, the way the macOS Dock does, and
+that Moorvane switches like that Dock. It is for trying Moorvane and for its
+tests on a desktop without GNOME Shell or Plank; a person on those docks does
+not need it.
 
-# Each package's copyright and Debian changelog, the latter compressed reproducibly as Debian's tools do.
+The moorvane-refdock command starts it under a supervisor that restarts it
+whenever it exits; a systemd user unit does the same in a systemd session.")
+
+# Each package's copyright and Debian changelog, and the reference Dock's manual page; the last two compressed
+# reproducibly, as Debian's tools do.
 set(moorvane_changelog ${CMAKE_BINARY_DIR}/packaging/changelog.Debian.gz)
-add_custom_command(OUTPUT ${moorvane_changelog}
-                   COMMAND sh -c "gzip -9n < '${CMAKE_SOURCE_DIR}/packaging/changelog' > '${moorvane_changelog}'"
-                   DEPENDS ${CMAKE_SOURCE_DIR}/packaging/changelog VERBATIM)
-add_custom_target(moorvane_changelog ALL DEPENDS ${moorvane_changelog})
+set(moorvane_refdock_man ${CMAKE_BINARY_DIR}/packaging/moorvane-refdock.1.gz)
+foreach(pair "changelog:${moorvane_changelog}" "moorvane-refdock.1:${moorvane_refdock_man}")
+  string(REPLACE ":" ";" pair ${pair})
+  list(GET pair 0 source)
+  list(GET pair 1 compressed)
+  add_custom_command(OUTPUT ${compressed}
+                     COMMAND sh -c "gzip -9n < '${CMAKE_SOURCE_DIR}/packaging/${source}' > '${compressed}'"
+                     DEPENDS ${CMAKE_SOURCE_DIR}/packaging/${source} VERBATIM)
+endforeach()
+add_custom_target(moorvane_packaging_docs ALL DEPENDS ${moorvane_changelog} ${moorvane_refdock_man})
+install(FILES ${moorvane_refdock_man} DESTINATION share/man/man1 COMPONENT refdock)
 foreach(component moorvane refdock)
   string(TOUPPER ${component} upper)
   install(FILES ${CMAKE_SOURCE_DIR}/packaging/copyright ${moorvane_changelog}

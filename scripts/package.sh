@@ -16,7 +16,7 @@ debs=$(ls build/package/*.deb)
 # lintian runs once on both, so it sees the pair (the Dock's package depends on the app's).
 echo "Checking the packages with lintian"
 # shellcheck disable=SC2086
-if ! lintian --fail-on error --no-tag-display-limit $debs >build/package/lintian.log 2>&1; then
+if ! lintian --fail-on error --tag-display-limit 0 $debs >build/package/lintian.log 2>&1; then
     cat build/package/lintian.log >&2
     echo "lintian found errors in the packages" >&2
     exit 1

@@ -27,9 +27,11 @@ USER = "tester"
 TEST_PACKAGES = ["xvfb", "dbus", "desktop-file-utils", "shared-mime-info", "hicolor-icon-theme",
                  "gtk-update-icon-cache"]
 # Outside these, a purge must leave every file as it found it: dpkg's and apt's own records and caches, the logs,
-# the test user's home, and /tmp where the app's run left its log.
-IGNORED = ("var/lib/dpkg", "var/lib/apt", "var/cache/apt", "var/cache/debconf", "var/log", "home/" + USER, "tmp",
-           "run", "proc", "dev")
+# ldconfig's cache of the files it read (which mmdebstrap deletes from its roots and any library install writes;
+# the library cache itself, /etc/ld.so.cache, is compared), the test user's home, and /tmp where the app's run
+# left its log.
+IGNORED = ("var/lib/dpkg", "var/lib/apt", "var/cache/apt", "var/cache/debconf", "var/cache/ldconfig/aux-cache",
+           "var/log", "home/" + USER, "tmp", "run", "proc", "dev")
 # The app and the Dock say so on stderr when a module, a plugin or a font they load by name is missing.
 LOAD_FAULT = re.compile(r'is not installed|Cannot load library|could not be loaded|failed to load|'
                         r'Could not find the Qt platform plugin|cannot open shared object|'
@@ -139,6 +141,7 @@ class PackageTest:
         every module, plugin and font it needs, all of which would be missing dependencies otherwise."""
         script = textwrap.dedent("""\
             set -u
+            rm -f /tmp/.X7-lock  # left by the last session's display, ended with its namespace
             Xvfb :7 -screen 0 1280x800x24 -nolisten tcp >/tmp/xvfb.log 2>&1 &
             export DISPLAY=:7
             eval "$(dbus-daemon --session --fork --print-address=1 --print-pid=1 --nopidfile |
@@ -201,6 +204,7 @@ class PackageTest:
     def check_dock_runs(self):
         script = textwrap.dedent("""\
             set -u
+            rm -f /tmp/.X7-lock  # left by the last session's display, ended with its namespace
             Xvfb :7 -screen 0 1280x800x24 -nolisten tcp >/tmp/xvfb.log 2>&1 &
             export DISPLAY=:7 XDG_RUNTIME_DIR=/tmp/runtime
             mkdir -p -m 700 "$XDG_RUNTIME_DIR"
