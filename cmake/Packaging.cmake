@@ -28,8 +28,6 @@ set(moorvane_runtime_depends
     # Controls modules import in turn.
     qml6-module-qtquick qml6-module-qtquick-controls qml6-module-qtquick-layouts qml6-module-qtquick-window
     qml6-module-qtquick-templates qml6-module-qtqml-workerscript
-    # The X11 platform plugin: the app runs on X11 (under Wayland through XWayland), for its global shortcuts.
-    qt6-qpa-plugins
     # The symbol font the views and the switching overlay draw their glyphs with, read from its path.
     fonts-material-design-icons-iconfont
     # pgrep: whether the Dock and the apps a switch quits are running.
@@ -49,8 +47,8 @@ On Linux it drives GNOME Shell's dash (and the docks that share it, such as
 Dash to Dock), Plank, and the reference Dock of the moorvane-refdock package.")
 
 set(CPACK_DEBIAN_REFDOCK_PACKAGE_NAME moorvane-refdock)
-# The Dock's launcher supervises it with pgrep and ps.
-set(CPACK_DEBIAN_REFDOCK_PACKAGE_DEPENDS "moorvane (= ${moorvane_deb_version}), qml6-module-qtquick, qt6-qpa-plugins, procps")
+# The QML modules the Dock imports, and what its launcher supervises it with (pgrep, ps).
+set(CPACK_DEBIAN_REFDOCK_PACKAGE_DEPENDS "moorvane (= ${moorvane_deb_version}), qml6-module-qtquick, qml6-module-qtquick-window, procps")
 set(CPACK_COMPONENT_REFDOCK_DESCRIPTION "reference Dock for Moorvane
 A small dock that keeps its layout in
 ~/Library/Preferences/com.apple.dock.plist, the way the macOS Dock does, and

@@ -10,9 +10,12 @@ and checks that it runs: its version, the app on Xvfb and a private bus until it
 popover, the desktop files where the desktop looks for them. Then the reference Dock's package, and finally that
 purging both leaves the root as it was. Needs root (chroot, mounts). The root is removed at the end.
 """
+import base64
 import glob
 import hashlib
+import json
 import os
+import plistlib
 import re
 import shutil
 import stat
@@ -22,6 +25,7 @@ import textwrap
 import time
 
 USER = "tester"
+PROFILE_ID = "3F2504E0-4F89-41D3-9A0C-0305E82C3301"
 # What the test needs in the root, beside apt: a display and a bus to start the app on, and the tools a desktop
 # has whose triggers the package sets off (their caches must come back as they were after a purge).
 TEST_PACKAGES = ["xvfb", "dbus", "desktop-file-utils", "shared-mime-info", "hicolor-icon-theme",
@@ -137,8 +141,15 @@ class PackageTest:
             raise Failure("`moorvane --version` printed %r, not the package's version %s" % (out, self.version))
 
     def check_app_runs(self):
-        """The app on Xvfb and a private bus: it owns its name, shows its popover when asked again, and loads
-        every module, plugin and font it needs, all of which would be missing dependencies otherwise."""
+        """The app on Xvfb and a private bus: it owns its name, shows its popover when asked again and an editor
+        on a profile, and loads every module, plugin and font these need, which would be missing dependencies
+        otherwise."""
+        empty = base64.b64encode(plistlib.dumps([], fmt=plistlib.FMT_BINARY)).decode()
+        created = time.time() - 978307200  # the store's times count from 2001, as Core Foundation's do
+        with open(os.path.join(self.root, "tmp/profiles.json"), "w") as f:
+            json.dump([{"id": PROFILE_ID, "name": "Work", "colorName": "blue", "persistentApps": empty,
+                        "persistentOthers": empty, "quitOtherApps": False, "createdAt": created,
+                        "updatedAt": created}], f)
         script = textwrap.dedent("""\
             set -u
             rm -f /tmp/.X7-lock  # left by the last session's display, ended with its namespace
@@ -150,19 +161,26 @@ class PackageTest:
             for i in $(seq 50); do [ -S /tmp/.X11-unix/X7 ] && break; sleep 0.1; done
             owner() { dbus-send --session --print-reply --dest=org.freedesktop.DBus /org/freedesktop/DBus \\
                         org.freedesktop.DBus.NameHasOwner string:com.moorvane.app | grep -q 'boolean true'; }
+            mkdir -p .local/share/Moorvane && cp /tmp/profiles.json .local/share/Moorvane/
             moorvane >/tmp/app.err 2>&1 &
             app=$!
             for i in $(seq 150); do owner && break; sleep 0.2; done
             owner || { echo "moorvane did not take its bus name com.moorvane.app within 30 s"; cat /tmp/app.err;
                        cat /tmp/moorvane*.log 2>/dev/null; exit 1; }
             moorvane --popover || { echo "moorvane --popover failed"; exit 1; }
-            sleep 3
+            sleep 2
             kill -0 "$app" 2>/dev/null || { echo "moorvane ended after showing its popover"; cat /tmp/app.err;
+                                             exit 1; }
+            dbus-send --session --print-reply --dest=com.moorvane.app /com/moorvane/app/instance \\
+                com.moorvane.app.Instance.OpenEditor string:PROFILE_ID | grep -q 'boolean true' ||
+                { echo "moorvane did not open the editor on its one profile"; cat /tmp/app.err; exit 1; }
+            sleep 2
+            kill -0 "$app" 2>/dev/null || { echo "moorvane ended after opening the editor"; cat /tmp/app.err;
                                              exit 1; }
             kill -TERM "$app"
             for i in $(seq 50); do kill -0 "$app" 2>/dev/null || break; sleep 0.1; done
-            cat /tmp/app.err
-            """)
+            cat /tmp/app.err /tmp/moorvane*.log
+            """).replace("PROFILE_ID", PROFILE_ID)
         result = self.run(script, user=USER, check=False, timeout=120)
         if result.returncode != 0:
             raise Failure("the app did not run on Xvfb with a session bus:\n" + result.stdout + result.stderr)
