@@ -36,8 +36,9 @@ TEST_PACKAGES = ["xvfb", "dbus", "desktop-file-utils", "shared-mime-info", "hico
 # left its log.
 IGNORED = ("var/lib/dpkg", "var/lib/apt", "var/cache/apt", "var/cache/debconf", "var/cache/ldconfig/aux-cache",
            "var/log", "home/" + USER, "tmp", "run", "proc", "dev")
-# The app and the Dock say so on stderr when a module, a plugin or a font they load by name is missing.
-LOAD_FAULT = re.compile(r'is not installed|Cannot load library|could not be loaded|failed to load|'
+# The app and the Dock say so on stderr or in the log when a module, a plugin, a font or a program they load or
+# run by name is missing.
+LOAD_FAULT = re.compile(r'is not installed|Cannot load library|could not be loaded|failed to load|ProcessProbe: |'
                         r'Could not find the Qt platform plugin|cannot open shared object|'
                         r'module "[^"]*" plugin|Fontconfig error|QQmlApplicationEngine failed')
 
@@ -177,6 +178,12 @@ class PackageTest:
             sleep 2
             kill -0 "$app" 2>/dev/null || { echo "moorvane ended after opening the editor"; cat /tmp/app.err;
                                              exit 1; }
+            # A switch writes the Dock's preferences and looks for a running Dock to restart, with pgrep.
+            dbus-send --session --print-reply --dest=com.moorvane.app /com/moorvane/app \\
+                com.moorvane.app.Automation.SwitchDockProfile string:Work >/tmp/switch.out 2>&1 ||
+                { echo "switching to the profile Work failed:"; cat /tmp/switch.out; cat /tmp/moorvane*.log; exit 1; }
+            [ -f Library/Preferences/com.apple.dock.plist ] ||
+                { echo "the switch wrote no Dock preferences"; cat /tmp/moorvane*.log; exit 1; }
             kill -TERM "$app"
             for i in $(seq 50); do kill -0 "$app" 2>/dev/null || break; sleep 0.1; done
             cat /tmp/app.err /tmp/moorvane*.log
@@ -229,17 +236,27 @@ class PackageTest:
             eval "$(dbus-daemon --session --fork --print-address=1 | sed "s/.*/DBUS_SESSION_BUS_ADDRESS='&'/")"
             export DBUS_SESSION_BUS_ADDRESS
             for i in $(seq 50); do [ -S /tmp/.X11-unix/X7 ] && break; sleep 0.1; done
+            has_owner() { dbus-send --session --print-reply --dest=org.freedesktop.DBus /org/freedesktop/DBus \\
+                            org.freedesktop.DBus.NameHasOwner string:"$1" | grep -q 'boolean true'; }
             moorvane-refdock || { echo "moorvane-refdock did not start the Dock"; cat /tmp/runtime/*.log; exit 1; }
-            for i in $(seq 50); do
-                dbus-send --session --print-reply --dest=org.freedesktop.DBus /org/freedesktop/DBus \\
-                    org.freedesktop.DBus.NameHasOwner string:com.apple.dock | grep -q 'boolean true' && break
-                sleep 0.2
-            done
-            dbus-send --session --print-reply --dest=org.freedesktop.DBus /org/freedesktop/DBus \\
-                org.freedesktop.DBus.NameHasOwner string:com.apple.dock | grep -q 'boolean true' ||
+            for i in $(seq 50); do has_owner com.apple.dock && break; sleep 0.2; done
+            has_owner com.apple.dock ||
                 { echo "the Dock did not take its bus name com.apple.dock"; cat /tmp/runtime/*.log; exit 1; }
+            # Moorvane switches it: writes its preferences, ends it, and waits (with pgrep) for its supervisor to
+            # bring it back.
+            moorvane >/tmp/app.err 2>&1 &
+            app=$!
+            for i in $(seq 150); do has_owner com.moorvane.app && break; sleep 0.2; done
+            dbus-send --session --print-reply --dest=com.moorvane.app /com/moorvane/app \\
+                com.moorvane.app.Automation.SwitchDockProfile string:Work >/tmp/switch.out 2>&1 ||
+                { echo "switching the reference Dock to the profile Work failed:"; cat /tmp/switch.out;
+                  cat /tmp/app.err /tmp/moorvane*.log; exit 1; }
+            sleep 2
+            for i in $(seq 50); do has_owner com.apple.dock && break; sleep 0.2; done
+            has_owner com.apple.dock || { echo "the Dock did not come back after a switch"; exit 1; }
+            kill -TERM "$app"
             moorvane-refdock --stop || { echo "moorvane-refdock --stop failed"; exit 1; }
-            cat /tmp/runtime/*.log
+            cat /tmp/runtime/*.log /tmp/app.err /tmp/moorvane*.log
             """)
         result = self.run(script, user=USER, check=False, timeout=120)
         if result.returncode != 0:
