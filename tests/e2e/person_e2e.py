@@ -544,6 +544,18 @@ class PersonTest(Steps, OneSession):
         s.key("Return")
         s.until(lambda: self.focused(back), "the keyboard on Back again")
 
+        # "Check for Updates" tells, in a window a screen reader reads, the version the page's header shows and
+        # where a newer one comes from; the keyboard alone closes it.
+        version = self.text(lambda t: (t or "").startswith("Version ")).name[len("Version "):]
+        s.click(s.find("Check for Updates", pyatspi.ROLE_PUSH_BUTTON, "Moorvane"))
+        title = "Check for Updates"
+        window = s.find(title, (pyatspi.ROLE_ALERT, pyatspi.ROLE_DIALOG), title)
+        s.find("Moorvane %s was built from its source code, so no package manager updates it. To update it, build "
+               "a newer version from the source and install it the same way." % version, pyatspi.ROLE_LABEL, title)
+        s.until(lambda: window.getState().contains(pyatspi.STATE_ACTIVE), "the dialog holding the keyboard")
+        s.key("Return")
+        s.gone(title, window_title=title)
+
     # The editing views by pointer, wheel and keys.
 
     def test_8a_a_picker_row_dragged_to_another_place_reorders_the_profile(self):
