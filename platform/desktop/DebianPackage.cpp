@@ -13,8 +13,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// The status file of a machine with every Debian package installed is under 100 MiB; the largest file lists
-// (kernel headers, documentation sets) are a few MiB.
+// Bounds far above real databases (a status file takes a few KiB per installed package; the longest file
+// lists, of kernel headers and documentation sets, a few MiB) that still keep a runaway file out of memory.
 constexpr std::size_t statusBound = std::size_t{256} << 20;
 constexpr std::size_t fileListBound = std::size_t{64} << 20;
 

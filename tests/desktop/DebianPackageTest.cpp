@@ -63,10 +63,6 @@ INSTANTIATE_TEST_SUITE_P(
                   {{"moorvane.list", ownList}},
                   "Package: moorvane\nStatus: deinstall ok config-files\nVersion: 0.1.0-1\n",
                   std::nullopt},
-        OwnerCase{"halfInstalled",
-                  {{"moorvane.list", ownList}},
-                  "Package: moorvane\nStatus: install reinstreq half-installed\nVersion: 0.1.0-1\n",
-                  std::nullopt},
         // Another package's list holds the program; the one named after it holds only a longer name.
         OwnerCase{"ownedByAnotherPackage",
                   {{"moorvane.list", "/usr/libexec/moorvane/moorvane-helper\n"},
@@ -94,8 +90,7 @@ INSTANTIATE_TEST_SUITE_P(
         OwnerCase{"versionOverTwoLines",
                   {{"moorvane.list", ownList}},
                   "Package: moorvane\nStatus: install ok installed\nVersion: 0.1.0\n -1\n",
-                  std::nullopt},
-        OwnerCase{"emptyStatusFile", {{"moorvane.list", ownList}}, "", std::nullopt}),
+                  std::nullopt}),
     moorvane::testing::caseName);
 
 }  // namespace
