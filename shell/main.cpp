@@ -46,6 +46,10 @@ int main(int argc, char** argv) {
         parser.process(information);
         return 0;
     }
+    if (!display) {
+        std::fprintf(stderr, "moorvane: no display to show Moorvane on: DISPLAY and WAYLAND_DISPLAY are unset\n");
+        return 1;
+    }
 
     QApplication app(argc, argv);
     app.setQuitOnLastWindowClosed(false);

@@ -38,6 +38,8 @@ TEST(HandOver, WithoutABusTheAppStartsInstead) {
     const std::string restore = saved ? saved : "";
     ::setenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/moorvane-test-bus", 1);
     EXPECT_EQ(handOverToRunningInstance({"moorvane://switch?profile=Work"}), std::nullopt);
+    // Bytes no one could read are refused with a reason, never handed to an app that would misread them.
+    EXPECT_EQ(handOverToRunningInstance({"/tmp/caf\xe9.dockprofile"}), 1);
     if (saved)
         ::setenv("DBUS_SESSION_BUS_ADDRESS", restore.c_str(), 1);
     else
