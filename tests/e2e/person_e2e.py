@@ -355,7 +355,8 @@ class PersonTest(Steps, OneSession):
         s = self.s
         # The tray shows the app's own icon, the one built into the app: nothing is installed here.
         tray = screen_path("tray")
-        s.until(lambda: s.shows_app_icon(*s.until(s.tray_icon_rect, "the tray icon"), tray), "the app's icon in the tray")
+        s.until(lambda: s.shows_app_icon(*s.until(s.tray_icon_rect, "the tray icon"), tray),
+                "the app's icon in the tray")
         self.popover()
         self.text("Welcome to Moorvane")
         self.shot("welcome")
