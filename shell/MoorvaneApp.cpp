@@ -171,7 +171,7 @@ void MoorvaneApp::createStatusItem() {
             "again to show the profiles");
         return;
     }
-    statusItem_ = new QSystemTrayIcon(trayIcon(), this);
+    statusItem_ = new QSystemTrayIcon(appIcon(), this);
     statusItem_->setToolTip(QStringLiteral("Moorvane"));
     connect(statusItem_, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
         if (reason == QSystemTrayIcon::Trigger) togglePopover();
