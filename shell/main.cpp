@@ -47,7 +47,8 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (!display) {
-        std::fprintf(stderr, "moorvane: no display to show Moorvane on: DISPLAY and WAYLAND_DISPLAY are unset\n");
+        std::fprintf(stderr,
+                     "moorvane: no display to show Moorvane on: DISPLAY and WAYLAND_DISPLAY are unset\n");
         return 1;
     }
 
