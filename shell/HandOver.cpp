@@ -79,10 +79,14 @@ std::optional<int> callInstance(DBusConnection* connection, const char* method,
 std::optional<int> handOverToRunningInstance(const std::vector<std::string>& arguments, bool showPopover) {
     const std::vector<std::string> handed = withAbsolutePaths(arguments);
     for (const std::string& argument : handed) {
-        // libdbus ends the process on a string that is not UTF-8 rather than refusing it.
+        // libdbus ends the process on a string that is not UTF-8 rather than refusing it, and neither the
+        // running instance nor a new one could read the argument: said here rather than blamed on the
+        // instance.
         if (!dbus_validate_utf8(argument.c_str(), nullptr) ||
-            std::strlen(argument.c_str()) != argument.size())
-            return std::nullopt;
+            std::strlen(argument.c_str()) != argument.size()) {
+            std::fprintf(stderr, "moorvane: an argument is not UTF-8 text; URLs and file paths must be\n");
+            return 1;
+        }
     }
     Error error;
     const Connection connection(dbus_bus_get_private(DBUS_BUS_SESSION, error.get()));

@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QMessageBox>
+#include <QPointer>
 #include <QQmlContext>
 #include <QQmlEngine>
 #include <QQuickWindow>
@@ -15,6 +16,7 @@
 #include <QUrl>
 
 #include "base/Log.h"
+#include "platform/desktop/DebianPackage.h"
 #include "platform/referencedock/LinuxProcessProbe.h"
 #include "platform/referencedock/ReferenceDockPaths.h"
 #include "platform/session/AutostartLoginItems.h"
@@ -28,6 +30,7 @@
 #include "shell/PopoverPlacement.h"
 #include "shell/SessionDock.h"
 #include "shell/TrayIcon.h"
+#include "shell/Updates.h"
 #include "shell/automationadaptor.h"
 #include "shell/instanceadaptor.h"
 #include "ui/kit/IconSource.h"
@@ -48,10 +51,23 @@ std::string versionText() {
                                         {"CFBundleVersion", MOORVANE_BUILD}});
 }
 
-// Updates come from the system's package manager; the popover's button says so.
+// Updates come from the system's package manager; the popover's button says which version that has installed.
+// A window of its own that a screen reader reads, one at a time: a second press raises the one showing.
 void explainUpdates() {
-    QMessageBox::information(nullptr, QStringLiteral("Check for Updates"),
-                             QStringLiteral("Moorvane is updated by your system\u2019s package manager."));
+    static QPointer<QMessageBox> shown;
+    if (!shown) {
+        const std::string text = updatesExplanation(std::string(desktop::dpkgDatabase),
+                                                    QCoreApplication::applicationFilePath().toStdString(),
+                                                    MOORVANE_VERSION, MOORVANE_BUILD);
+        shown = new QMessageBox(QMessageBox::Information, QStringLiteral("Check for Updates"),
+                                QString::fromStdString(text), QMessageBox::Ok);
+        // A version is the package database's text, never markup to render.
+        shown->setTextFormat(Qt::PlainText);
+        shown->setAttribute(Qt::WA_DeleteOnClose);
+        shown->show();
+    }
+    shown->raise();
+    shown->activateWindow();
 }
 
 // The `moorvane` command beside this app (bin/moorvane for libexec/moorvane/moorvane): what the login item
@@ -155,7 +171,7 @@ void MoorvaneApp::createStatusItem() {
             "again to show the profiles");
         return;
     }
-    statusItem_ = new QSystemTrayIcon(trayIcon(), this);
+    statusItem_ = new QSystemTrayIcon(appIcon(), this);
     statusItem_->setToolTip(QStringLiteral("Moorvane"));
     connect(statusItem_, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
         if (reason == QSystemTrayIcon::Trigger) togglePopover();

@@ -1,32 +1,16 @@
 #include "shell/TrayIcon.h"
 
 #include <QApplication>
-#include <QPainter>
-#include <QPixmap>
 #include <QWidget>
-
-#include "ui/kit/Symbols.h"
-#include "ui/kit/Theme.h"
 
 namespace moorvane {
 
-QIcon trayIcon() {
-    Theme& theme = Theme::install();
-    const QChar glyph(symbolTable().at("square.stack.3d.up"));
-    QIcon icon;
-    for (const int size : {16, 22, 24, 32, 44, 48, 64, 96}) {
-        QPixmap pixmap(size, size);
-        pixmap.fill(Qt::transparent);
-        QPainter painter(&pixmap);
-        painter.setRenderHint(QPainter::TextAntialiasing);
-        QFont font(theme.symbolFont());
-        font.setPixelSize(size * 7 / 8);
-        painter.setFont(font);
-        painter.setPen(Qt::white);
-        painter.drawText(pixmap.rect(), Qt::AlignCenter, QString(glyph));
-        icon.addPixmap(pixmap);
-    }
-    return icon;
+QIcon appIcon() {
+    QIcon builtIn;
+    for (const int size : {16, 22, 24, 32, 48, 64, 128, 256})
+        builtIn.addFile(QStringLiteral(":/moorvane/icon/%1x%1/com.moorvane.app.png").arg(size),
+                        QSize(size, size));
+    return QIcon::fromTheme(QStringLiteral("com.moorvane.app"), builtIn);
 }
 
 void nameTrayWindow() {

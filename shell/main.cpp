@@ -38,13 +38,18 @@ int main(int argc, char** argv) {
     QStringList rawArguments;
     for (int i = 0; i < argc; ++i) rawArguments << QString::fromLocal8Bit(argv[i]);
     const bool parsed = parser.parse(rawArguments);
-    const bool display = qEnvironmentVariableIsSet("DISPLAY") || qEnvironmentVariableIsSet("WAYLAND_DISPLAY") ||
-                         qEnvironmentVariableIsSet("QT_QPA_PLATFORM") ||
-                         rawArguments.contains(QStringLiteral("-platform"));
+    const bool display =
+        qEnvironmentVariableIsSet("DISPLAY") || qEnvironmentVariableIsSet("WAYLAND_DISPLAY") ||
+        qEnvironmentVariableIsSet("QT_QPA_PLATFORM") || rawArguments.contains(QStringLiteral("-platform"));
     if ((parsed && (parser.isSet(help) || parser.isSet(version))) || (!parsed && !display)) {
         QCoreApplication information(argc, argv);
         parser.process(information);
         return 0;
+    }
+    if (!display) {
+        std::fprintf(stderr,
+                     "moorvane: no display to show Moorvane on: DISPLAY and WAYLAND_DISPLAY are unset\n");
+        return 1;
     }
 
     QApplication app(argc, argv);
@@ -73,7 +78,7 @@ int main(int argc, char** argv) {
     // kit's palette and style for everything else.
     app.setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
     moorvane::Theme::install();
-    QGuiApplication::setWindowIcon(moorvane::trayIcon());
+    QGuiApplication::setWindowIcon(moorvane::appIcon());
     moorvane::MoorvaneApp moorvane;
     moorvane.setUp();
     if (onBus)

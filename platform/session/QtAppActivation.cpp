@@ -21,7 +21,8 @@ constexpr int settleMilliseconds = 250;
 
 // What a desktop's dock shows as the running app: a window that stays minimized. Brought up, it goes straight
 // back down and hands over to what the app shows instead. A pixel wide and frameless, so the moment it is up
-// shows nothing; its title and class are the app's, so a window switcher names it.
+// shows nothing; its title and class are the app's, so a window switcher names it, and it carries the app's
+// window icon, which a dock draws where it finds no desktop entry to match the window to.
 class RunningAppWindow final : public QRasterWindow {
   public:
     RunningAppWindow(const QString& title, std::function<void()> activated)

@@ -78,14 +78,16 @@ def spacer_tile():
 class DesktopSession:
     """Xvfb, a private session bus, a fresh home with fixture apps, and one dock: "gnome" or "plank". With `tray`
     false, no tray either, as on a stock GNOME desktop. On Plank, Calculator and Editor are pinned, and with
-    `pin_folder` the Projects folder after them."""
+    `pin_folder` the Projects folder after them. With `app_entry`, Moorvane's own desktop entry and icon are
+    installed, as its package installs them."""
 
-    def __init__(self, dock, width=1280, height=800, tray=True, pin_folder=False):
+    def __init__(self, dock, width=1280, height=800, tray=True, pin_folder=False, app_entry=False):
         if dock not in ("gnome", "plank"):
             raise ValueError(dock)
         self.dock = dock
         self.tray = tray
         self.pin_folder = pin_folder
+        self.app_entry = app_entry
         self.real_dconf = real_dconf_state()
         self.root = tempfile.mkdtemp(prefix="moorvane-%s-" % dock)
         self.home = os.path.join(self.root, "home")
@@ -134,11 +136,29 @@ class DesktopSession:
         for desktop_id, name, icon in FIXTURE_APPS:
             self.write_entry(desktop_id, name, icon)
         self.write_entry(*HIDDEN_ENTRY, extra="NoDisplay=true\n")
+        if self.app_entry:
+            self._install_app_entry(fixtures)
         self.folder = os.path.join(self.home, "Projects")
         os.makedirs(self.folder)
         for name in ("plan.txt", "notes.txt"):  # Plank draws a folder by what it holds
             with open(os.path.join(self.folder, name), "w") as f:
                 f.write(name)
+
+    @staticmethod
+    def _install_app_entry(share):
+        with open(os.path.join(moorvane_e2e.SOURCE, "shell", "moorvane.desktop")) as f:
+            entry = f.read().replace("Exec=moorvane", "Exec=" + MOORVANE)
+        with open(os.path.join(share, "applications", "com.moorvane.app.desktop"), "w") as f:
+            f.write(entry)
+        icons = os.path.join(moorvane_e2e.BUILD, "data", "icons")
+        for size in os.listdir(icons):
+            if os.path.isfile(os.path.join(icons, size, "com.moorvane.app.png")):
+                os.makedirs(os.path.join(share, "icons", "hicolor", size, "apps"))
+                shutil.copy(os.path.join(icons, size, "com.moorvane.app.png"),
+                            os.path.join(share, "icons", "hicolor", size, "apps"))
+        os.makedirs(os.path.join(share, "icons", "hicolor", "scalable", "apps"))
+        shutil.copy(os.path.join(moorvane_e2e.SOURCE, "data", "icons", "com.moorvane.app.svg"),
+                    os.path.join(share, "icons", "hicolor", "scalable", "apps"))
 
     def write_entry(self, desktop_id, name, icon, extra="", command="sleep 300"):
         path = os.path.join(self.applications, desktop_id + ".desktop")
@@ -435,7 +455,7 @@ class DesktopSession:
 # The pointer, the keys and the accessibility tree as the person-driven suite uses them.
 for _name in ("xdotool", "tray_icon_rect", "click_tray", "open_popover", "application", "nodes", "lookup", "until",
               "find", "gone", "checked", "centre", "extents", "hover", "click", "right_click", "type_text", "key",
-              "screenshot", "defaults"):
+              "screenshot", "shows_app_icon", "defaults"):
     setattr(DesktopSession, _name, person_e2e.PersonSession.__dict__[_name])
 # Moorvane, its store and the session bus as the reference Dock's suite reaches them.
 for _name in ("store_folder", "stored_profiles", "stored", "active_id", "seed_profiles", "dbus", "bus_has",

@@ -37,6 +37,10 @@ pyatspi = None
 MORE_APPS = ("Books", "Calendar", "Contacts", "Maps", "Numbers", "Pages", "Photos", "Podcasts", "Reminders",
              "Stocks", "Terminal", "Weather", "Xcode")
 
+# The app's icon by its three layers' colours: blue on top, orange, purple below. A blank tray slot, a dock's
+# generic icon or an icon of another app's lacks at least one.
+ICON_COLOURS = ((0x62, 0xA0, 0xEA), (0xFF, 0x78, 0x00), (0x91, 0x41, 0xAC))
+
 
 class PersonSession(Session):
     """The session, plus a tray host, the accessibility bus and the pointer's and keyboard's helpers."""
@@ -85,6 +89,20 @@ class PersonSession(Session):
                 x, y = (int(v) for v in origin.lstrip("+").split("+"))
                 return (x, y, w, h) if w > 1 else None
         return None
+
+    def shows_app_icon(self, x, y, w, h, path=None):
+        """Whether the screen shows Moorvane's icon in this box: a few pixels near each of its layers' colours."""
+        crop = ["import", "-display", self.display, "-window", "root", "-crop", "%dx%d+%d+%d" % (w, h, x, y), "+repage"]
+        if path:
+            subprocess.run([*crop, path], env=self.env, timeout=20)
+        pixels = subprocess.run([*crop, "-depth", "8", "rgb:-"], env=self.env, capture_output=True,
+                                timeout=20).stdout
+        found = [0] * len(ICON_COLOURS)
+        for at in range(0, len(pixels) - 2, 3):
+            for i, colour in enumerate(ICON_COLOURS):
+                if max(abs(a - b) for a, b in zip(pixels[at:at + 3], colour)) < 40:
+                    found[i] += 1
+        return min(found) >= 3
 
     def click_tray(self):
         x, y, w, h = self.until(self.tray_icon_rect, "the tray icon")
@@ -210,6 +228,14 @@ class PersonSession(Session):
         return read_json(os.path.join(self.env["XDG_CONFIG_HOME"], "Moorvane", "defaults.json"), {})
 
 
+def screen_path(name):
+    """Where the screenshot `name` goes with --screens, else None."""
+    if not SCREENS:
+        return None
+    os.makedirs(SCREENS, exist_ok=True)
+    return os.path.join(SCREENS, name + ".png")
+
+
 def desktop_session():
     """The desktop sessions' module, which imports this one: imported once this one is."""
     import desktop_session
@@ -327,6 +353,10 @@ class PersonTest(Steps, OneSession):
 
     def test_1_welcome_then_save_current_dock(self):
         s = self.s
+        # The tray shows the app's own icon, the one built into the app: nothing is installed here.
+        tray = screen_path("tray")
+        s.until(lambda: s.shows_app_icon(*s.until(s.tray_icon_rect, "the tray icon"), tray),
+                "the app's icon in the tray")
         self.popover()
         self.text("Welcome to Moorvane")
         self.shot("welcome")
@@ -543,6 +573,18 @@ class PersonTest(Steps, OneSession):
         s.until(lambda: self.focused(settings), "the keyboard on the Settings button it came back to")
         s.key("Return")
         s.until(lambda: self.focused(back), "the keyboard on Back again")
+
+        # "Check for Updates" tells, in a window a screen reader reads, the version the page's header shows and
+        # where a newer one comes from; the keyboard alone closes it.
+        version = self.text(lambda t: (t or "").startswith("Version ")).name[len("Version "):]
+        s.click(s.find("Check for Updates", pyatspi.ROLE_PUSH_BUTTON, "Moorvane"))
+        title = "Check for Updates"
+        window = s.find(title, (pyatspi.ROLE_ALERT, pyatspi.ROLE_DIALOG), title)
+        s.find("Moorvane %s was built from its source code, so no package manager updates it. To update it, build "
+               "a newer version from the source and install it the same way." % version, pyatspi.ROLE_LABEL, title)
+        s.until(lambda: window.getState().contains(pyatspi.STATE_ACTIVE), "the dialog holding the keyboard")
+        s.key("Return")
+        s.gone(title, window_title=title)
 
     # The editing views by pointer, wheel and keys.
 
@@ -771,11 +813,11 @@ class PlankPersonTest(Steps, OneSession):
 class TraylessGnomeTest(Steps, OneSession):
     """Stock GNOME Shell, which has no tray: the popover opened by `moorvane --popover` and by starting Moorvane
     again, centred, driven by the keyboard alone; and on "Dock & Menu Bar" the app's own tile in the dash, which
-    opens it too."""
+    opens it too. Moorvane's desktop entry and icon are installed, as its package installs them."""
 
     @classmethod
     def new_session(cls):
-        return desktop_session().DesktopSession("gnome", tray=False)
+        return desktop_session().DesktopSession("gnome", tray=False, app_entry=True)
 
     @classmethod
     def prepare(cls, s):
@@ -815,6 +857,23 @@ class TraylessGnomeTest(Steps, OneSession):
                 time.sleep(0.5)
             return found
         return s.until(shown, "the settings page")
+
+    def app_grid_screenshot(self):
+        """The app grid, where the installed entry lists Moorvane among the session's apps, left as it was found."""
+        s = self.s
+        button = s.find("Show Applications", pyatspi.ROLE_TOGGLE_BUTTON, inside=s.dash)
+        s.click(button)
+        time.sleep(2)  # the grid slides in
+        s.screenshot(screen_path("gnome-app-grid"))
+        s.click(button)
+        time.sleep(1)
+
+    def running_window_icon(self):
+        """The icon's sizes the one-pixel window behind the dash's tile gives the window manager."""
+        tree = self.s.run("xwininfo", "-root", "-tree").stdout.splitlines()
+        window = next((line.split()[0] for line in tree if '("moorvane" "Moorvane")' in line and " 1x1+" in line), None)
+        icon = self.s.run("xprop", "-id", window, "_NET_WM_ICON").stdout if window else ""
+        return re.findall(r"Icon \((\d+ x \d+)\)", icon)
 
     def test_1_popover_option_opens_it_centred_and_the_keyboard_alone_switches(self):
         s = self.s
@@ -861,9 +920,14 @@ class TraylessGnomeTest(Steps, OneSession):
             s.until(lambda: s.dash_labels() == ["Dictionary", "Moorvane"], "Moorvane running in the dash",
                     timeout=15)
             tile = s.find("Moorvane", pyatspi.ROLE_PUSH_BUTTON, inside=s.dash)
+            box = s.until(lambda: s.extents(tile), "the tile laid out")
+            s.until(lambda: s.shows_app_icon(box.x, box.y, box.width, box.height, screen_path("gnome-dash-tile")),
+                    "the app's icon on its tile")
+            # The window behind the tile carries it too, for a dock that finds no entry to match the window to.
+            self.assertTrue(self.running_window_icon(), "the running tile's window has no icon")
             if SCREENS:
-                os.makedirs(SCREENS, exist_ok=True)
-                s.screenshot(os.path.join(SCREENS, "gnome-dash-running.png"))
+                s.screenshot(screen_path("gnome-dash-running"))
+                self.app_grid_screenshot()
             s.click(tile)
             self.shown()
         finally:

@@ -8,6 +8,10 @@
 #include "shell/Arguments.h"
 #include "shell/HandOver.h"
 #include "shell/PopoverPlacement.h"
+#include "shell/Updates.h"
+
+#include "fakes/Fixtures.h"
+#include "fakes/TextFiles.h"
 
 using namespace moorvane;
 namespace fs = std::filesystem;
@@ -34,6 +38,8 @@ TEST(HandOver, WithoutABusTheAppStartsInstead) {
     const std::string restore = saved ? saved : "";
     ::setenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/moorvane-test-bus", 1);
     EXPECT_EQ(handOverToRunningInstance({"moorvane://switch?profile=Work"}), std::nullopt);
+    // Bytes no one could read are refused with a reason, never handed to an app that would misread them.
+    EXPECT_EQ(handOverToRunningInstance({"/tmp/caf\xe9.dockprofile"}), 1);
     if (saved)
         ::setenv("DBUS_SESSION_BUS_ADDRESS", restore.c_str(), 1);
     else
@@ -64,4 +70,22 @@ TEST(PopoverPlacement, WithoutATrayCentredOnItsScreenAndKeptThereAsItGrows) {
     // The form opened: the top stays while it fits, then the popover rises just enough.
     EXPECT_EQ(keptInside(QPoint(2070, 354), second, QSize(340, 500)), QPoint(2070, 354));
     EXPECT_EQ(keptInside(QPoint(2070, 354), second, QSize(340, 900)), QPoint(2070, 180));
+}
+
+// The dialog names what is installed: the package's own version where dpkg installed the running program, the
+// build's where it was built from source; dpkg's text reaches it as written.
+TEST(Updates, NamesThePackagesVersionOrTheBuildsOwn) {
+    const moorvane::testing::TempDir dpkg;
+    const std::string program = "/usr/libexec/moorvane/moorvane";
+    moorvane::testing::writeText(dpkg.path() / "info" / "moorvane.list",
+                                 "/usr/libexec/moorvane\n" + program + "\n");
+    moorvane::testing::writeText(dpkg.path() / "status",
+                                 "Package: moorvane\nStatus: install ok installed\nVersion: 0.1.0-1\n");
+    EXPECT_EQ(
+        updatesExplanation(dpkg.path(), program, "0.1.0", "812"),
+        "Moorvane 0.1.0-1 is installed from the Debian package \u201Cmoorvane\u201D. Updates come through "
+        "your system\u2019s package manager, such as Software or apt.");
+    EXPECT_TRUE(
+        updatesExplanation(dpkg.path(), "/home/me/moorvane/build/libexec/moorvane/moorvane", "0.1.0", "812")
+            .starts_with("Moorvane 0.1.0 (812) was built from its source code"));
 }
