@@ -30,10 +30,14 @@ set(moorvane_runtime_depends
     qml6-module-qtquick-templates qml6-module-qtqml-workerscript
     # The symbol font the views and the switching overlay draw their glyphs with, read from its path.
     fonts-material-design-icons-iconfont
+    # Qt's SVG image plugin: the picker and the editor show the apps' icons, on most desktops SVG files.
+    libqt6svg6
     # pgrep: whether the Dock and the apps a switch quits are running.
     procps)
 list(JOIN moorvane_runtime_depends ", " CPACK_DEBIAN_MOORVANE_PACKAGE_DEPENDS)
 set(CPACK_DEBIAN_MOORVANE_PACKAGE_NAME moorvane)
+# The .icns icons of .app bundles, the apps beside the reference Dock.
+set(CPACK_DEBIAN_MOORVANE_PACKAGE_RECOMMENDS qt6-image-formats-plugins)
 set(CPACK_DEBIAN_MOORVANE_PACKAGE_SUGGESTS moorvane-refdock)
 set(CPACK_COMPONENT_MOORVANE_DESCRIPTION "keeps several layouts of the Dock and switches between them
 Moorvane keeps several layouts of the Dock, called profiles, and switches
