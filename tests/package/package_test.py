@@ -86,12 +86,14 @@ class PackageTest:
 
     def make_root(self):
         self.remove_root()
-        # The host's own apt sources: the root gets the same archive, updates and security suites the packages
-        # were built against, so shlibdeps' versions are there.
-        sources = sorted(glob.glob("/etc/apt/sources.list.d/*.sources") + glob.glob("/etc/apt/sources.list.d/*.list")
-                         + glob.glob("/etc/apt/sources.list"))
+        # The host's own Debian 12 apt sources: the root gets the same archive, updates and security suites the
+        # packages were built against, so shlibdeps' versions are there (and no other project's repository).
+        sources = [path for path in sorted(glob.glob("/etc/apt/sources.list.d/*.sources")
+                                           + glob.glob("/etc/apt/sources.list.d/*.list")
+                                           + glob.glob("/etc/apt/sources.list"))
+                   if "bookworm" in open(path).read()]
         if not sources:
-            raise Failure("the host has no apt sources to build the root from")
+            raise Failure("the host has no Debian 12 (bookworm) apt sources to build the root from")
         result = subprocess.run(["mmdebstrap", "--variant=apt", "--mode=root", "--skip=cleanup/apt/lists",
                                  "--include=" + ",".join(TEST_PACKAGES), "bookworm", self.root] + sources,
                                 stdin=subprocess.DEVNULL, capture_output=True, text=True, timeout=900)
