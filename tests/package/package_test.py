@@ -30,12 +30,13 @@ PROFILE_ID = "3F2504E0-4F89-41D3-9A0C-0305E82C3301"
 # has whose triggers the package sets off (their caches must come back as they were after a purge).
 TEST_PACKAGES = ["xvfb", "dbus", "desktop-file-utils", "shared-mime-info", "hicolor-icon-theme",
                  "gtk-update-icon-cache"]
-# Outside these, a purge must leave every file as it found it: dpkg's and apt's own records and caches, the logs,
-# ldconfig's cache of the files it read (which mmdebstrap deletes from its roots and any library install writes;
-# the library cache itself, /etc/ld.so.cache, is compared), the test user's home, and /tmp where the app's run
-# left its log.
-IGNORED = ("var/lib/dpkg", "var/lib/apt", "var/cache/apt", "var/cache/debconf", "var/cache/ldconfig/aux-cache",
-           "var/log", "home/" + USER, "tmp", "run", "proc", "dev")
+# Outside these, a purge must leave every file as it found it: dpkg's and apt's own records and caches, the
+# backups debconf makes of its database at each run (the database itself is compared), the logs, ldconfig's cache
+# of the files it read (which mmdebstrap deletes from its roots and any library install writes; the library cache
+# itself, /etc/ld.so.cache, is compared), the test user's home, and /tmp where the app's run left its log.
+IGNORED = ("var/lib/dpkg", "var/lib/apt", "var/cache/apt", "var/cache/debconf/config.dat-old",
+           "var/cache/debconf/templates.dat-old", "var/cache/ldconfig/aux-cache", "var/log", "home/" + USER, "tmp",
+           "run", "proc", "dev")
 # The app and the Dock say so on stderr or in the log when a module, a plugin, a font or a program they load or
 # run by name is missing.
 LOAD_FAULT = re.compile(r'is not installed|Cannot load library|could not be loaded|failed to load|ProcessProbe: |'
