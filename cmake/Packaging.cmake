@@ -43,8 +43,8 @@ set(CPACK_COMPONENT_MOORVANE_DESCRIPTION "keeps several layouts of the Dock and 
 Moorvane keeps several layouts of the Dock, called profiles, and switches
 between them from a tray popover, a global keyboard shortcut, a Focus-mode
 change, a moorvane:// URL or a D-Bus automation action. A switch writes the
-profile's tiles into the Dock, restarts it under a short overlay, then quits
-or launches the profile's apps. It also captures the current Dock, follows the
+profile's tiles into the Dock under a short overlay, then quits or launches
+the profile's apps. It also captures the current Dock, follows the
 user's own Dock edits, and exports and imports .dockprofile documents.
 
 On Linux it drives GNOME Shell's dash (and the docks that share it, such as
