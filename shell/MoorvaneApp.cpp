@@ -63,6 +63,8 @@ void explainUpdates() {
                                 QString::fromStdString(text), QMessageBox::Ok);
         // A version is the package database's text, never markup to render.
         shown->setTextFormat(Qt::PlainText);
+        // The app's own icon says whose version this is, where the toolkit's would say only "information".
+        shown->setIconPixmap(appIcon().pixmap(QSize(48, 48), shown->devicePixelRatioF()));
         shown->setAttribute(Qt::WA_DeleteOnClose);
         shown->show();
     }
