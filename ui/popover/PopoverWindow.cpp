@@ -19,6 +19,11 @@ QQmlEngine* createPopoverEngine() {
 
 QQuickWindow* createPopoverWindow(QQmlEngine& engine, PopoverModel* model) {
     QQmlComponent component(&engine, QUrl(qmlView("popover", "PopoverWindow")));
+    // Qt 6.4 crashes creating from a component that failed to compile (a QML module the system lacks).
+    if (!component.isReady()) {
+        log("UI: the popover could not be built: " + component.errorString().toStdString());
+        return nullptr;
+    }
     QObject* made =
         component.createWithInitialProperties({{"popover", QVariant::fromValue<QObject*>(model)}});
     auto* window = qobject_cast<QQuickWindow*>(made);
