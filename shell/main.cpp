@@ -41,7 +41,9 @@ int main(int argc, char** argv) {
     const bool display =
         qEnvironmentVariableIsSet("DISPLAY") || qEnvironmentVariableIsSet("WAYLAND_DISPLAY") ||
         qEnvironmentVariableIsSet("QT_QPA_PLATFORM") || rawArguments.contains(QStringLiteral("-platform"));
-    if ((parsed && (parser.isSet(help) || parser.isSet(version))) || (!parsed && !display)) {
+    if ((parsed &&
+         (parser.isSet(help) || parser.isSet(QStringLiteral("help-all")) || parser.isSet(version))) ||
+        (!parsed && !display)) {
         QCoreApplication information(argc, argv);
         parser.process(information);
         return 0;
