@@ -74,13 +74,10 @@ Column {
             Row {
                 padding: 4
                 spacing: 10
-                // The app's own icon, as an about box shows it.
-                Image {
-                    // Scaled down from a size large enough for a screen of twice the density.
-                    source: "qrc:/moorvane/icon/128x128/com.moorvane.app.png"
-                    width: 36
-                    height: 36
-                    mipmap: true
+                MvSymbol {
+                    symbol: "square.stack.3d.up.fill"
+                    size: 24
+                    color: Theme.accent
                     anchors.verticalCenter: parent.verticalCenter
                 }
                 Column {
