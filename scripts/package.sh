@@ -27,12 +27,8 @@ sed 's/^/  /' build/package/lintian.log
 metainfo=$(mktemp -d)
 trap 'rm -rf "$metainfo"' EXIT
 dpkg-deb -x build/package/moorvane_*.deb "$metainfo"
-if [ -f "$metainfo/usr/share/metainfo/com.moorvane.app.metainfo.xml" ]; then
-    phase "Validating the AppStream metadata" \
-        appstreamcli validate --no-net "$metainfo/usr/share/metainfo/com.moorvane.app.metainfo.xml"
-else
-    echo "No AppStream metadata in the package yet: not validated"
-fi
+phase "Validating the AppStream metadata" \
+    appstreamcli validate --no-net "$metainfo/usr/share/metainfo/com.moorvane.app.metainfo.xml"
 
 echo "The packages:"
 for deb in $debs; do echo "  $deb"; done
