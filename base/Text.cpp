@@ -43,9 +43,13 @@ bool hasControlCharacter(std::string_view text) {
 
 std::string asciiLowerCased(std::string_view text) {
     std::string out(text);
-    for (char& c : out)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    for (char& c : out) c = asciiLower(c);
     return out;
+}
+
+bool equalIgnoringAsciiCase(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
+                                              [](char x, char y) { return asciiLower(x) == asciiLower(y); });
 }
 
 std::string lowerCased(std::string_view text) {

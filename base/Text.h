@@ -18,7 +18,12 @@ std::string_view trimmed(std::string_view text, std::string_view characters = as
 bool hasControlCharacter(std::string_view text);
 
 // A-Z to a-z only; every other byte, UTF-8 included, as it was.
+constexpr char asciiLower(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
 std::string asciiLowerCased(std::string_view text);
+// Whether two texts are equal once A-Z are lowered, as protocol and file-format names compare; no allocation.
+bool equalIgnoringAsciiCase(std::string_view a, std::string_view b);
 // Lower case in the root locale, so a Turkish or Lithuanian user locale cannot turn "I" into a dotless "ı".
 // Ill-formed UTF-8 comes back with replacement characters.
 std::string lowerCased(std::string_view text);

@@ -18,19 +18,10 @@ namespace {
 constexpr std::size_t statusBound = std::size_t{256} << 20;
 constexpr std::size_t fileListBound = std::size_t{64} << 20;
 
-char asciiLower(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
 // Field names are ASCII, compared without regard to case as deb822 asks.
-bool sameName(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
-                                              [](char x, char y) { return asciiLower(x) == asciiLower(y); });
-}
-
 const std::string* field(const ControlStanza& stanza, std::string_view name) {
     for (const ControlField& entry : stanza)
-        if (sameName(entry.name, name)) return &entry.value;
+        if (equalIgnoringAsciiCase(entry.name, name)) return &entry.value;
     return nullptr;
 }
 
