@@ -2,11 +2,9 @@
 
 #include "shell/DesktopShortcuts.h"
 
-#include <algorithm>
 #include <utility>
 
 #include "base/Log.h"
-#include "base/Text.h"
 #include "store/ProfileStore.h"
 
 namespace moorvane {
@@ -14,10 +12,7 @@ namespace moorvane {
 std::unique_ptr<DesktopShortcuts> DesktopShortcuts::open(const desktop::DesktopEnvironment& environment,
                                                          std::string program, ProfileStore& store) {
     // Every desktop that names GNOME runs gnome-settings-daemon's media keys, Flashback and Budgie included.
-    const auto& names = environment.currentDesktops;
-    if (std::none_of(names.begin(), names.end(),
-                     [](const std::string& name) { return asciiLowerCased(name) == "gnome"; }))
-        return nullptr;
+    if (!environment.names("gnome")) return nullptr;
     std::optional<GnomeShortcuts> gnome = GnomeShortcuts::open(std::move(program));
     if (!gnome) return nullptr;
     std::unique_ptr<DesktopShortcuts> shortcuts(

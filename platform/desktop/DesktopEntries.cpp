@@ -11,6 +11,7 @@
 #include <utility>
 
 #include "base/BoundedRead.h"
+#include "base/Text.h"
 #include "dock/DockManager.h"
 #include "dock/TileCodec.h"
 
@@ -169,6 +170,11 @@ std::string applicationsFolder(const std::string& dataFolder) {
 }
 
 }  // namespace
+
+bool DesktopEnvironment::names(std::string_view desktop) const {
+    return std::any_of(currentDesktops.begin(), currentDesktops.end(),
+                       [desktop](const std::string& name) { return equalIgnoringAsciiCase(name, desktop); });
+}
 
 DesktopEnvironment DesktopEnvironment::current() {
     DesktopEnvironment environment;

@@ -42,6 +42,9 @@ struct DesktopEnvironment {
 
     // Read from this process's environment.
     static DesktopEnvironment current();
+    // Whether $XDG_CURRENT_DESKTOP names `desktop` ("gnome" matches "GNOME"): what a session runs, as opposed
+    // to the case-sensitive matching of entries' OnlyShowIn.
+    bool names(std::string_view desktop) const;
 };
 
 // Reads one desktop file's bytes. An Error for bytes that are not a key file with a [Desktop Entry] group.

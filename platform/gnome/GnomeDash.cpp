@@ -5,7 +5,6 @@
 #include <utility>
 
 #include "base/Log.h"
-#include "base/Text.h"
 #include "dock/TileCodec.h"
 #include "model/DockProfile.h"
 #include "platform/gnome/DashOrder.h"
@@ -28,14 +27,10 @@ PlistValue unresolvedTile(const std::string& id) {
 }  // namespace
 
 bool GnomeDash::isSessionDock(const desktop::DesktopEnvironment& environment) {
-    const std::vector<std::string>& names = environment.currentDesktops;
-    const auto named = [&](std::string_view wanted) {
-        return std::any_of(names.begin(), names.end(),
-                           [&](const std::string& name) { return asciiLowerCased(name) == wanted; });
-    };
     // Derivatives of the shell name themselves first and GNOME after ("ubuntu:GNOME", "GNOME-Classic:GNOME").
     // Flashback and Budgie name GNOME too but draw their own panels, which never read the shell's favourites.
-    if (!named("gnome") || named("gnome-flashback") || named("budgie")) return false;
+    if (!environment.names("gnome") || environment.names("gnome-flashback") || environment.names("budgie"))
+        return false;
     return desktop::Settings::installed(std::string(schemaId));
 }
 
