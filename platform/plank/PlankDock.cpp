@@ -183,7 +183,14 @@ PlankDock::PlankDock(desktop::DesktopEntryIndex& index, Options options)
     }
     if (!options.useSessionBus) return;
     GError* raw = nullptr;
-    GDBusConnection* connection = g_bus_get_sync(G_BUS_TYPE_SESSION, nullptr, &raw);
+    GDBusConnection* connection =
+        options.busAddress.empty()
+            ? g_bus_get_sync(G_BUS_TYPE_SESSION, nullptr, &raw)
+            : g_dbus_connection_new_for_address_sync(
+                  options.busAddress.c_str(),
+                  static_cast<GDBusConnectionFlags>(G_DBUS_CONNECTION_FLAGS_AUTHENTICATION_CLIENT |
+                                                    G_DBUS_CONNECTION_FLAGS_MESSAGE_BUS_CONNECTION),
+                  nullptr, nullptr, &raw);
     if (!connection) {
         const std::unique_ptr<GError, ErrorFree> error(raw);
         log(std::string("PlankDock: no session bus, writing Plank's files only: ") +
@@ -259,20 +266,21 @@ std::optional<PlistValue> PlankDock::tileOfLauncher(const std::string& launcher)
     return locationTile(folder ? "directory-tile" : "file-tile", tileLocation(*path), fileDisplayName(*path));
 }
 
-PlistArray PlankDock::currentTiles() {
+std::vector<std::string> PlankDock::currentLaunchers() {
     const std::vector<std::string> order = settings_->strings(orderKey);
+    if (written_ && order == orderAtWrite_) return *written_;
+    written_.reset();
+    const bool running = bus_ && bus_->plankOwnsName();
     std::vector<std::string> launchers;
-    if (written_ && order == orderAtWrite_) {
-        launchers = *written_;
-    } else {
-        written_.reset();
-        const bool running = bus_ && bus_->plankOwnsName();
-        for (DockItem& item : orderedItems(readLaunchersFolder(launchersFolder_), order,
-                                           running ? UnnamedItems::leaveOut : UnnamedItems::append))
-            launchers.push_back(std::move(item.launcher));
-    }
+    for (DockItem& item : orderedItems(readLaunchersFolder(launchersFolder_), order,
+                                       running ? UnnamedItems::leaveOut : UnnamedItems::append))
+        launchers.push_back(std::move(item.launcher));
+    return launchers;
+}
+
+PlistArray PlankDock::currentTiles() {
     PlistArray tiles;
-    for (const std::string& launcher : launchers) {
+    for (const std::string& launcher : currentLaunchers()) {
         if (std::optional<PlistValue> tile = tileOfLauncher(launcher)) tiles.push_back(std::move(*tile));
     }
     return tiles;
@@ -322,6 +330,23 @@ Status PlankDock::synchronize() {
 }
 
 Status PlankDock::writeLive(const std::vector<std::string>& launchers) {
+    // What Plank shows now, in its order: what a switch that cannot finish puts back.
+    const std::vector<std::string> before = currentLaunchers();
+    LiveWrite write;
+    Status replaced = replaceLive(launchers, write);
+    if (!replaced) {
+        log("PlankDock: " + replaced.error().description);
+        if (write.began) putBack(before);
+        return replaced;
+    }
+    orderAtWrite_ = settings_->strings(orderKey);
+    // Plank signals only what it changed; a write that changed nothing is shown already.
+    awaitingReport_ = write.changedAny;
+    if (!awaitingReport_) checkSoon();
+    return done();
+}
+
+Status PlankDock::replaceLive(const std::vector<std::string>& launchers, LiveWrite& write) {
     Result<std::vector<std::string>> applications = bus_->persistentApplications();
     if (!applications) return Error{"Plank did not answer: " + applications.error().description};
     // Folders, files and docklets are not among Plank's "applications": its files name them.
@@ -331,16 +356,14 @@ Status PlankDock::writeLive(const std::vector<std::string>& launchers) {
     std::sort(current.begin(), current.end());
     current.erase(std::unique(current.begin(), current.end()), current.end());
 
-    bool changedAny = false;
-    const auto stopped = [&](const std::string& what, const Error& error) {
-        std::string line = "Plank stopped answering at " + what + ": " + error.description;
-        log("PlankDock: " + line);
-        return Error{std::move(line)};
+    const auto stopped = [](const std::string& what, const Error& error) {
+        return Error{"Plank stopped answering at " + what + ": " + error.description};
     };
+    write.began = true;
     for (const std::string& launcher : current) {
         Result<bool> removed = bus_->change("Remove", launcher);
         if (!removed) return stopped("Remove " + launcher, removed.error());
-        changedAny = changedAny || *removed;
+        write.changedAny = write.changedAny || *removed;
     }
     // Plank deletes the file of a removed app but keeps those of folders, files and docklets, and would bring
     // them back at its next start.
@@ -356,17 +379,31 @@ Status PlankDock::writeLive(const std::vector<std::string>& launchers) {
         if (!taken) return stopped("Add " + launcher, taken.error());
         if (*taken) {
             added.push_back(launcher);
-            changedAny = true;
+            write.changedAny = true;
         } else {
             log("PlankDock: Plank did not add " + launcher);
         }
     }
     written_ = std::move(added);
-    orderAtWrite_ = settings_->strings(orderKey);
-    // Plank signals only what it changed; a write that changed nothing is shown already.
-    awaitingReport_ = changedAny;
-    if (!awaitingReport_) checkSoon();
     return done();
+}
+
+void PlankDock::putBack(const std::vector<std::string>& before) {
+    // Half a switch would leave the user's dock without the tiles already removed, and auto-save would then
+    // copy that into the profile still active. Plank still running takes the old tiles back live; Plank gone
+    // finds them in its files at its next start.
+    written_.reset();
+    LiveWrite write;
+    const bool running = bus_->plankOwnsName();
+    Status restored = running ? replaceLive(before, write) : writeFiles(before);
+    written_.reset();
+    awaitingReport_ = false;
+    if (restored) {
+        log(running ? "PlankDock: put Plank\u2019s tiles back as they were"
+                    : "PlankDock: Plank has gone; its files hold its tiles as they were for its next start");
+    } else {
+        log("PlankDock: could not put Plank\u2019s tiles back: " + restored.error().description);
+    }
 }
 
 Status PlankDock::writeFiles(const std::vector<std::string>& launchers) {

@@ -28,6 +28,7 @@ class PlankDock final : public DockBackend {
         std::string dockName = "dock1";  // what Plank was started with as -n
         std::string configHome;          // empty: $XDG_CONFIG_HOME, or ~/.config
         bool useSessionBus = true;       // false: never talk to a running Plank (tests)
+        std::string busAddress;          // empty: the session bus; else a bus of the tests' own
     };
 
     explicit PlankDock(desktop::DesktopEntryIndex& index, Options options);
@@ -58,8 +59,19 @@ class PlankDock final : public DockBackend {
     // What Plank is asked to show for a tile (a "file://" or "docklet://" URI), or why it cannot show it.
     Result<std::string> launcherOfTile(const PlistValue& tile);
     std::optional<PlistValue> tileOfLauncher(const std::string& launcher);
+    // The launchers Plank shows, in its order.
+    std::vector<std::string> currentLaunchers();
     PlistArray currentTiles();
+    // Replaces Plank's tiles over its bus; when it stops answering partway, puts the old ones back.
     Status writeLive(const std::vector<std::string>& launchers);
+    struct LiveWrite {
+        bool began = false;       // a tile was asked to go or come
+        bool changedAny = false;  // Plank took a tile away or added one
+    };
+    // Removes every tile Plank holds, then adds `launchers` in order.
+    Status replaceLive(const std::vector<std::string>& launchers, LiveWrite& write);
+    // After a live write that failed partway: `before` back on Plank, or in its files when Plank has gone.
+    void putBack(const std::vector<std::string>& before);
     Status writeFiles(const std::vector<std::string>& launchers);
     // Whether Plank's applications are those of the last live write, in its order.
     bool showsWritten();

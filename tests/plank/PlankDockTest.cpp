@@ -12,7 +12,9 @@
 #include "dock/TileCodec.h"
 #include "fakes/FailingFileSystem.h"
 #include "fakes/Fixtures.h"
+#include "fakes/LogCapture.h"
 #include "fakes/TextFiles.h"
+#include "plank/FakePlank.h"
 #include "platform/plank/DockItems.h"
 
 namespace moorvane::plank {
@@ -62,7 +64,7 @@ class PlankDockTest : public ::testing::Test {
     }
 
     PlankDock dock(const std::string& suffix = {}) {
-        return PlankDock(index_, {dockName_ + suffix, (dir_.path() / "config").string(), false});
+        return PlankDock(index_, {dockName_ + suffix, (dir_.path() / "config").string(), false, {}});
     }
     std::optional<desktop::Settings> settings(const std::string& suffix = {}) {
         return desktop::Settings::open("net.launchpad.plank.dock.settings",
@@ -169,10 +171,57 @@ TEST_F(PlankDockTest, AFailedWriteLeavesTheDockAsItWas) {
 
     // A launchers folder that cannot be made: nothing is written.
     writeText(dir_.path() / "blocked" / "plank", "a file where Plank's folder goes");
-    PlankDock blocked(index_, {dockName_ + "c", (dir_.path() / "blocked").string(), false});
+    PlankDock blocked(index_, {dockName_ + "c", (dir_.path() / "blocked").string(), false, {}});
     blocked.set(persistentAppsKey, PlistArray{});
     EXPECT_FALSE(blocked.synchronize().ok());
     EXPECT_TRUE(settings("c")->strings("dock-items").empty());
+}
+
+// A switch Plank stops answering partway would leave the dock without the tiles already removed, and
+// auto-save would copy that into the profile still active: the old tiles go back, live or into Plank's files.
+TEST_F(PlankDockTest, ASwitchPlankStopsAnsweringPartwayPutsTheOldTilesBack) {
+    const std::string alpha = uri(apps() / "alpha.desktop");
+    const std::string docs = uri(dir_.path() / "home") + "/My%20Docs";
+    const std::string beta = uri(apps() / "beta.desktop");
+    const std::unique_ptr<GTestDBus, void (*)(GTestDBus*)> bus(g_test_dbus_new(G_TEST_DBUS_NONE),
+                                                               [](GTestDBus* b) {
+                                                                   g_test_dbus_down(b);
+                                                                   g_object_unref(b);
+                                                               });
+    g_test_dbus_up(bus.get());
+    const moorvane::testing::LogCapture log;
+    const std::vector<std::string> before = {alpha, docs};
+    for (const bool vanishes : {false, true}) {
+        SCOPED_TRACE(vanishes ? "Plank gone" : "Plank refusing");
+        const std::string suffix = vanishes ? "v" : "r";
+        writeText(launchers(dockName_ + suffix) / "alpha.dockitem", launcherText(alpha));
+        writeText(launchers(dockName_ + suffix) / "My Docs.dockitem", launcherText(docs));
+        ASSERT_TRUE(settings(suffix)->setStrings("dock-items", {"alpha.dockitem", "My Docs.dockitem"}).ok());
+        testing::FakePlank plank(g_test_dbus_get_bus_address(bus.get()), dockName_ + suffix,
+                                 launchers(dockName_ + suffix).string(), before);
+        if (vanishes) {
+            plank.vanishAt("Add " + beta);
+        } else {
+            plank.failAt("Add " + beta);
+        }
+        PlankDock dock(index_, {dockName_ + suffix, (dir_.path() / "config").string(), true,
+                                g_test_dbus_get_bus_address(bus.get())});
+        dock.set(persistentAppsKey, PlistArray{desktop::applicationTile(*index_.find("beta.desktop"))});
+        EXPECT_FALSE(dock.synchronize().ok());
+        if (!vanishes) {
+            EXPECT_EQ(plank.tiles(), before);
+        }
+        // What Plank shows, or loads at its next start.
+        EXPECT_EQ(labels(*this->dock(suffix).copyValue(persistentAppsKey)),
+                  (std::vector<std::string>{"Alpha", "My Docs"}));
+    }
+    const std::vector<std::string> lines = log.messages();
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), "PlankDock: put Plank\u2019s tiles back as they were"),
+              1);
+    EXPECT_EQ(
+        std::count(lines.begin(), lines.end(),
+                   "PlankDock: Plank has gone; its files hold its tiles as they were for its next start"),
+        1);
 }
 
 TEST(DockItemOrderTest, FollowsTheOrderThenPlanksLoadRules) {
