@@ -6,15 +6,15 @@
 #include <cerrno>
 #include <cstdlib>
 #include <filesystem>
+#include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "dock/TileCodec.h"
 #include "fakes/FailingFileSystem.h"
 #include "fakes/Fixtures.h"
-#include "fakes/LogCapture.h"
 #include "fakes/TextFiles.h"
-#include "plank/FakePlank.h"
 #include "platform/plank/DockItems.h"
 
 namespace moorvane::plank {
@@ -177,51 +177,142 @@ TEST_F(PlankDockTest, AFailedWriteLeavesTheDockAsItWas) {
     EXPECT_TRUE(settings("c")->strings("dock-items").empty());
 }
 
+// Plank's Items interface on the test's own bus, answered from a thread of its own as Plank's process would:
+// Add appends, Remove takes the tile away and, as Plank does, an app's file. The call `stopAt` names is
+// refused, or, with `vanish`, finds Plank gone: its connection closed and the call unanswered.
+class FakePlank {
+  public:
+    FakePlank(const char* address, const std::string& dock, std::filesystem::path launchers,
+              std::vector<std::string> tiles, std::string stopAt, bool vanish)
+        : launchers_(std::move(launchers)),
+          tiles_(std::move(tiles)),
+          stopAt_(std::move(stopAt)),
+          vanish_(vanish) {
+        static const GDBusInterfaceVTable vtable = {&FakePlank::call, nullptr, nullptr, {}};
+        GDBusNodeInfo* node =
+            g_dbus_node_info_new_for_xml(R"(<node><interface name="net.launchpad.plank.Items">
+            <method name="Add"><arg type="s" direction="in"/><arg type="b" direction="out"/></method>
+            <method name="Remove"><arg type="s" direction="in"/><arg type="b" direction="out"/></method>
+            <method name="GetPersistentApplications"><arg type="as" direction="out"/></method>
+            </interface></node>)",
+                                         nullptr);
+        connection_ = g_dbus_connection_new_for_address_sync(
+            address,
+            static_cast<GDBusConnectionFlags>(G_DBUS_CONNECTION_FLAGS_AUTHENTICATION_CLIENT |
+                                              G_DBUS_CONNECTION_FLAGS_MESSAGE_BUS_CONNECTION),
+            nullptr, nullptr, nullptr);
+        // Calls are answered in the context current at registration, which the thread then runs.
+        g_main_context_push_thread_default(context_);
+        object_ = g_dbus_connection_register_object(connection_, ("/net/launchpad/plank/" + dock).c_str(),
+                                                    node->interfaces[0], &vtable, this, nullptr, nullptr);
+        g_main_context_pop_thread_default(context_);
+        g_dbus_node_info_unref(node);
+        g_variant_unref(g_dbus_connection_call_sync(
+            connection_, "org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus",
+            "RequestName", g_variant_new("(su)", "net.launchpad.plank", 0u), nullptr, G_DBUS_CALL_FLAGS_NONE,
+            -1, nullptr, nullptr));
+        thread_ = std::thread([this] { g_main_loop_run(loop_); });
+    }
+    ~FakePlank() {
+        g_main_context_invoke(
+            context_,
+            [](gpointer loop) {
+                g_main_loop_quit(static_cast<GMainLoop*>(loop));
+                return G_SOURCE_REMOVE;
+            },
+            loop_);
+        thread_.join();
+        g_dbus_connection_unregister_object(connection_, object_);
+        g_dbus_connection_close_sync(connection_, nullptr, nullptr);
+        g_object_unref(connection_);
+        g_main_loop_unref(loop_);
+        g_main_context_unref(context_);
+    }
+    std::vector<std::string> tiles() {
+        std::lock_guard lock(mutex_);
+        return tiles_;
+    }
+
+  private:
+    static void call(GDBusConnection* connection, const gchar*, const gchar*, const gchar*,
+                     const gchar* method, GVariant* parameters, GDBusMethodInvocation* invocation,
+                     gpointer self) {
+        auto& plank = *static_cast<FakePlank*>(self);
+        std::lock_guard lock(plank.mutex_);
+        std::vector<std::string>& tiles = plank.tiles_;
+        if (std::string_view(method) == "GetPersistentApplications") {
+            GVariantBuilder apps;
+            g_variant_builder_init(&apps, G_VARIANT_TYPE("as"));
+            for (const std::string& tile : tiles) {
+                if (tile.ends_with(".desktop")) g_variant_builder_add(&apps, "s", tile.c_str());
+            }
+            g_dbus_method_invocation_return_value(invocation, g_variant_new("(as)", &apps));
+            return;
+        }
+        const gchar* launcher = nullptr;
+        g_variant_get(parameters, "(&s)", &launcher);
+        if (std::string(method) + " " + launcher == plank.stopAt_) {
+            if (plank.vanish_) g_dbus_connection_close_sync(connection, nullptr, nullptr);
+            g_dbus_method_invocation_return_dbus_error(invocation, "org.freedesktop.DBus.Error.Failed", "no");
+            return;
+        }
+        const auto at = std::find(tiles.begin(), tiles.end(), launcher);
+        const bool add = std::string_view(method) == "Add";
+        const bool held = at != tiles.end();
+        if (add && !held) tiles.emplace_back(launcher);
+        if (!add && held) {
+            tiles.erase(at);
+            for (const DockItem& item : readLaunchersFolder(plank.launchers_)) {
+                if (item.launcher == launcher && item.launcher.ends_with(".desktop"))
+                    std::filesystem::remove(plank.launchers_ / item.fileName);
+            }
+        }
+        g_dbus_method_invocation_return_value(invocation, g_variant_new("(b)", add != held));
+    }
+
+    std::filesystem::path launchers_;
+    std::mutex mutex_;
+    std::vector<std::string> tiles_;
+    std::string stopAt_;
+    bool vanish_;
+    GMainContext* context_ = g_main_context_new();
+    GMainLoop* loop_ = g_main_loop_new(context_, FALSE);
+    GDBusConnection* connection_ = nullptr;
+    guint object_ = 0;
+    std::thread thread_;
+};
+
 // A switch Plank stops answering partway would leave the dock without the tiles already removed, and
 // auto-save would copy that into the profile still active: the old tiles go back, live or into Plank's files.
 TEST_F(PlankDockTest, ASwitchPlankStopsAnsweringPartwayPutsTheOldTilesBack) {
-    const std::string alpha = uri(apps() / "alpha.desktop");
-    const std::string docs = uri(dir_.path() / "home") + "/My%20Docs";
-    const std::string beta = uri(apps() / "beta.desktop");
     const std::unique_ptr<GTestDBus, void (*)(GTestDBus*)> bus(g_test_dbus_new(G_TEST_DBUS_NONE),
                                                                [](GTestDBus* b) {
                                                                    g_test_dbus_down(b);
                                                                    g_object_unref(b);
                                                                });
     g_test_dbus_up(bus.get());
-    const moorvane::testing::LogCapture log;
-    const std::vector<std::string> before = {alpha, docs};
+    const char* address = g_test_dbus_get_bus_address(bus.get());
+    const std::vector<std::string> before = {uri(apps() / "alpha.desktop"),
+                                             uri(dir_.path() / "home") + "/My%20Docs"};
     for (const bool vanishes : {false, true}) {
         SCOPED_TRACE(vanishes ? "Plank gone" : "Plank refusing");
         const std::string suffix = vanishes ? "v" : "r";
-        writeText(launchers(dockName_ + suffix) / "alpha.dockitem", launcherText(alpha));
-        writeText(launchers(dockName_ + suffix) / "My Docs.dockitem", launcherText(docs));
+        writeText(launchers(dockName_ + suffix) / "alpha.dockitem", launcherText(before[0]));
+        writeText(launchers(dockName_ + suffix) / "My Docs.dockitem", launcherText(before[1]));
         ASSERT_TRUE(settings(suffix)->setStrings("dock-items", {"alpha.dockitem", "My Docs.dockitem"}).ok());
-        testing::FakePlank plank(g_test_dbus_get_bus_address(bus.get()), dockName_ + suffix,
-                                 launchers(dockName_ + suffix).string(), before);
+        FakePlank plank(address, dockName_ + suffix, launchers(dockName_ + suffix), before,
+                        "Add " + uri(apps() / "beta.desktop"), vanishes);
+        PlankDock switched(index_, {dockName_ + suffix, (dir_.path() / "config").string(), true, address});
+        switched.set(persistentAppsKey, PlistArray{desktop::applicationTile(*index_.find("beta.desktop"))});
+        EXPECT_FALSE(switched.synchronize().ok());
         if (vanishes) {
-            plank.vanishAt("Add " + beta);
+            // What Plank loads at its next start.
+            EXPECT_EQ(labels(*dock(suffix).copyValue(persistentAppsKey)),
+                      (std::vector<std::string>{"Alpha", "My Docs"}));
         } else {
-            plank.failAt("Add " + beta);
-        }
-        PlankDock dock(index_, {dockName_ + suffix, (dir_.path() / "config").string(), true,
-                                g_test_dbus_get_bus_address(bus.get())});
-        dock.set(persistentAppsKey, PlistArray{desktop::applicationTile(*index_.find("beta.desktop"))});
-        EXPECT_FALSE(dock.synchronize().ok());
-        if (!vanishes) {
             EXPECT_EQ(plank.tiles(), before);
         }
-        // What Plank shows, or loads at its next start.
-        EXPECT_EQ(labels(*this->dock(suffix).copyValue(persistentAppsKey)),
-                  (std::vector<std::string>{"Alpha", "My Docs"}));
     }
-    const std::vector<std::string> lines = log.messages();
-    EXPECT_EQ(std::count(lines.begin(), lines.end(), "PlankDock: put Plank\u2019s tiles back as they were"),
-              1);
-    EXPECT_EQ(
-        std::count(lines.begin(), lines.end(),
-                   "PlankDock: Plank has gone; its files hold its tiles as they were for its next start"),
-        1);
 }
 
 TEST(DockItemOrderTest, FollowsTheOrderThenPlanksLoadRules) {
