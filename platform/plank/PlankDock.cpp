@@ -392,7 +392,6 @@ void PlankDock::putBack(const std::vector<std::string>& before) {
     // Half a switch would leave the user's dock without the tiles already removed, and auto-save would then
     // copy that into the profile still active. Plank still running takes the old tiles back live; Plank gone
     // finds them in its files at its next start.
-    written_.reset();
     LiveWrite write;
     const bool running = bus_->plankOwnsName();
     Status restored = running ? replaceLive(before, write) : writeFiles(before);
